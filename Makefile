@@ -1,0 +1,39 @@
+# Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
+PACKAGES := cmake g++ make pkg-config qt6-base-dev libsimpleini-dev libgtest-dev libgmock-dev \
+            libbenchmark-dev xvfb xauth fonts-dejavu-core
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build run test bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/bin/du2damage
+
+# The sanitizer tree holds the Qt-free core and its tests.
+.PHONY: build-sanitize
+build-sanitize: deps
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDM_WITH_QT=OFF -DDM_SANITIZE=ON
+	cmake --build build-sanitize -j $(JOBS)
+
+test: build build-sanitize
+	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	./build/bin/dm_bench
+	./bench/dmtool_vs_cat.sh
+
+clean:
+	rm -rf build build-sanitize

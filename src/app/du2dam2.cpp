@@ -1,0 +1,5 @@
+#include "du2dam2.h"
+
+TForm2* Form2 = nullptr;
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent) { setWindowTitle(QStringLiteral("Damage Axis Image")); }

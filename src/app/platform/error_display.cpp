@@ -1,0 +1,55 @@
+#include "platform/error_display.h"
+
+#include "platform/application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace platform {
+namespace {
+
+class MessageBoxPresenter : public ErrorPresenter {
+public:
+    void present(const QString& caption, const QString& text) override {
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+        box.exec();
+    }
+};
+
+MessageBoxPresenter messageBoxPresenter;
+ErrorPresenter* currentPresenter = &messageBoxPresenter;
+
+} // namespace
+
+void setErrorPresenter(ErrorPresenter* presenter) {
+    currentPresenter = presenter ? presenter : &messageBoxPresenter;
+}
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QChar('.'))
+        return message + '.';
+    return message;
+}
+
+void showError(const QString& message) {
+    currentPresenter->present(applicationTitle(), errorBoxText(message));
+}
+
+void guarded(const std::function<void()>& handler) noexcept {
+    try {
+        try {
+            handler();
+        } catch (const SilentAbort&) {
+        } catch (const std::exception& error) {
+            showError(QString::fromUtf8(error.what()));
+        } catch (...) {
+            showError(QStringLiteral("Unexpected error"));
+        }
+    } catch (...) {
+        // Showing the error failed too; the event loop must not see it.
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace platform {
+
+// Where the error box goes; tests install their own to read what it would show.
+class ErrorPresenter {
+public:
+    virtual ~ErrorPresenter() = default;
+    virtual void present(const QString& caption, const QString& text) = 0;
+};
+
+// Replaces the presenter; nullptr puts the modal message box back.
+void setErrorPresenter(ErrorPresenter* presenter);
+
+// The message as the box shows it: a "." is appended when the last character sorts after ".".
+QString errorBoxText(const QString& message);
+
+// Shows a message in the error box, captioned with the application title.
+void showError(const QString& message);
+
+// Runs one event's handler; any failure is shown in the error box and never crosses Qt's loop.
+void guarded(const std::function<void()>& handler) noexcept;
+
+// Raised to leave a handler silently.
+struct SilentAbort {};
+
+} // namespace platform

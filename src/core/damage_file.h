@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+constexpr int kSlotCount = 30;
+constexpr int kHeaderSize = 100;
+constexpr int kRecordSize = 67;
+constexpr int kRecordsEnd = kHeaderSize + kSlotCount * kRecordSize; // 2110
+constexpr int kFieldCount = 22;
+constexpr int kGridColumnCount = 23; // column 0 holds the part names
+constexpr int kShownColumnCount = 19;
+constexpr int kGridRowCount = 31; // row 0 holds the captions
+
+// One part's record in memory; fields in file order. Transferred field by field, never as a block.
+struct PartRecord {
+    std::uint8_t OffOn = 0, Byte2 = 0, Byte3 = 0;
+    float PX1 = 0, PY1 = 0, PZ1 = 0, PX2 = 0, PY2 = 0, PZ2 = 0, PX3 = 0, PY3 = 0, PZ3 = 0;
+    float Damage = 0, Float1 = 0;
+    std::uint8_t Byte4 = 0;
+    float Float2 = 0;
+    std::uint8_t Byte5 = 0;
+    float Float3 = 0;
+    std::uint8_t Byte6 = 0;
+    float Float4 = 0;
+    std::uint8_t Byte7 = 0;
+    float Float5 = 0;
+};
+
+using PartTable = std::array<PartRecord, kSlotCount>;
+using DamageFileHeader = std::array<std::uint8_t, kHeaderSize>;
+
+enum class FieldType { Byte, Float };
+
+// The one description of a record's fields: reader, writers, fill and parse all walk it.
+struct FieldDef {
+    const char* name;
+    int offset; // relative to the record's start
+    FieldType type;
+    int column; // grid column 1 to 22
+    int precision; // float cells only
+    int decimals;  // float cells only
+    std::uint8_t PartRecord::*byteField;
+    float PartRecord::*floatField;
+};
+
+// The 22 fields in file order.
+extern const std::array<FieldDef, kFieldCount> kFields;
+
+// The field shown in grid column 1 to 22.
+const FieldDef& fieldForColumn(int column);
+
+// Built-in captions: "Plane Part" then the 22 field captions in column order.
+extern const std::array<const char*, kGridColumnCount> kColumnCaptions;
+// Part slot names, slot 0 to 29.
+extern const std::array<const char*, kSlotCount> kSlotNames;
+constexpr const char* kCornerCaption = "Plane Part";
+
+constexpr std::int64_t recordOffset(int slot) { return kHeaderSize + std::int64_t{kRecordSize} * slot; }
+
+// Bytes of one record exactly as they stand in the file.
+std::array<std::uint8_t, kRecordSize> encodeRecord(const PartRecord& record);
+PartRecord decodeRecord(const std::uint8_t* bytes);
+
+// A damage file read whole. The read is all or nothing: on failure nothing given is changed.
+void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable& table);
+
+// Writes the 30 records at their offsets into an existing file; every other byte stays.
+void writeRecordsInPlace(const std::string& path, const PartTable& table);
+
+// Creates or truncates the file and writes header and records: 2110 bytes.
+void writeWholeFile(const std::string& path, const DamageFileHeader& header,
+                    const PartTable& table);
+
+// The current damage file: named by the last confirmed Open and held open for reading and writing.
+class DamageFile {
+public:
+    DamageFile() = default;
+    DamageFile(const DamageFile&) = delete;
+    DamageFile& operator=(const DamageFile&) = delete;
+    ~DamageFile();
+
+    // Opens the named file and reads it; on failure the previous file stays current and open.
+    void open(const std::string& path, DamageFileHeader& header, PartTable& table);
+    // Writes the records in place into the current file; "I/O error 102" when none was named.
+    void save(const PartTable& table) const;
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+} // namespace dm

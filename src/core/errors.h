@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace dm {
+
+// Every failure the user may see travels as one of these; what() is the exact message text.
+class DamageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// File failures carry the code of the message table ("File not found" is 2 ...).
+class IoError : public DamageError {
+public:
+    IoError(int code, const std::string& message) : DamageError(message), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// A cell text that does not convert to its field's type.
+class ConvertError : public DamageError {
+public:
+    using DamageError::DamageError;
+};
+
+// Raises the I/O error of the given code with its message text.
+[[noreturn]] void raiseIoError(int code);
+
+} // namespace dm

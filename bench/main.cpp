@@ -1,0 +1,14 @@
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+// The editor's benchmarks need a running application object; the offscreen platform is enough.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/damage_file.h"
+#include "core/errors.h"
 
 #include <array>
 #include <cstdint>

@@ -16,12 +16,13 @@ namespace {
 
 using Record = PartRecord;
 
-constexpr FieldDef byteField(const char* name, int offset, int column, std::uint8_t Record::*field) {
+constexpr FieldDef byteField(const char* name, int offset, int column,
+                             std::uint8_t Record::*field) {
     return {name, offset, FieldType::Byte, column, 0, 0, field, nullptr};
 }
 
-constexpr FieldDef floatField(const char* name, int offset, int column, int precision,
-                              int decimals, float Record::*field) {
+constexpr FieldDef floatField(const char* name, int offset, int column, int precision, int decimals,
+                              float Record::*field) {
     return {name, offset, FieldType::Float, column, precision, decimals, nullptr, field};
 }
 
@@ -175,17 +176,36 @@ const std::array<const char*, kGridColumnCount> kColumnCaptions = {
     "Byte5",      "Float3", "PX1",   "PY1",   "PZ1",    "PX2",    "PY2",   "PZ2",
     "PX3",        "PY3",    "PZ3",   "Byte6", "Float4", "Byte7",  "Float5"};
 
-const std::array<const char*, kSlotCount> kSlotNames = {
-    "Right Lower Outer Wing", "Right Lower Inner Wing", "Left Lower Inner Wing",
-    "Left Lower Outer Wing",  "Right Mid Outer Wing",   "Right Mid Inner Wing",
-    "Left Mid Inner Wing",    "Left Mid Outer Wing",    "Right Upper Outer Wing",
-    "Right Upper Inner Wing", "Left Upper Inner Wing",  "Left Upper Outer Wing",
-    "Right Stabilizer",       "Left Stabilizer",        "Rudder",
-    "Fuselage Section",       "Right Wheel",            "Left Wheel",
-    "Tail Skid",              "Pilot",                  "2-Seat Observer",
-    "Gunner on Bombers",      "Engine #1",              "Prop #1",
-    "Gas Tank #1",            "Oil/Radiator #1",        "Engine #2",
-    "Prop #2",                "Gas Tank #2",            "Oil/Radiator #2"};
+const std::array<const char*, kSlotCount> kSlotNames = {"Right Lower Outer Wing",
+                                                        "Right Lower Inner Wing",
+                                                        "Left Lower Inner Wing",
+                                                        "Left Lower Outer Wing",
+                                                        "Right Mid Outer Wing",
+                                                        "Right Mid Inner Wing",
+                                                        "Left Mid Inner Wing",
+                                                        "Left Mid Outer Wing",
+                                                        "Right Upper Outer Wing",
+                                                        "Right Upper Inner Wing",
+                                                        "Left Upper Inner Wing",
+                                                        "Left Upper Outer Wing",
+                                                        "Right Stabilizer",
+                                                        "Left Stabilizer",
+                                                        "Rudder",
+                                                        "Fuselage Section",
+                                                        "Right Wheel",
+                                                        "Left Wheel",
+                                                        "Tail Skid",
+                                                        "Pilot",
+                                                        "2-Seat Observer",
+                                                        "Gunner on Bombers",
+                                                        "Engine #1",
+                                                        "Prop #1",
+                                                        "Gas Tank #1",
+                                                        "Oil/Radiator #1",
+                                                        "Engine #2",
+                                                        "Prop #2",
+                                                        "Gas Tank #2",
+                                                        "Oil/Radiator #2"};
 
 const FieldDef& fieldForColumn(int column) {
     for (const FieldDef& field : kFields)
@@ -260,7 +280,9 @@ void DamageFile::open(const std::string& path, DamageFileHeader& header, PartTab
     fd_ = file.release();
 }
 
-void DamageFile::save(const PartTable& table) const { writeRecordsInPlace(path_, table); }
+void DamageFile::save(const PartTable& table) const {
+    writeRecordsInPlace(path_, table);
+}
 
 void DamageFile::close() {
     if (fd_ >= 0)

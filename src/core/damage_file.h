@@ -41,7 +41,7 @@ struct FieldDef {
     const char* name;
     int offset; // relative to the record's start
     FieldType type;
-    int column; // grid column 1 to 22
+    int column;    // grid column 1 to 22
     int precision; // float cells only
     int decimals;  // float cells only
     std::uint8_t PartRecord::*byteField;
@@ -60,7 +60,9 @@ extern const std::array<const char*, kGridColumnCount> kColumnCaptions;
 extern const std::array<const char*, kSlotCount> kSlotNames;
 constexpr const char* kCornerCaption = "Plane Part";
 
-constexpr std::int64_t recordOffset(int slot) { return kHeaderSize + std::int64_t{kRecordSize} * slot; }
+constexpr std::int64_t recordOffset(int slot) {
+    return kHeaderSize + std::int64_t{kRecordSize} * slot;
+}
 
 // Bytes of one record exactly as they stand in the file.
 std::array<std::uint8_t, kRecordSize> encodeRecord(const PartRecord& record);

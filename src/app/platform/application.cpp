@@ -5,8 +5,12 @@ namespace {
 QString title;
 }
 
-void setApplicationTitle(const QString& newTitle) { title = newTitle; }
+void setApplicationTitle(const QString& newTitle) {
+    title = newTitle;
+}
 
-QString applicationTitle() { return title; }
+QString applicationTitle() {
+    return title;
+}
 
 } // namespace platform

@@ -1,0 +1,261 @@
+#include "core/damage_file.h"
+#include "core/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+using namespace dm;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class DamageFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("dm-core-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string write(const std::string& name, const Bytes& bytes) const {
+        const std::string path = (folder / name).string();
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+
+    static Bytes contents(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    static Bytes randomBytes(std::size_t size, unsigned seed) {
+        std::mt19937 random(seed);
+        Bytes bytes(size);
+        for (auto& byte : bytes)
+            byte = static_cast<std::uint8_t>(random());
+        return bytes;
+    }
+
+    fs::path folder;
+};
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+TEST_F(DamageFileTest, RandomFilesRoundTripThroughBothWriters) {
+    for (const std::size_t extra : {0u, 1u, 7u, 500u}) {
+        const Bytes original = randomBytes(kRecordsEnd + extra, static_cast<unsigned>(extra) + 11);
+        const std::string path = write("in.dat", original);
+        DamageFileHeader header{};
+        PartTable table{};
+        readDamageFile(path, header, table);
+
+        writeRecordsInPlace(path, table);
+        EXPECT_EQ(contents(path), original) << "in place, " << extra << " trailing bytes";
+
+        const std::string copy = (folder / "copy.dat").string();
+        writeWholeFile(copy, header, table);
+        const Bytes written = contents(copy);
+        ASSERT_EQ(written.size(), std::size_t{kRecordsEnd});
+        EXPECT_TRUE(std::equal(written.begin(), written.end(), original.begin()))
+            << "whole file, " << extra << " trailing bytes";
+    }
+}
+
+TEST_F(DamageFileTest, EveryFieldLandsAtItsOffsetWithoutPadding) {
+    PartRecord record;
+    std::uint8_t nextByte = 1;
+    float nextFloat = 1.5f;
+    for (const FieldDef& field : kFields) {
+        if (field.type == FieldType::Byte)
+            record.*field.byteField = nextByte++;
+        else
+            record.*field.floatField = (nextFloat += 1.0f);
+    }
+    PartTable table{};
+    table[3] = record;
+    const std::string path = (folder / "fields.dat").string();
+    writeWholeFile(path, DamageFileHeader{}, table);
+    const Bytes bytes = contents(path);
+
+    struct Expected {
+        int offset;
+        int size;
+        std::uint32_t value;
+    };
+    const std::vector<Expected> expected = {{0, 1, 1},
+                                            {1, 1, 2},
+                                            {2, 1, 3},
+                                            {3, 4, bitsOf(2.5f)},
+                                            {35, 4, bitsOf(10.5f)},
+                                            {39, 4, bitsOf(11.5f)},
+                                            {43, 4, bitsOf(12.5f)},
+                                            {47, 1, 4},
+                                            {48, 4, bitsOf(13.5f)},
+                                            {52, 1, 5},
+                                            {53, 4, bitsOf(14.5f)},
+                                            {57, 1, 6},
+                                            {58, 4, bitsOf(15.5f)},
+                                            {62, 1, 7},
+                                            {63, 4, bitsOf(16.5f)}};
+    const std::size_t base = recordOffset(3);
+    for (const Expected& field : expected) {
+        std::uint32_t value = 0;
+        for (int i = 0; i < field.size; ++i)
+            value |= std::uint32_t{bytes[base + field.offset + i]} << (8 * i);
+        EXPECT_EQ(value, field.value) << "relative offset " << field.offset;
+    }
+    EXPECT_EQ(decodeRecord(bytes.data() + base).Float2, 13.5f);
+}
+
+TEST_F(DamageFileTest, SpecialValuesAreReadAsStored) {
+    Bytes bytes(kRecordsEnd, 0);
+    bytes[recordOffset(0)] = 255;
+    const std::uint32_t infinity = 0x7F800000, signallingNan = 0x7F800001;
+    std::memcpy(&bytes[recordOffset(0) + 3], &infinity, 4);
+    std::memcpy(&bytes[recordOffset(0) + 7], &signallingNan, 4);
+    DamageFileHeader header{};
+    PartTable table{};
+    readDamageFile(write("special.dat", bytes), header, table);
+    EXPECT_EQ(table[0].OffOn, 255);
+    EXPECT_TRUE(std::isinf(table[0].PX1));
+    EXPECT_EQ(bitsOf(table[0].PY1), signallingNan);
+}
+
+TEST_F(DamageFileTest, FailedReadsChangeNothing) {
+    DamageFileHeader header{};
+    header.fill(0xAB);
+    PartTable table{};
+    table[29].Float5 = 42.0f;
+    const DamageFileHeader headerBefore = header;
+
+    for (const std::size_t size : {0u, 99u, 100u, 2109u}) {
+        const std::string path = write("short.dat", Bytes(size, 0x11));
+        try {
+            readDamageFile(path, header, table);
+            ADD_FAILURE() << size << " bytes read without error";
+        } catch (const IoError& error) {
+            EXPECT_EQ(error.code(), 100);
+            EXPECT_STREQ(error.what(), "Read beyond end of file");
+        }
+        EXPECT_EQ(header, headerBefore);
+        EXPECT_EQ(table[29].Float5, 42.0f);
+        EXPECT_EQ(table[0].OffOn, 0);
+    }
+}
+
+TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
+    fs::create_directories(folder / "a-folder");
+    const std::string missing = (folder / "missing.dat").string();
+    const std::string noFolder = (folder / "nowhere" / "x.dat").string();
+    const std::string aFolder = (folder / "a-folder").string();
+    const PartTable table{};
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        int code;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"read missing file",
+         [&] {
+             DamageFileHeader h;
+             PartTable t;
+             readDamageFile(missing, h, t);
+         },
+         2, "File not found"},
+        {"read in missing folder",
+         [&] {
+             DamageFileHeader h;
+             PartTable t;
+             readDamageFile(noFolder, h, t);
+         },
+         3, "Invalid filename"},
+        {"read a folder",
+         [&] {
+             DamageFileHeader h;
+             PartTable t;
+             DamageFile f;
+             f.open(aFolder, h, t);
+         },
+         5, "File access denied"},
+        {"save in place into a missing file", [&] { writeRecordsInPlace(missing, table); }, 2,
+         "File not found"},
+        {"save as into a missing folder", [&] { writeWholeFile(noFolder, {}, table); }, 3,
+         "Invalid filename"},
+        {"save as onto a folder", [&] { writeWholeFile(aFolder, {}, table); }, 5,
+         "File access denied"},
+        {"save as onto a full disk", [&] { writeWholeFile("/dev/full", {}, table); }, 101,
+         "Disk full"},
+        {"save with no file named",
+         [&] {
+             DamageFile f;
+             f.save(table);
+         },
+         102, "I/O error 102"},
+    };
+    for (const Case& c : cases) {
+        try {
+            c.run();
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const IoError& error) {
+            EXPECT_EQ(error.code(), c.code) << c.what;
+            EXPECT_STREQ(error.what(), c.message) << c.what;
+        }
+    }
+}
+
+TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
+    Bytes first(kRecordsEnd, 0);
+    first[recordOffset(2) + 1] = 9;
+    const std::string firstPath = write("first.dat", first);
+    const std::string shortPath = write("short.dat", Bytes(2109, 1));
+    DamageFile file;
+    DamageFileHeader header{};
+    PartTable table{};
+    file.open(firstPath, header, table);
+    EXPECT_THROW(file.open(shortPath, header, table), IoError);
+    EXPECT_EQ(file.path(), firstPath);
+    EXPECT_TRUE(file.isOpen());
+    EXPECT_EQ(table[2].Byte2, 9);
+
+    table[2].Byte2 = 10;
+    file.save(table);
+    EXPECT_EQ(contents(firstPath)[recordOffset(2) + 1], 10);
+    EXPECT_EQ(contents(shortPath), Bytes(2109, 1));
+}
+
+TEST(FieldTable, ColumnsCoverOneToTwentyTwoOnce) {
+    std::vector<int> seen(kFieldCount + 1, 0);
+    int nextOffset = 0;
+    for (const FieldDef& field : kFields) {
+        ++seen.at(field.column);
+        EXPECT_EQ(field.offset, nextOffset) << field.name;
+        nextOffset += field.type == FieldType::Byte ? 1 : 4;
+        EXPECT_STREQ(kColumnCaptions[field.column],
+                     field.name == std::string("OffOn") ? "Off/On" : field.name);
+        EXPECT_EQ(&fieldForColumn(field.column), &field);
+    }
+    EXPECT_EQ(nextOffset, kRecordSize);
+    for (int column = 1; column <= kFieldCount; ++column)
+        EXPECT_EQ(seen[column], 1) << "column " << column;
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "core/damage_file.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+// ---- View settings, shared by the top and the side view ----
+
+struct HitBoxViewSettings {
+    int GridFeet = 0;   // feet between two grid lines
+    int ZoomFactor = 0; // pixels per foot; 0 draws no grid
+    std::string GridText;
+    std::string ZoomText;
+    std::string TopViewTitle;
+    std::string SideViewTitle;
+
+    std::string topViewCaption() const { return TopViewTitle + GridText + ZoomText; }
+    std::string sideViewCaption() const { return SideViewTitle + GridText + ZoomText; }
+};
+
+// One entry of the popup menu's "Set Grid " or "Set Zoom" group.
+struct ViewChoice {
+    int value;           // GridFeet or ZoomFactor
+    const char* caption; // menu entry caption
+    const char* text;    // GridText or ZoomText
+};
+
+extern const std::array<ViewChoice, 4> kGridChoices; // 1ft, 2ft, 5ft, 10ft
+extern const std::array<ViewChoice, 3> kZoomChoices; // 100%, 50%, 20%
+
+constexpr const char* kTopViewTitle = "Hit Box Graphic-Top View  ";
+constexpr const char* kSideViewTitle = "Hit Box Graphic-Side View  ";
+
+// The settings as the top view's creation leaves them: 1ft grid, 100% zoom, both titles.
+void initialiseViewSettings(HitBoxViewSettings& settings);
+void applyGridChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
+void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
+
+// ---- The picture as an ordered list of draw operations ----
+
+enum class HitBoxView { Top, Side }; // top: x across, y up; side: z across, y up
+
+struct Rgb {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+namespace colours {
+constexpr Rgb silver{192, 192, 192};
+constexpr Rgb black{0, 0, 0};
+constexpr Rgb darkGreen{0, 80, 0};
+constexpr Rgb mediumGreen{0, 105, 0};
+constexpr Rgb green{0, 128, 0};
+constexpr Rgb red{255, 0, 0};
+constexpr Rgb blue{0, 0, 255};
+constexpr Rgb olive{128, 128, 0};
+constexpr Rgb purple{128, 0, 128};
+constexpr Rgb maroon{128, 0, 0};
+constexpr Rgb aqua{0, 255, 255};
+constexpr Rgb teal{0, 128, 128};
+constexpr Rgb steelBlue{81, 149, 174};
+constexpr Rgb orange{224, 128, 31};
+constexpr Rgb gray{128, 128, 128}; // the views' background
+} // namespace colours
+
+struct SlotStyle {
+    Rgb outline;
+    std::optional<Rgb> fill;   // none: outline only
+    std::optional<Rgb> marker; // none: the slot's third point is not marked
+};
+
+extern const std::array<SlotStyle, kSlotCount> kSlotStyles;
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+enum class ShapeKind { Line, Rectangle };
+enum class SceneLayer { Grid, Axis, Box, Marker };
+
+struct DrawOp {
+    ShapeKind shape = ShapeKind::Line;
+    SceneLayer layer = SceneLayer::Grid;
+    PixelPoint from; // line ends, or two opposite corners of a rectangle in any order
+    PixelPoint to;
+    Rgb pen;
+    int penWidth = 1;
+    std::optional<Rgb> fill; // rectangles only
+    int slot = -1;           // boxes and markers
+    friend bool operator==(const DrawOp&, const DrawOp&) = default;
+};
+
+struct SceneRequest {
+    int width = 0; // client area of the view
+    int height = 0;
+    int gridFeet = 0;
+    int zoomFactor = 0;
+    HitBoxView view = HitBoxView::Top;
+    bool markers = false; // third-point markers of slots 0 to 22
+};
+
+// Pixels are clamped to this distance: far beyond any window, so the clipped picture is the same.
+constexpr int kFarPixel = 1 << 20;
+
+// trunc(zoomFactor * feet), clamped to +-kFarPixel; nullopt for a NaN, which has no place.
+std::optional<int> scaledPixels(int zoomFactor, float feet);
+
+// The whole paint of one view in drawing order; `ops` is replaced, its storage reused.
+void buildHitBoxScene(const SceneRequest& request, const PartTable& table,
+                      std::vector<DrawOp>& ops);
+std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table);
+
+} // namespace dm

@@ -1,0 +1,289 @@
+// `dmtool render`: draws a hit-box view into a PNG file exactly as the editor's window shows it.
+// Built as a module of its own so that dmtool's other commands never load Qt.
+
+#include "core/damage_file.h"
+#include "core/errors.h"
+#include "core/hitbox_scene.h"
+#include "hitbox_painter.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <fcntl.h>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kDataError = 1;
+constexpr int kUsageError = 2;
+constexpr int kLargestSide = 16384;
+
+constexpr std::string_view kHelp =
+    "Usage: dmtool render FILE --view top|side -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
+    "                     [--zoom 100|50|20] [--no-markers]\n"
+    "\n"
+    "Draws the hit boxes of the damage file FILE as the editor's top or side view shows them\n"
+    "at the given client size and view settings, and writes the picture as a PNG file. No\n"
+    "display is needed.\n"
+    "\n"
+    "  --view top|side    top: seen from above (x across, y up); side: seen from the side\n"
+    "                     (z across, y up)\n"
+    "  -o, --output OUT   the PNG file to write (created or replaced)\n"
+    "  --size WxH         client width and height in pixels, 1 to 16384 (default: the window's\n"
+    "                     design size, 515x517 for top, 454x353 for side)\n"
+    "  --grid FEET        grid spacing: 1, 2, 5 or 10 feet (default 1)\n"
+    "  --zoom PERCENT     100, 50 or 20: 10, 5 or 2 pixels per foot (default 100)\n"
+    "  --no-markers       leave out the third-point markers of parts 1 to 23, as the editor\n"
+    "                     does when its opened file is gone\n"
+    "\n"
+    "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
+    "2 usage error.\n";
+
+class UsageError {
+public:
+    explicit UsageError(std::string message) : message_(std::move(message)) {}
+    const std::string& message() const { return message_; }
+
+private:
+    std::string message_;
+};
+
+struct RenderOptions {
+    std::string damageFile;
+    std::string output;
+    std::optional<dm::HitBoxView> view;
+    std::optional<std::pair<int, int>> size;
+    int gridFeet = dm::kGridChoices[0].value;
+    int zoomFactor = dm::kZoomChoices[0].value;
+    bool markers = true;
+};
+
+std::optional<int> parseCount(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.starts_with('+'))
+        return std::nullopt;
+    return value;
+}
+
+std::pair<int, int> parseSize(const std::string& text) {
+    const auto x = text.find('x');
+    const auto width = x == std::string::npos ? std::nullopt : parseCount(text.substr(0, x));
+    const auto height = x == std::string::npos ? std::nullopt : parseCount(text.substr(x + 1));
+    if (!width || !height || *width < 1 || *height < 1 || *width > kLargestSide ||
+        *height > kLargestSide)
+        throw UsageError("'" + text + "' is not a size WxH with sides from 1 to " +
+                         std::to_string(kLargestSide));
+    return {*width, *height};
+}
+
+template <std::size_t N>
+int parseChoice(const std::string& text, const std::array<dm::ViewChoice, N>& choices,
+                int shownValue(const dm::ViewChoice&), const char* option) {
+    const auto value = parseCount(text);
+    for (const dm::ViewChoice& choice : choices)
+        if (value && *value == shownValue(choice))
+            return choice.value;
+    std::string allowed;
+    for (const dm::ViewChoice& choice : choices)
+        allowed += (allowed.empty() ? "" : ", ") + std::to_string(shownValue(choice));
+    throw UsageError("'" + text + "' is not a valid " + option + " value (" + allowed + ")");
+}
+
+int feetOf(const dm::ViewChoice& choice) {
+    return choice.value;
+}
+int percentOf(const dm::ViewChoice& choice) {
+    return choice.value * 10;
+}
+
+dm::HitBoxView parseView(const std::string& text) {
+    if (text == "top")
+        return dm::HitBoxView::Top;
+    if (text == "side")
+        return dm::HitBoxView::Side;
+    throw UsageError("'" + text + "' is not a view (top, side)");
+}
+
+RenderOptions parseArguments(const std::vector<std::string>& args) {
+    RenderOptions options;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--no-markers") {
+            options.markers = false;
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (const auto equals = arg.find('=');
+            arg.starts_with("--") && equals != std::string::npos) {
+            inlineValue = arg.substr(equals + 1);
+            arg.resize(equals);
+        }
+        const bool known = arg == "--view" || arg == "-o" || arg == "--output" || arg == "--size" ||
+                           arg == "--grid" || arg == "--zoom";
+        if (!known)
+            throw UsageError("unknown option '" + args[i] + "'");
+        if (!inlineValue && i + 1 == args.size())
+            throw UsageError("option " + arg + " needs a value");
+        const std::string value = inlineValue ? *inlineValue : args[++i];
+        if (arg == "--view")
+            options.view = parseView(value);
+        else if (arg == "--size")
+            options.size = parseSize(value);
+        else if (arg == "--grid")
+            options.gridFeet = parseChoice(value, dm::kGridChoices, feetOf, "--grid");
+        else if (arg == "--zoom")
+            options.zoomFactor = parseChoice(value, dm::kZoomChoices, percentOf, "--zoom");
+        else if (value.empty())
+            throw UsageError("option " + arg + " needs a file name");
+        else
+            options.output = value;
+    }
+    if (files.size() != 1)
+        throw UsageError("render takes one damage file, " + std::to_string(files.size()) +
+                         " given");
+    if (!options.view)
+        throw UsageError("--view top or --view side is required");
+    if (options.output.empty())
+        throw UsageError("-o OUT.png is required");
+    options.damageFile = files[0];
+    return options;
+}
+
+QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
+    const bool top = *options.view == dm::HitBoxView::Top;
+    const auto [width, height] =
+        options.size.value_or(top ? std::pair{515, 517} : std::pair{454, 353});
+    const dm::SceneRequest request{
+        width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        throw dm::DamageError("Not enough memory for a " + std::to_string(width) + "x" +
+                              std::to_string(height) + " picture");
+    QPainter painter(&image);
+    paintHitBoxScene(painter, image.rect(), dm::buildHitBoxScene(request, table));
+    painter.end();
+    return image;
+}
+
+QByteArray encodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        throw dm::DamageError("Cannot encode the picture: " + writer.errorString().toStdString());
+    return bytes;
+}
+
+// The editor's messages for a file that cannot be created or written.
+[[noreturn]] void raiseWriteError(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        dm::raiseIoError(3);
+    case EMFILE:
+    case ENFILE:
+        dm::raiseIoError(4);
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+        dm::raiseIoError(5);
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        dm::raiseIoError(101);
+    default:
+        throw dm::IoError(error, "I/O error " + std::to_string(error));
+    }
+}
+
+void writeFile(const std::string& path, const QByteArray& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        raiseWriteError(errno);
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : ENOSPC;
+            ::close(fd);
+            raiseWriteError(error);
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::close(fd) != 0)
+        raiseWriteError(errno);
+}
+
+bool asksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
+}
+
+int render(const std::vector<std::string>& args) {
+    if (asksForHelp(args)) {
+        std::cout << kHelp << std::flush;
+        return kSuccess;
+    }
+    try {
+        const RenderOptions options = parseArguments(args);
+        dm::DamageFileHeader header{};
+        dm::PartTable table{};
+        dm::readDamageFile(options.damageFile, header, table);
+        writeFile(options.output, encodePng(renderView(options, table)));
+    } catch (const UsageError& error) {
+        std::cerr << "dmtool render: " << error.message() << "\nTry 'dmtool render --help'.\n";
+        return kUsageError;
+    } catch (const dm::DamageError& error) {
+        std::cerr << error.what() << '\n';
+        return kDataError;
+    }
+    return kSuccess;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int dmtool_render_main(int argc, char** argv) {
+    try {
+        return render(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    } catch (const std::exception& error) {
+        std::cerr << "dmtool render: " << error.what() << '\n';
+        return kDataError;
+    }
+}

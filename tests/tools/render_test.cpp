@@ -1,0 +1,186 @@
+// `dmtool render` as a whole process: options, exit status, messages and the PNG it writes.
+// The pictures' pixels are checked by the editor's tests, which can decode PNG.
+
+#include "core/damage_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+class RenderCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("render_test_" + std::to_string(::getpid()) + "_" +
+                   testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        damageFile_ = (folder_ / "07damage.dat").string();
+        dm::PartTable table{};
+        table[15].PX1 = 1;
+        table[15].PY1 = 2;
+        table[15].PX2 = -1;
+        table[15].PY2 = -2;
+        dm::writeWholeFile(damageFile_, dm::DamageFileHeader{}, table);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    Outcome run(const std::vector<std::string>& args) const {
+        std::string command = quoted(std::string(DM_BIN_DIR) + "/dmtool") + " render";
+        for (const std::string& arg : args)
+            command += " " + quoted(arg);
+        const fs::path out = folder_ / "stdout.txt";
+        const fs::path err = folder_ / "stderr.txt";
+        command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = readText(out);
+        outcome.err = readText(err);
+        return outcome;
+    }
+
+    std::string png(const char* name) const { return (folder_ / name).string(); }
+
+    fs::path folder_;
+    std::string damageFile_;
+};
+
+std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+TEST_F(RenderCommand, WritesAPngOfTheViewsClientSize) {
+    struct Case {
+        std::vector<std::string> options;
+        std::uint32_t width;
+        std::uint32_t height;
+    };
+    const Case cases[]{
+        {{"--view", "top"}, 515, 517},
+        {{"--view", "side"}, 454, 353},
+        {{"--view=side", "--size", "800x600", "--grid", "10", "--zoom", "20"}, 800, 600},
+        {{"--view", "top", "--size=1x1", "--zoom=50", "--grid=2", "--no-markers"}, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0]);
+        std::vector<std::string> args{damageFile_, "-o", png("view.png")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.err, "");
+        const std::string bytes = readText(png("view.png"));
+        ASSERT_GT(bytes.size(), 24u);
+        EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+        EXPECT_EQ(bytes.substr(12, 4), "IHDR");
+        EXPECT_EQ(bigEndian(bytes, 16), c.width);
+        EXPECT_EQ(bigEndian(bytes, 20), c.height);
+        fs::remove(png("view.png"));
+    }
+}
+
+TEST_F(RenderCommand, FileFailuresGiveTheEditorsMessages) {
+    const std::string shortFile = (folder_ / "08damage.dat").string();
+    std::ofstream(shortFile, std::ios::binary) << std::string(2109, '\0');
+    fs::create_directories(folder_ / "a folder.png");
+    struct Case {
+        std::string input;
+        std::string output;
+        std::string message;
+    };
+    const Case cases[]{
+        {(folder_ / "09damage.dat").string(), png("x.png"), "File not found\n"},
+        {(folder_ / "missing" / "09damage.dat").string(), png("x.png"), "Invalid filename\n"},
+        {shortFile, png("x.png"), "Read beyond end of file\n"},
+        {folder_.string(), png("x.png"), "File access denied\n"},
+        {damageFile_, (folder_ / "missing" / "x.png").string(), "Invalid filename\n"},
+        {damageFile_, png("a folder.png"), "File access denied\n"},
+        {damageFile_, "/dev/full", "Disk full\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input + " -> " + c.output);
+        const Outcome outcome = run({c.input, "--view", "top", "-o", c.output});
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, c.message);
+        EXPECT_EQ(outcome.out, "");
+    }
+    EXPECT_FALSE(fs::exists(png("x.png")));
+}
+
+TEST_F(RenderCommand, UsageErrorsExitWithTwoAndWriteNothing) {
+    const std::string out = png("usage.png");
+    const std::vector<std::vector<std::string>> cases{
+        {damageFile_, "-o", out},
+        {damageFile_, "--view", "front", "-o", out},
+        {damageFile_, "--view", "top"},
+        {damageFile_, "--view", "top", "-o"},
+        {damageFile_, "--view", "top", "-o", ""},
+        {damageFile_, damageFile_, "--view", "top", "-o", out},
+        {"--view", "top", "-o", out},
+        {damageFile_, "--view", "top", "-o", out, "--grid", "3"},
+        {damageFile_, "--view", "top", "-o", out, "--zoom", "10"},
+        {damageFile_, "--view", "top", "-o", out, "--zoom", "+100"},
+        {damageFile_, "--view", "top", "-o", out, "--size", "0x10"},
+        {damageFile_, "--view", "top", "-o", out, "--size", "10x"},
+        {damageFile_, "--view", "top", "-o", out, "--size", "16385x10"},
+        {damageFile_, "--view", "top", "-o", out, "--size", "10*10"},
+        {damageFile_, "--view", "top", "-o", out, "--markers"},
+        // Usage is checked before any file is touched.
+        {(folder_ / "none.dat").string(), "--view", "top", "-o", out, "--grid", "7"},
+    };
+    for (const auto& args : cases) {
+        std::string shown;
+        for (const std::string& arg : args)
+            shown += arg + " ";
+        SCOPED_TRACE(shown);
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err.rfind("dmtool render: ", 0), 0u) << outcome.err;
+        EXPECT_NE(outcome.err.find("Try 'dmtool render --help'."), std::string::npos);
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST_F(RenderCommand, HelpDescribesEveryOption) {
+    const Outcome outcome = run({"--help"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    for (const char* option :
+         {"Usage: dmtool render FILE", "--view top|side", "-o, --output", "--size WxH", "--grid",
+          "--zoom", "--no-markers", "515x517", "454x353"})
+        EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
+}
+
+} // namespace

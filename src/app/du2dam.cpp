@@ -1,5 +1,99 @@
 #include "du2dam.h"
 
+#include "du2dam3.h"
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/application.h"
+#include "platform/error_display.h"
+#include "settings/ini_ctrl.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) { setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01")); }
+dm::PartTable PartTable{};
+dm::DamageFileHeader DamageFileHeader{};
+dm::DamageFile CurrentDamageFile;
+
+namespace {
+
+const QStringList kWarningLines = {
+    QStringLiteral("Use this editor at your own risk."),
+    QStringLiteral("Make a backup of all of your damage.dat files before "),
+    QStringLiteral("using this tool."),
+    QStringLiteral("Enter data carefully, there is limited range checking "),
+    QStringLiteral("and bad data (I.E. byte entries >255) will cause the program "),
+    QStringLiteral("to crash."),
+    QStringLiteral("Remember to SAVE when you are done with all of your "),
+    QStringLiteral("changes to a file."),
+    QStringLiteral("Good luck!"),
+};
+
+constexpr QSize kClientSize(330, 174);
+
+} // namespace
+
+void closeCurrentDamageFile() {
+    if (CurrentDamageFile.isOpen())
+        CurrentDamageFile.close();
+}
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
+    setFixedSize(kClientSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen->geometry()));
+
+    Button5 = new QPushButton(QStringLiteral("Click to Open Damage Editor"), this);
+    Button5->setObjectName(QStringLiteral("Button5"));
+    Button5->setGeometry(48, 136, 233, 25);
+    Button5->setDefault(true);
+    connect(Button5, &QPushButton::clicked, this,
+            platform::guardedSlot(this, &TForm1::Button5Click));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(16, 0, 297, 129);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setPlainText(kWarningLines.join('\n'));
+
+    setTabOrder(Button5, Memo1);
+    Button5->setFocus();
+
+    du2open.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    du2open.setFilterIndex(1);
+    du2open.setDefaultExt(QStringLiteral("dat"));
+
+    LMDIniCtrl1 = new TLMDIniCtrl(this);
+
+    platform::guarded([this] { FormCreate(); });
+}
+
+void TForm1::FormCreate() {
+    du2open.setInitialDir(LMDIniCtrl1->ReadString(
+        QStringLiteral("file settings"), QStringLiteral("initdirect"), QStringLiteral("c:\\")));
+}
+
+void TForm1::Button5Click() {
+    hide();
+    platform::showWindow(Form5);
+    platform::showWindow(Form6);
+    platform::showWindow(Form3);
+}
+
+void TForm1::FormClose() {
+    closeCurrentDamageFile();
+    platform::terminate();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    platform::guarded([this] { FormClose(); });
+    event->accept();
+}

@@ -1,11 +1,41 @@
 #pragma once
 
+#include "core/damage_file.h"
+#include "platform/file_dialog.h"
+
 #include <QWidget>
 
+class QPlainTextEdit;
+class QPushButton;
+class TLMDIniCtrl;
+
+// The start window and the program's main window: the warning text, the start button, the open
+// dialog and the settings store.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Memo1;
+    QPushButton* Button5;
+    platform::FileDialog du2open{platform::FileDialogKind::Open};
+    TLMDIniCtrl* LMDIniCtrl1;
+
+    void FormCreate();
+    void Button5Click();
+    void FormClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 };
 
 extern TForm1* Form1;
+
+// Process-wide damage file state: the records of the file last read, its 100-byte header, and the
+// file itself, held open from a successful Open to the next Open or the end of the program.
+extern dm::PartTable PartTable;
+extern dm::DamageFileHeader DamageFileHeader;
+extern dm::DamageFile CurrentDamageFile;
+
+// Closes the current damage file if one is open.
+void closeCurrentDamageFile();

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
+
+class QWidget;
 
 namespace platform {
 
@@ -8,5 +11,22 @@ namespace platform {
 // display name, which the window system would append to every window caption.
 void setApplicationTitle(const QString& title);
 QString applicationTitle();
+
+// The program's own icon, drawn once; every window carries it.
+QIcon applicationIcon();
+
+// The running executable's folder, with its trailing separator.
+QString executableFolder();
+// Tests put the executable's folder elsewhere; an empty folder removes the override.
+void setExecutableFolderOverride(const QString& folder);
+
+// Makes the window visible if it is hidden and brings it to the front.
+void showWindow(QWidget* window);
+
+// Tells the event loop to end after the event in hand.
+void terminate();
+// Whether the program was told to end; tests read and reset it.
+bool terminateRequested();
+void resetTerminateRequest();
 
 } // namespace platform

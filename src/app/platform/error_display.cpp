@@ -1,9 +1,7 @@
 #include "platform/error_display.h"
 
 #include "platform/application.h"
-
-#include <QApplication>
-#include <QMessageBox>
+#include "platform/message_box.h"
 
 #include <exception>
 
@@ -13,8 +11,7 @@ namespace {
 class MessageBoxPresenter : public ErrorPresenter {
 public:
     void present(const QString& caption, const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
-        box.exec();
+        showErrorMessageBox(caption, text);
     }
 };
 

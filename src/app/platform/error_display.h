@@ -25,6 +25,11 @@ void showError(const QString& message);
 // Runs one event's handler; any failure is shown in the error box and never crosses Qt's loop.
 void guarded(const std::function<void()>& handler) noexcept;
 
+// A slot that runs the member handler through guarded().
+template <class Window> auto guardedSlot(Window* window, void (Window::*handler)()) {
+    return [window, handler] { guarded([window, handler] { (window->*handler)(); }); };
+}
+
 // Raised to leave a handler silently.
 struct SilentAbort {};
 

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// A modal box with the caption, the text, an error icon and one OK button.
+void showErrorMessageBox(const QString& caption, const QString& text);
+
+} // namespace platform

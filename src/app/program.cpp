@@ -1,0 +1,67 @@
+#include "program.h"
+
+#include "du2dam.h"
+#include "du2dam2.h"
+#include "du2dam3.h"
+#include "du2dam4.h"
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/application.h"
+#include "platform/error_display.h"
+#include "settings/form_placement.h"
+
+#include <QApplication>
+
+namespace program {
+namespace {
+
+void attachPlacementKeeper(QWidget* window, const char* section, const char* key) {
+    new TLMDForm(window, Form1->LMDIniCtrl1, QLatin1String(section), QLatin1String(key),
+                 soPos | soSize);
+}
+
+// Hides the window, lets its placement keeper store the placement, then destroys the window.
+template <class Window> void destroyWindow(Window*& window) {
+    if (!window)
+        return;
+    platform::guarded([window] { window->hide(); });
+    const auto keepers = window->template findChildren<TLMDForm*>(Qt::FindDirectChildrenOnly);
+    for (TLMDForm* keeper : keepers)
+        delete keeper;
+    delete window;
+    window = nullptr;
+}
+
+} // namespace
+
+void createWindows() {
+    platform::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
+    QApplication::setWindowIcon(platform::applicationIcon());
+    // The program ends when the editor or the main window closes, not with the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Form1 = new TForm1;
+    Form2 = new TForm2;
+    Form3 = new TForm3;
+    Form4 = new TForm4;
+    Form5 = new TForm5;
+    attachPlacementKeeper(Form5, "HBTV", "Form5");
+    Form6 = new TForm6;
+    attachPlacementKeeper(Form6, "HBSV", "Form6");
+}
+
+void showMainWindow() {
+    platform::guarded([] { Form1->show(); });
+}
+
+void destroyWindows() {
+    platform::guarded([] { closeCurrentDamageFile(); });
+    destroyWindow(Form6);
+    destroyWindow(Form5);
+    destroyWindow(Form4);
+    destroyWindow(Form3);
+    destroyWindow(Form2);
+    destroyWindow(Form1);
+}
+
+} // namespace program

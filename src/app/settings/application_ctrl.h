@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QObject>
+
+// The editor window's application settings: the application title and icon, applied to the
+// application as the editor window is built.
+class TLMDApplicationCtrl : public QObject {
+    Q_OBJECT
+public:
+    explicit TLMDApplicationCtrl(QObject* parent = nullptr);
+
+    static constexpr const char* Title = "Quellor Damage File Editor";
+
+    void apply() const;
+};

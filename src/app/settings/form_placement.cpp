@@ -1,0 +1,65 @@
+#include "settings/form_placement.h"
+
+#include "core/placement.h"
+#include "platform/error_display.h"
+#include "platform/window_placement.h"
+#include "settings/ini_ctrl.h"
+
+#include <QEvent>
+#include <QWidget>
+
+TLMDForm::TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section,
+                   const QString& iniKey, TLMDIniSaveOptions options)
+    : QObject(window), Section(section), IniKey(iniKey), IniSaveOptions(options), window_(window),
+      store_(store) {
+    setObjectName(QStringLiteral("LMDForm1"));
+    window->installEventFilter(this);
+}
+
+TLMDForm::~TLMDForm() {
+    platform::guarded([this] { savePlacement(); });
+}
+
+void TLMDForm::restorePlacement() {
+    if (!store_)
+        return;
+    const std::string value = store_->ReadString(Section, IniKey, QString()).toStdString();
+    const dm::Placement current = platform::windowPlacement(window_);
+    std::optional<dm::Placement> stored =
+        dm::parsePlacement(value, IniSaveOptions.testFlag(soState), current);
+    if (!stored)
+        return;
+    if (!IniSaveOptions.testFlag(soPos)) {
+        stored->right += current.left - stored->left;
+        stored->bottom += current.top - stored->top;
+        stored->left = current.left;
+        stored->top = current.top;
+    }
+    if (!IniSaveOptions.testFlag(soSize)) {
+        stored->right = stored->left + (current.right - current.left);
+        stored->bottom = stored->top + (current.bottom - current.top);
+    }
+    const QSize screen = platform::primaryScreenSize();
+    platform::setWindowPlacement(window_,
+                                 dm::clampToScreen(*stored, screen.width(), screen.height()));
+}
+
+void TLMDForm::savePlacement() {
+    if (!store_)
+        return;
+    const QString value =
+        QString::fromStdString(dm::formatPlacement(platform::windowPlacement(window_)));
+    store_->WriteString(Section, IniKey, value);
+    store_->DeleteKey(Section, IniKey + QLatin1String("Color"));
+    store_->DeleteKey(Section, IniKey + QLatin1String("Font"));
+}
+
+bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_) {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            platform::guarded([this] { restorePlacement(); });
+        else if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            platform::frameMargins(window_); // learns the frame once the window system knows it
+    }
+    return QObject::eventFilter(watched, event);
+}

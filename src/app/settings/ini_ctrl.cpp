@@ -1,0 +1,36 @@
+#include "settings/ini_ctrl.h"
+
+#include "core/settings_store.h"
+#include "platform/application.h"
+
+namespace {
+
+dm::SettingsStore storeAt(const QString& path) {
+    return dm::SettingsStore(path.toStdString());
+}
+
+} // namespace
+
+TLMDIniCtrl::TLMDIniCtrl(QObject* parent) : QObject(parent) {
+    setObjectName(QStringLiteral("LMDIniCtrl1"));
+}
+
+QString TLMDIniCtrl::fileName() const {
+    return platform::executableFolder() + QLatin1String(IniFile);
+}
+
+QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
+                                const QString& fallback) const {
+    return QString::fromStdString(
+        storeAt(fileName())
+            .readString(section.toStdString(), key.toStdString(), fallback.toStdString()));
+}
+
+void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
+                              const QString& value) const {
+    storeAt(fileName()).writeString(section.toStdString(), key.toStdString(), value.toStdString());
+}
+
+void TLMDIniCtrl::DeleteKey(const QString& section, const QString& key) const {
+    storeAt(fileName()).deleteKey(section.toStdString(), key.toStdString());
+}

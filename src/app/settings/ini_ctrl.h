@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The settings store: "du2daminfo.INI" in the executable's folder. Every operation opens the file,
+// does its work and closes it; the path is worked out anew each time.
+class TLMDIniCtrl : public QObject {
+    Q_OBJECT
+public:
+    explicit TLMDIniCtrl(QObject* parent = nullptr);
+
+    static constexpr const char* IniFile = "du2daminfo.INI";
+
+    // The settings file's full path.
+    QString fileName() const;
+
+    QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
+    // Raises "Unable to write to <path>" when the file cannot be written.
+    void WriteString(const QString& section, const QString& key, const QString& value) const;
+    void DeleteKey(const QString& section, const QString& key) const;
+};

@@ -34,6 +34,19 @@ bool isEntryLine(std::string_view line) {
     return first != std::string_view::npos && line[first] != ';' && line[first] != '#';
 }
 
+bool hasEntries(const std::string& text) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        if (isEntryLine(std::string_view(text).substr(begin, end - begin)))
+            return true;
+        begin = end + 1;
+    }
+    return false;
+}
+
 // Comment and blank lines after the last section or key; the INI parser would drop them.
 std::string trailingComments(const std::string& text) {
     std::size_t end = text.size();
@@ -54,10 +67,18 @@ class IniDocument {
 public:
     explicit IniDocument(const std::string& path) {
         ini_.SetSpaces(false);
-        if (std::optional<std::string> text = readText(path)) {
-            ini_.LoadData(*text);
-            tail_ = trailingComments(*text);
+        std::optional<std::string> text = readText(path);
+        if (!text)
+            return;
+        if (!hasEntries(*text)) {
+            // Only comments and blank lines: kept whole, new entries go after them.
+            head_ = *text;
+            if (!head_.empty() && head_.back() != '\n')
+                head_ += '\n';
+            return;
         }
+        ini_.LoadData(*text);
+        tail_ = trailingComments(*text);
     }
 
     CSimpleIniA& ini() { return ini_; }
@@ -67,6 +88,7 @@ public:
         std::string text;
         if (ini_.Save(text) < 0)
             return false;
+        text.insert(0, head_);
         if (!tail_.empty()) {
             if (!text.empty() && text.back() != '\n')
                 text += '\n';
@@ -82,6 +104,7 @@ public:
 
 private:
     CSimpleIniA ini_;
+    std::string head_;
     std::string tail_;
 };
 

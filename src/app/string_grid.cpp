@@ -1,0 +1,582 @@
+#include "string_grid.h"
+
+#include "core/caption_lines.h"
+#include "core/grid_colors.h"
+#include "platform/error_display.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <stdexcept>
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+const QColor kMaroon(128, 0, 0);
+constexpr int kLastShownColumn = dm::kShownColumnCount - 1; // 18
+constexpr int kLastRow = dm::kGridRowCount - 1;             // 30
+// Cell text starts this far right of and below the cell's corner.
+constexpr int kTextMargin = 2;
+// A click must lie more than this far inside a cell's left and right borders to open the editor.
+constexpr int kClickEditMargin = 3;
+
+QColor toQColor(dm::Rgb rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+void checkCell(GridCell cell) {
+    if (cell.column < 0 || cell.column >= dm::kGridColumnCount || cell.row < 0 ||
+        cell.row > kLastRow)
+        throw std::out_of_range("grid cell out of range");
+}
+
+void drawCellText(QPainter& painter, const QRect& rect, const QString& text) {
+    painter.save();
+    painter.setClipRect(rect);
+    painter.drawText(rect.adjusted(kTextMargin, kTextMargin, 0, 0),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
+// The cell after `cell` for Enter: one column right, from the last shown column to the first
+// value column of the next row, from the last row back to row 1.
+GridCell nextCellForEnter(GridCell cell) {
+    if (cell.column < kLastShownColumn)
+        return {cell.column + 1, cell.row};
+    return {1, cell.row < kLastRow ? cell.row + 1 : 1};
+}
+
+// Draws value cells and makes the cell editor: a line edit writing through to the store, so the
+// store always holds what the editor shows.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    explicit GridCellDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        platform::guarded([&] { grid_->paintValueCell(*painter, option.rect, index); });
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        editor->setFont(grid_->gridFont());
+        editor->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        editor->setTextMargins(kTextMargin - 1, kTextMargin - 1, 0, 0);
+        QPalette palette = editor->palette();
+        palette.setColor(QPalette::Base, grid_->cellPaint(GridTextModel::cellOf(index)).brush);
+        editor->setPalette(palette);
+        const GridCell cell = GridTextModel::cellOf(index);
+        QObject::connect(
+            editor, &QLineEdit::textEdited, grid_, [grid = grid_, cell](const QString& text) {
+                platform::guarded([&] { grid->setCellText(cell.column, cell.row, text); });
+            });
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* line = static_cast<QLineEdit*>(editor);
+        const QString text = index.data(Qt::EditRole).toString();
+        if (line->text() != text) // keeps the cursor where it is while typing writes through
+            line->setText(text);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
+    }
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        editor->setGeometry(option.rect);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                auto* editor = static_cast<QWidget*>(watched);
+                platform::guarded([&] { grid_->enterInEditor(editor); });
+                return true;
+            }
+            if (key == Qt::Key_Escape) {
+                platform::guarded([&] { grid_->escapeInEditor(); });
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
+private:
+    StringGrid* grid_;
+};
+
+} // namespace
+
+void applyCellColorRules(int ARow, int ACol, CellPaint& paint) {
+    const dm::CellColorRule rule = dm::cellColorRule(ARow, ACol);
+    if (rule.background)
+        paint.brush = toQColor(*rule.background);
+    if (rule.text)
+        paint.fontColor = toQColor(*rule.text);
+    if (rule.bold)
+        paint.font.setBold(true);
+}
+
+// ---- GridTextModel ----
+
+GridTextModel::GridTextModel(QObject* parent) : QAbstractTableModel(parent) {
+    for (int column = 0; column < dm::kGridColumnCount; ++column)
+        cells_[0][column] = QString::fromUtf8(dm::kColumnCaptions[column]);
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        cells_[slot + 1][0] = QString::fromUtf8(dm::kSlotNames[slot]);
+    cells_[0][0] = QString::fromUtf8(dm::kCornerCaption);
+}
+
+int GridTextModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : dm::kGridRowCount - 1;
+}
+
+int GridTextModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : dm::kGridColumnCount - 1;
+}
+
+QVariant GridTextModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return cell(cellOf(index));
+}
+
+bool GridTextModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    setCell(cellOf(index), value.toString());
+    return true;
+}
+
+Qt::ItemFlags GridTextModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant GridTextModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    switch (role) {
+    case Qt::DisplayRole:
+        return orientation == Qt::Horizontal ? cell({section + 1, 0}) : cell({0, section + 1});
+    case Qt::BackgroundRole:
+        return headerBackground();
+    case Qt::ForegroundRole:
+        return headerTextColor();
+    default:
+        return {};
+    }
+}
+
+const QString& GridTextModel::cell(GridCell cell) const {
+    checkCell(cell);
+    return cells_[cell.row][cell.column];
+}
+
+void GridTextModel::setCell(GridCell cell, const QString& text) {
+    checkCell(cell);
+    QString& stored = cells_[cell.row][cell.column];
+    if (stored == text)
+        return;
+    stored = text;
+    if (cell.row > 0 && cell.column > 0) {
+        const QModelIndex changed = index(cell.row - 1, cell.column - 1);
+        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    } else if (cell.row == 0 && cell.column > 0) {
+        emit headerDataChanged(Qt::Horizontal, cell.column - 1, cell.column - 1);
+    } else if (cell.row > 0) {
+        emit headerDataChanged(Qt::Vertical, cell.row - 1, cell.row - 1);
+    }
+}
+
+void GridTextModel::setValueCells(const dm::CellTexts& texts) {
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        for (int field = 0; field < dm::kFieldCount; ++field)
+            cells_[slot + 1][field + 1] = QString::fromStdString(texts[slot][field]);
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                     {Qt::DisplayRole, Qt::EditRole});
+}
+
+void GridTextModel::setMarkerSet(bool set) {
+    if (markerSet_ == set)
+        return;
+    markerSet_ = set;
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+QColor GridTextModel::headerBackground() const {
+    return markerSet_ ? kMaroon : QApplication::palette().color(QPalette::Button);
+}
+
+QColor GridTextModel::headerTextColor() const {
+    return markerSet_ ? kSilver : QApplication::palette().color(QPalette::WindowText);
+}
+
+// ---- GridHeaderView ----
+
+void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    platform::guarded([&] {
+        const auto* grid = static_cast<const StringGrid*>(parentWidget());
+        const GridCell cell = orientation() == Qt::Horizontal ? GridCell{logicalIndex + 1, 0}
+                                                              : GridCell{0, logicalIndex + 1};
+        grid->paintHeaderCell(*painter, rect, cell);
+    });
+}
+
+// ---- StringGrid ----
+
+StringGrid::StringGrid(QWidget* parent)
+    : QTableView(parent), columnHeader_(new GridHeaderView(Qt::Horizontal, this)),
+      rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(defaultGridFont()) {
+    OnGetCellColor = applyCellColorRules;
+    OnCellValidate = [this](int, int, QString&, bool&) { setMarker(); };
+
+    setFont(gridFont_);
+    setHorizontalHeader(columnHeader_);
+    setVerticalHeader(rowHeader_);
+    setModel(&model_);
+    setItemDelegate(new GridCellDelegate(this));
+    for (int column = dm::kShownColumnCount; column < dm::kGridColumnCount; ++column)
+        setColumnHidden(column - 1, true);
+
+    for (QHeaderView* header :
+         {static_cast<QHeaderView*>(columnHeader_), static_cast<QHeaderView*>(rowHeader_)}) {
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setSectionsClickable(false);
+        header->setSectionsMovable(false);
+        header->setHighlightSections(false);
+        header->setMinimumSectionSize(0);
+        header->setFont(gridFont_);
+    }
+    columnHeader_->setDefaultSectionSize(kInitialColumnWidth);
+    columnHeader_->setFixedHeight(kRowHeight);
+    rowHeader_->setDefaultSectionSize(kRowHeight);
+    rowHeader_->setFixedWidth(kInitialColumnWidth);
+
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setShowGrid(true);
+    setCornerButtonEnabled(false);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed);
+    setDragEnabled(false);
+    setAutoScroll(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    cornerButton_ = findChild<QAbstractButton*>();
+    if (cornerButton_)
+        cornerButton_->installEventFilter(this);
+
+    QPalette gridPalette = palette();
+    gridPalette.setColor(QPalette::Base, kSilver);
+    setPalette(gridPalette);
+
+    readDecimalSeparator();
+    setCurrentCell(1, 1);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        platform::guarded([&] { focusChanged(old, now); });
+    });
+}
+
+QFont StringGrid::defaultGridFont() {
+    const QString classic = QStringLiteral("MS Sans Serif");
+    if (QFontDatabase::hasFamily(classic)) {
+        QFont font(classic);
+        font.setPointSize(8);
+        return font;
+    }
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(11);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
+}
+
+QString StringGrid::cellText(int column, int row) const {
+    return model_.cell({column, row});
+}
+
+void StringGrid::setCellText(int column, int row, const QString& text) {
+    model_.setCell({column, row}, text);
+    if (column == 0 && row == 0 && cornerButton_)
+        cornerButton_->update();
+}
+
+void StringGrid::fillValueCells(const dm::CellTexts& texts) {
+    model_.setValueCells(texts);
+    lastFilled_ = texts;
+    rememberCurrentCell();
+    textWhenCurrent_ = rememberedText_;
+}
+
+dm::CellTexts StringGrid::valueTexts() const {
+    dm::CellTexts texts;
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        for (int field = 0; field < dm::kFieldCount; ++field)
+            texts[slot][field] = model_.cell({field + 1, slot + 1}).toStdString();
+    return texts;
+}
+
+QModelIndex StringGrid::indexOf(GridCell cell) const {
+    return model_.index(cell.row - 1, cell.column - 1);
+}
+
+void StringGrid::setCurrentCell(int column, int row) {
+    if (column < 1 || column > kLastShownColumn || row < 1 || row > kLastRow)
+        return;
+    selectionModel()->setCurrentIndex(indexOf({column, row}), QItemSelectionModel::ClearAndSelect);
+}
+
+GridCell StringGrid::currentCell() const {
+    return GridTextModel::cellOf(currentIndex());
+}
+
+void StringGrid::commitCurrentCell() {
+    commitCheck();
+}
+
+bool StringGrid::markerSet() const {
+    return model_.markerSet();
+}
+
+void StringGrid::setMarker() {
+    model_.setMarkerSet(true);
+    if (cornerButton_)
+        cornerButton_->update();
+}
+
+void StringGrid::clearMarker() {
+    model_.setMarkerSet(false);
+    if (cornerButton_)
+        cornerButton_->update();
+}
+
+CellPaint StringGrid::cellPaint(GridCell cell) const {
+    CellPaint paint;
+    paint.font = gridFont_;
+    if (cell.row == 0 || cell.column == 0) {
+        paint.brush = model_.headerBackground();
+        paint.fontColor = model_.headerTextColor();
+    } else {
+        paint.brush = kSilver;
+        paint.fontColor = QApplication::palette().color(QPalette::WindowText);
+    }
+    if (OnGetCellColor)
+        OnGetCellColor(cell.row, cell.column, paint);
+    return paint;
+}
+
+void StringGrid::sizeColumns() {
+    const int extra = QFontMetrics(gridFont_).horizontalAdvance(QStringLiteral("xx"));
+    for (int column = 0; column <= kLastShownColumn; ++column) {
+        int widest = 0;
+        for (int row = 0; row <= kLastRow; ++row) {
+            const QFontMetrics metrics(cellPaint({column, row}).font);
+            widest = std::max(widest, metrics.horizontalAdvance(cellText(column, row)));
+        }
+        setColumnWidthOf(column, widest + extra);
+    }
+    updateGeometries();
+}
+
+void StringGrid::setColumnWidthOf(int column, int width) {
+    if (column == 0)
+        rowHeader_->setFixedWidth(width);
+    else
+        columnHeader_->resizeSection(column - 1, width);
+}
+
+int StringGrid::gridColumnWidth(int column) const {
+    return column == 0 ? rowHeader_->width() : columnHeader_->sectionSize(column - 1);
+}
+
+void StringGrid::loadCaptionFiles(const QString& folder) {
+    dm::loadCaptionFiles(QFile::encodeName(folder).toStdString(),
+                         [this](int column, int row, const std::string& text) {
+                             setCellText(column, row, QString::fromStdString(text));
+                         });
+}
+
+QString StringGrid::decimalSeparatorOf(const QLocale& locale) {
+    const QString separator = locale.decimalPoint();
+    return separator.isEmpty() ? QStringLiteral(".") : separator;
+}
+
+void StringGrid::readDecimalSeparator() {
+    decimalSeparator_ = decimalSeparatorOf(QLocale::system());
+}
+
+QColor StringGrid::gridLineColor() const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    return QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+}
+
+void StringGrid::paintValueCell(QPainter& painter, const QRect& rect,
+                                const QModelIndex& index) const {
+    const GridCell cell = GridTextModel::cellOf(index);
+    CellPaint paint = cellPaint(cell);
+    const bool current = index == currentIndex();
+    if (selectionModel()->isSelected(index) && (!current || !hadFocus_)) {
+        paint.brush = palette().color(QPalette::Highlight);
+        paint.fontColor = kMaroon;
+    }
+    painter.fillRect(rect, paint.brush);
+    painter.setFont(paint.font);
+    painter.setPen(paint.fontColor);
+    drawCellText(painter, rect, cellText(cell.column, cell.row));
+    if (current && hadFocus_) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+}
+
+void StringGrid::paintHeaderCell(QPainter& painter, const QRect& rect, GridCell cell) const {
+    const CellPaint paint = cellPaint(cell);
+    painter.fillRect(rect, paint.brush);
+    painter.setPen(gridLineColor());
+    painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter.setFont(paint.font);
+    painter.setPen(paint.fontColor);
+    drawCellText(painter, rect.adjusted(0, 0, -1, -1), cellText(cell.column, cell.row));
+}
+
+void StringGrid::rememberCurrentCell() {
+    remembered_ = currentCell();
+    rememberedText_ = cellText(remembered_.column, remembered_.row);
+}
+
+void StringGrid::commitCheck() {
+    const QString text = cellText(remembered_.column, remembered_.row);
+    if (text != rememberedText_) {
+        QString value = text;
+        bool valid = true;
+        if (OnCellValidate)
+            OnCellValidate(remembered_.column, remembered_.row, value, valid);
+        setCellText(remembered_.column, remembered_.row, valid ? value : rememberedText_);
+    }
+    rememberCurrentCell();
+}
+
+void StringGrid::enterInEditor(QWidget* editor) {
+    commitData(editor);
+    commitCheck();
+    const GridCell next = nextCellForEnter(currentCell());
+    setCurrentCell(next.column, next.row);
+    edit(currentIndex());
+}
+
+void StringGrid::escapeInEditor() {
+    const GridCell cell = currentCell();
+    setCellText(cell.column, cell.row, textWhenCurrent_);
+}
+
+bool StringGrid::ownsWidget(const QWidget* widget) const {
+    return widget && (widget == this || isAncestorOf(widget));
+}
+
+void StringGrid::focusChanged(QWidget* old, QWidget* now) {
+    const bool wasInside = ownsWidget(old);
+    const bool isInside = ownsWidget(now);
+    if (wasInside && !isInside)
+        commitCheck();
+    if (!wasInside && isInside) {
+        rememberCurrentCell();
+        if (!hadFocus_) {
+            hadFocus_ = true;
+            viewport()->update();
+        }
+    }
+}
+
+void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    platform::guarded([&] {
+        commitCheck();
+        textWhenCurrent_ = rememberedText_;
+    });
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste) ||
+        event->matches(QKeySequence::Cut)) {
+        event->ignore();
+        return;
+    }
+    const bool editing = state() == QAbstractItemView::EditingState;
+    const int key = event->key();
+    if (!editing && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        platform::guarded([&] { edit(currentIndex()); });
+        return;
+    }
+    if (!editing && key == Qt::Key_Backspace) {
+        platform::guarded([&] { edit(currentIndex(), QAbstractItemView::AnyKeyPressed, event); });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+    const QPoint position = event->position().toPoint();
+    const QModelIndex clicked = indexAt(position);
+    const QModelIndex before = currentIndex();
+    QTableView::mousePressEvent(event);
+    platform::guarded([&] {
+        if (event->button() != Qt::LeftButton || !clicked.isValid() || clicked != currentIndex())
+            return;
+        if (before == clicked) // a click on the current cell is checked too
+            commitCheck();
+        const QRect rect = visualRect(clicked);
+        const int fromLeft = position.x() - rect.left();
+        const int fromRight = rect.left() + rect.width() - position.x();
+        if (fromLeft > kClickEditMargin && fromRight > kClickEditMargin)
+            edit(clicked);
+    });
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() != Qt::NoButton) { // dragging selects nothing
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void StringGrid::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange)
+        platform::guarded([this] { readDecimalSeparator(); });
+    QTableView::changeEvent(event);
+}
+
+bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cornerButton_ && event->type() == QEvent::Paint) {
+        platform::guarded([this] {
+            QPainter painter(cornerButton_);
+            paintHeaderCell(painter, cornerButton_->rect(), {0, 0});
+        });
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}

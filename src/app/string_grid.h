@@ -1,0 +1,172 @@
+#pragma once
+
+#include "core/cell_text.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
+#include <QTableView>
+
+#include <array>
+#include <functional>
+
+class QAbstractButton;
+
+// A cell of the grid: column 0 to 22, row 0 to 30; row 0 and column 0 are the header cells.
+struct GridCell {
+    int column = 0;
+    int row = 0;
+    friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+
+// What a cell is about to be drawn with; `OnGetCellColor` may change any of it.
+struct CellPaint {
+    QColor brush;
+    QColor fontColor;
+    QFont font;
+};
+
+// The colour rules of the editor grid applied to a cell's paint.
+void applyCellColorRules(int ARow, int ACol, CellPaint& paint);
+
+// The grid's text store of 23 columns by 31 rows. The value cells (rows 1 to 30, columns 1 to 22)
+// are the model's items; row 0 and column 0 are its header data.
+class GridTextModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridTextModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const QString& cell(GridCell cell) const;
+    void setCell(GridCell cell, const QString& text);
+    // Writes every value cell at once.
+    void setValueCells(const dm::CellTexts& texts);
+
+    bool markerSet() const { return markerSet_; }
+    void setMarkerSet(bool set);
+    QColor headerBackground() const;
+    QColor headerTextColor() const;
+
+    static GridCell cellOf(const QModelIndex& index) {
+        return {index.column() + 1, index.row() + 1};
+    }
+
+private:
+    std::array<std::array<QString, dm::kGridColumnCount>, dm::kGridRowCount>
+        cells_; // [row][column]
+    bool markerSet_ = false;
+};
+
+// Header row and header column, drawn flat in the header colours.
+class GridHeaderView : public QHeaderView {
+    Q_OBJECT
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+};
+
+// The editor's grid `StringGrid1`: one header row and column, 30 part rows, 18 shown value
+// columns and four hidden ones that are filled and read but never shown or reached.
+class StringGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit StringGrid(QWidget* parent = nullptr);
+
+    // Called before a cell is drawn, for every cell while sizing, and for the editor's
+    // background. Preset to the colour rules.
+    std::function<void(int ARow, int ACol, CellPaint& paint)> OnGetCellColor;
+    // Called for a committed cell whose text changed; may replace `Value` or clear `Valid` to
+    // refuse it. Preset to set the edit marker.
+    std::function<void(int Col, int Row, QString& Value, bool& Valid)> OnCellValidate;
+
+    // Any cell of the store, shown or not.
+    QString cellText(int column, int row) const;
+    void setCellText(int column, int row, const QString& text);
+
+    // The fill: writes the value cells (columns 1 to 22 of rows 1 to 30) and remembers them as
+    // the last filled texts. The commit rule then starts afresh, so a fill never sets the marker.
+    void fillValueCells(const dm::CellTexts& texts);
+    dm::CellTexts valueTexts() const;
+    const dm::CellTexts& lastFilledTexts() const { return lastFilled_; }
+
+    // Only value cells that are shown (columns 1 to 18, rows 1 to 30) can become current.
+    void setCurrentCell(int column, int row);
+    GridCell currentCell() const;
+
+    // Runs the commit check now, as leaving the cell would.
+    void commitCurrentCell();
+
+    bool markerSet() const;
+    void setMarker();
+    void clearMarker();
+
+    // Fits every shown column to its widest text in the cell's own font, plus "xx".
+    void sizeColumns();
+    int gridColumnWidth(int column) const;
+
+    // Reads "DM Column Headers.txt", then "DM Row Headers.txt" from `folder`; raises
+    // "Cannot open file %s" and leaves what was applied before the failure.
+    void loadCaptionFiles(const QString& folder);
+
+    // The user locale's decimal separator, "." where it gives none.
+    QString decimalSeparator() const { return decimalSeparator_; }
+    static QString decimalSeparatorOf(const QLocale& locale);
+
+    const QFont& gridFont() const { return gridFont_; }
+    // The cell's colours and font after `OnGetCellColor`.
+    CellPaint cellPaint(GridCell cell) const;
+    // True once the grid has had the keyboard focus: the current cell then shows its own colours.
+    bool hadFocus() const { return hadFocus_; }
+
+    void paintValueCell(QPainter& painter, const QRect& rect, const QModelIndex& index) const;
+    void paintHeaderCell(QPainter& painter, const QRect& rect, GridCell cell) const;
+
+    // The cell editor's keys.
+    void enterInEditor(QWidget* editor);
+    void escapeInEditor();
+
+    static constexpr int kRowHeight = 21;
+    static constexpr int kInitialColumnWidth = 60;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static QFont defaultGridFont();
+    void focusChanged(QWidget* old, QWidget* now);
+    bool ownsWidget(const QWidget* widget) const;
+    void rememberCurrentCell();
+    void commitCheck();
+    void readDecimalSeparator();
+    void setColumnWidthOf(int column, int width);
+    QModelIndex indexOf(GridCell cell) const;
+    QColor gridLineColor() const;
+
+    GridTextModel model_;
+    GridHeaderView* columnHeader_;
+    GridHeaderView* rowHeader_;
+    QAbstractButton* cornerButton_ = nullptr;
+    QFont gridFont_;
+    QString decimalSeparator_ = QStringLiteral(".");
+    dm::CellTexts lastFilled_;
+    // The commit rule's remembered cell and text.
+    GridCell remembered_{1, 1};
+    QString rememberedText_;
+    // The text the current cell had when it became current, for Escape.
+    QString textWhenCurrent_;
+    bool hadFocus_ = false;
+};

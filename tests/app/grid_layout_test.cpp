@@ -1,0 +1,278 @@
+#include "grid_fixture.h"
+
+#include "core/damage_file.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using GridLayoutTest = GridFixture;
+
+QString builtInCaption(int column, int row) {
+    if (row == 0)
+        return QString::fromUtf8(dm::kColumnCaptions[column]);
+    return QString::fromUtf8(dm::kSlotNames[row - 1]);
+}
+
+void expectBuiltInCaptions(const StringGrid& grid) {
+    for (int column = 0; column < dm::kGridColumnCount; ++column)
+        EXPECT_EQ(grid.cellText(column, 0), builtInCaption(column, 0)) << "column " << column;
+    for (int row = 1; row < dm::kGridRowCount; ++row)
+        EXPECT_EQ(grid.cellText(0, row), builtInCaption(0, row)) << "row " << row;
+}
+
+TEST_F(GridLayoutTest, StartsWithBuiltInCaptionsFixedRowsAndSixtyPixelColumns) {
+    expectBuiltInCaptions(*grid);
+    const QAbstractItemModel& model = *grid->model();
+    for (int section = 0; section < 18; ++section)
+        EXPECT_EQ(model.headerData(section, Qt::Horizontal).toString(),
+                  builtInCaption(section + 1, 0));
+    EXPECT_EQ(model.headerData(29, Qt::Vertical).toString(), "Oil/Radiator #2");
+    for (int column = 0; column <= 18; ++column)
+        EXPECT_EQ(grid->gridColumnWidth(column), 60) << column;
+    for (int column = 19; column <= 22; ++column)
+        EXPECT_TRUE(grid->isColumnHidden(column - 1)) << column;
+    EXPECT_EQ(grid->horizontalHeader()->height(), 21);
+    for (int row = 0; row < 30; ++row)
+        EXPECT_EQ(grid->rowHeight(row), 21) << row;
+    EXPECT_EQ(grid->currentCell(), (GridCell{1, 1}));
+    for (int row = 1; row <= 30; ++row)
+        for (int column = 1; column <= 22; ++column)
+            ASSERT_TRUE(grid->cellText(column, row).isEmpty());
+}
+
+TEST_F(GridLayoutTest, ShippedCaptionFilesEqualTheBuiltInCaptions) {
+    grid->loadCaptionFiles(QStringLiteral(DM_BIN_DIR));
+    expectBuiltInCaptions(*grid);
+}
+
+TEST_F(GridLayoutTest, CaptionFilesApplyAsFarAsTheyGo) {
+    const auto numbered = [](const char* prefix, int count, const char* lineBreak) {
+        QByteArray text;
+        for (int i = 0; i < count; ++i)
+            text += prefix + QByteArray::number(i) + lineBreak;
+        return text;
+    };
+    struct Case {
+        const char* name;
+        std::optional<QByteArray> columnFile;
+        std::optional<QByteArray> rowFile;
+        const char* failingFile; // null: no error
+        std::function<void(const StringGrid&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"25 column lines, 40 row lines", numbered("C", 25, "\r\n"), numbered("R", 40, "\n"),
+         nullptr,
+         [](const StringGrid& g) {
+             for (int column = 1; column <= 18; ++column)
+                 EXPECT_EQ(g.cellText(column, 0), "C" + QString::number(column));
+             EXPECT_EQ(g.cellText(19, 0), "Byte6") << "hidden captions stay";
+             for (int row = 0; row <= 30; ++row)
+                 EXPECT_EQ(g.cellText(0, row), "R" + QString::number(row));
+         }},
+        {"3 column lines; the row file's first line wins the corner", QByteArray("A\r\nB\r\nC"),
+         QByteArray("Row corner\rFirst part\r"), nullptr,
+         [](const StringGrid& g) {
+             EXPECT_EQ(g.cellText(0, 0), "Row corner");
+             EXPECT_EQ(g.cellText(1, 0), "B");
+             EXPECT_EQ(g.cellText(2, 0), "C");
+             EXPECT_EQ(g.cellText(3, 0), "Byte3");
+             EXPECT_EQ(g.cellText(18, 0), "PZ3");
+             EXPECT_EQ(g.cellText(0, 1), "First part");
+             EXPECT_EQ(g.cellText(0, 2), "Right Lower Inner Wing");
+         }},
+        {"empty files change nothing", QByteArray(), QByteArray(), nullptr, expectBuiltInCaptions},
+        {"both files missing", std::nullopt, std::nullopt, "DM Column Headers.txt",
+         expectBuiltInCaptions},
+        {"row file missing", QByteArray("Cols\nOne\n"), std::nullopt, "DM Row Headers.txt",
+         [](const StringGrid& g) {
+             EXPECT_EQ(g.cellText(0, 0), "Cols");
+             EXPECT_EQ(g.cellText(1, 0), "One");
+             EXPECT_EQ(g.cellText(2, 0), "Byte2");
+             EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
+         }},
+        {"empty lines are empty captions; blanks and single-byte letters kept",
+         QByteArray("\r\n Off \r\n\xC4t\r\n"), QByteArray("\n"), nullptr,
+         [](const StringGrid& g) {
+             EXPECT_EQ(g.cellText(0, 0), "");
+             EXPECT_EQ(g.cellText(1, 0), " Off ");
+             EXPECT_EQ(g.cellText(2, 0), QString::fromUtf8("\xC3\x84t"));
+             EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const auto write = [&](const char* name, const std::optional<QByteArray>& bytes) {
+            if (!bytes)
+                return;
+            QFile file(folder.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(*bytes);
+        };
+        write("DM Column Headers.txt", c.columnFile);
+        write("DM Row Headers.txt", c.rowFile);
+
+        StringGrid fresh;
+        QString message;
+        try {
+            fresh.loadCaptionFiles(folder.path());
+        } catch (const dm::DamageError& error) {
+            message = QString::fromUtf8(error.what());
+        }
+        EXPECT_EQ(message,
+                  c.failingFile ? "Cannot open file " + folder.filePath(c.failingFile) : QString());
+        c.check(fresh);
+        EXPECT_EQ(fresh.gridColumnWidth(5), 60) << "loading sizes nothing";
+    }
+}
+
+TEST_F(GridLayoutTest, CellPaintFollowsTheColourRulesAndTheMarker) {
+    const QColor silver(192, 192, 192), grey(160, 160, 160);
+    const QColor windowText = QApplication::palette().color(QPalette::WindowText);
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
+    struct Case {
+        int column, row;
+        QColor brush, text;
+        bool bold;
+    };
+    const std::vector<Case> cases = {
+        {1, 1, silver, QColor(0, 80, 0), false},   {10, 2, grey, QColor(0, 80, 0), true},
+        {13, 6, silver, QColor(0, 105, 0), false}, {15, 9, silver, QColor(0, 128, 0), false},
+        {16, 13, grey, QColor(255, 0, 0), true},   {12, 15, grey, QColor(0, 0, 255), true},
+        {4, 20, silver, QColor(128, 0, 0), false}, {4, 23, silver, windowText, false},
+        {18, 27, grey, windowText, true},          {18, 30, grey, QColor(234, 138, 41), true},
+        {0, 0, buttonFace, windowText, false},     {10, 0, buttonFace, windowText, false},
+        {0, 2, buttonFace, windowText, false},     {0, 25, buttonFace, windowText, false},
+    };
+    for (const bool marker : {false, true}) {
+        if (marker)
+            grid->setMarker();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << "cell " << c.column << "," << c.row << " marker " << marker);
+            const CellPaint paint = grid->cellPaint({c.column, c.row});
+            const bool header = c.column == 0 || c.row == 0;
+            EXPECT_EQ(paint.brush, marker && header ? QColor(128, 0, 0) : c.brush);
+            EXPECT_EQ(paint.fontColor, marker && header ? silver : c.text);
+            EXPECT_EQ(paint.font.bold(), c.bold);
+        }
+    }
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
+              QColor(128, 0, 0));
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Vertical, Qt::ForegroundRole).value<QColor>(),
+              silver);
+    grid->clearMarker();
+    EXPECT_EQ(grid->cellPaint({7, 0}).brush, buttonFace);
+    EXPECT_FALSE(grid->markerSet());
+}
+
+QColor pixel(QWidget* widget, QPoint point) {
+    return widget->grab().toImage().pixelColor(point);
+}
+
+TEST_F(GridLayoutTest, DrawsCellsHeadersAndSelectionInTheirColours) {
+    grid->fillValueCells(numberedTexts());
+    const auto inside = [&](int column, int row) {
+        return cellRect(column, row).bottomRight() - QPoint(3, 3);
+    };
+    const QColor highlight = grid->palette().color(QPalette::Highlight);
+
+    // Before a grid ever had the focus its current cell shows the selection colours.
+    StringGrid unfocused;
+    unfocused.resize(400, 300);
+    ASSERT_FALSE(unfocused.hadFocus());
+    EXPECT_EQ(pixel(unfocused.viewport(), inside(1, 1)), highlight);
+    EXPECT_EQ(pixel(unfocused.viewport(), inside(2, 1)), QColor(192, 192, 192));
+    focusGrid();
+    ASSERT_TRUE(grid->hadFocus());
+    EXPECT_EQ(pixel(grid->viewport(), inside(1, 1)), QColor(192, 192, 192));
+    EXPECT_EQ(pixel(grid->viewport(), inside(10, 2)), QColor(160, 160, 160));
+    EXPECT_EQ(pixel(grid->viewport(), inside(13, 2)), QColor(192, 192, 192));
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(pixel(grid->viewport(), inside(1, 1)), highlight);
+    EXPECT_EQ(pixel(grid->viewport(), inside(2, 1)), QColor(192, 192, 192)) << "new current cell";
+
+    // Headers are flat in the marker colours, the corner included.
+    QHeaderView* columns = grid->horizontalHeader();
+    QHeaderView* rows = grid->verticalHeader();
+    auto* corner = grid->findChild<QAbstractButton*>();
+    ASSERT_NE(corner, nullptr);
+    const QPoint top(columns->sectionViewportPosition(4) + 40, 1);
+    const QPoint bottom(top.x(), columns->height() - 3);
+    const QPoint rowPoint(rows->width() - 4, rows->sectionViewportPosition(6) + 18);
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
+    for (const bool marker : {false, true}) {
+        SCOPED_TRACE(marker ? "marker set" : "marker clear");
+        if (marker)
+            grid->setMarker();
+        const QColor expected = marker ? QColor(128, 0, 0) : buttonFace;
+        EXPECT_EQ(pixel(columns->viewport(), top), expected);
+        EXPECT_EQ(pixel(columns->viewport(), bottom), expected);
+        EXPECT_EQ(pixel(rows->viewport(), rowPoint), expected);
+        EXPECT_EQ(pixel(corner, QPoint(corner->width() - 4, corner->height() - 4)), expected);
+    }
+}
+
+TEST_F(GridLayoutTest, ColumnsFitTheirWidestTextInItsOwnFontAndNarrowAgain) {
+    const QFontMetrics regular(grid->gridFont());
+    QFont boldFont = grid->gridFont();
+    boldFont.setBold(true);
+    const QFontMetrics bold(boldFont);
+    const int xx = regular.horizontalAdvance("xx");
+
+    dm::CellTexts texts = numberedTexts();
+    texts[4][3] = "12345678.123456789";       // column 4, regular
+    texts[7][9] = "-1234567890.12 wide wide"; // column 10, bold
+    texts[2][20] = std::string(200, 'W');     // hidden column 21
+    grid->fillValueCells(texts);
+    grid->sizeColumns();
+    ASSERT_GT(bold.horizontalAdvance("-1234567890.12 wide wide"),
+              regular.horizontalAdvance("-1234567890.12 wide wide"));
+    EXPECT_EQ(grid->gridColumnWidth(4), regular.horizontalAdvance("12345678.123456789") + xx);
+    EXPECT_EQ(grid->gridColumnWidth(10), bold.horizontalAdvance("-1234567890.12 wide wide") + xx);
+    EXPECT_EQ(grid->gridColumnWidth(0), regular.horizontalAdvance("Right Upper Outer Wing") + xx);
+    EXPECT_TRUE(grid->isColumnHidden(20));
+
+    texts = numberedTexts();
+    grid->fillValueCells(texts);
+    grid->sizeColumns();
+    EXPECT_EQ(grid->gridColumnWidth(4), regular.horizontalAdvance("Damage") + xx);
+    EXPECT_EQ(grid->gridColumnWidth(10), bold.horizontalAdvance("2909") + xx);
+    EXPECT_LT(grid->gridColumnWidth(10), 60) << "narrower than before any sizing too";
+    for (int row = 0; row < 30; ++row)
+        EXPECT_EQ(grid->rowHeight(row), 21);
+}
+
+TEST_F(GridLayoutTest, HiddenCellsPassThroughFillAndRead) {
+    dm::CellTexts texts = numberedTexts();
+    texts[0][18] = "7";
+    texts[29][21] = "0.123";
+    grid->fillValueCells(texts);
+    EXPECT_EQ(grid->valueTexts(), texts);
+    EXPECT_EQ(grid->lastFilledTexts(), texts);
+    EXPECT_EQ(grid->cellText(19, 1), "7");
+    EXPECT_EQ(grid->cellText(22, 30), "0.123");
+    grid->setCellText(21, 5, "hidden");
+    EXPECT_EQ(grid->valueTexts()[4][20], "hidden");
+    EXPECT_EQ(grid->lastFilledTexts()[4][20], "420");
+    EXPECT_THROW(grid->cellText(23, 0), std::out_of_range);
+    EXPECT_THROW(grid->setCellText(0, 31, "x"), std::out_of_range);
+}
+
+TEST_F(GridLayoutTest, DecimalSeparatorComesFromTheSystemLocale) {
+    EXPECT_EQ(StringGrid::decimalSeparatorOf(QLocale(QLocale::German, QLocale::Germany)), ",");
+    EXPECT_EQ(StringGrid::decimalSeparatorOf(QLocale::c()), ".");
+    EXPECT_EQ(grid->decimalSeparator(), StringGrid::decimalSeparatorOf(QLocale::system()));
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 #include "render_module.h"
 
 #include <algorithm>
+#include <exception>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -189,6 +190,9 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return usageFailure(error.message(), err);
     } catch (const dm::DamageError& error) {
         err << error.what() << '\n';
+        return kDataError;
+    } catch (const std::exception& error) {
+        err << "dmtool: " << error.what() << '\n';
         return kDataError;
     }
     if (!out) {

@@ -1,5 +1,207 @@
 #include "du2dam5.h"
 
-TForm5* Form5 = nullptr;
+#include "du2dam6.h"
+#include "hitbox_painter.h"
+#include "platform/error_display.h"
 
-TForm5::TForm5(QWidget* parent) : QWidget(parent) { setWindowTitle(QStringLiteral("Hit Box Graphic Top View")); }
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+TForm5* Form5 = nullptr;
+dm::HitBoxViewSettings HitBoxSettings;
+
+// ---- Paint box ----
+
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    canvas_ = &painter;
+    platform::guarded([this] {
+        if (OnPaint)
+            OnPaint();
+    });
+    canvas_ = nullptr;
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+// A click is a left press and release inside the box.
+void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool clicked = pressed_ && event->button() == Qt::LeftButton &&
+                         rect().contains(event->position().toPoint());
+    pressed_ = false;
+    if (clicked)
+        platform::guarded([this] {
+            if (OnClick)
+                OnClick();
+        });
+}
+
+// ---- What the views draw ----
+
+HitBoxViewSources& hitBoxViewSources() {
+    static HitBoxViewSources sources;
+    return sources;
+}
+
+const dm::PartTable& hitBoxPartTable() {
+    static const dm::PartTable zeros{};
+    const dm::PartTable* table = hitBoxViewSources().partTable;
+    return table != nullptr ? *table : zeros;
+}
+
+bool hitBoxMarkersShown() {
+    const auto& source = hitBoxViewSources().openDialogFileName;
+    if (!source)
+        return false;
+    const QString name = source();
+    return !name.isEmpty() && QFileInfo(name).isFile();
+}
+
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view) {
+    const dm::SceneRequest request{
+        size.width(), size.height(),       HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
+        view,         hitBoxMarkersShown()};
+    paintHitBoxScene(painter, QRect(QPoint(0, 0), size),
+                     dm::buildHitBoxScene(request, hitBoxPartTable()));
+}
+
+void repaintHitBoxViews() {
+    if (Form5 != nullptr) {
+        Form5->pb1Paint();
+        Form5->pb1->update();
+    }
+    if (Form6 != nullptr) {
+        Form6->pb2Paint();
+        Form6->pb2->update();
+    }
+}
+
+// ---- Top view window ----
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Hit Box Graphic Top View"));
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
+    setPalette(colours);
+    resize(515, 517);
+
+    pb1 = new TPaintBox(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pb1);
+    pb1->OnPaint = [this] { pb1Paint(); };
+    pb1->OnClick = [this] { pb1Click(); };
+
+    tvpum = new QMenu(this);
+    Grid1ft1 = tvpum->addMenu(QStringLiteral("Set Grid "));
+    auto* gridGroup = new QActionGroup(Grid1ft1);
+    N1ft1 = addChoice(Grid1ft1, gridGroup, dm::kGridChoices[0], &TForm5::N1ft1Click);
+    N2ft1 = addChoice(Grid1ft1, gridGroup, dm::kGridChoices[1], &TForm5::N2ft1Click);
+    N5ft1 = addChoice(Grid1ft1, gridGroup, dm::kGridChoices[2], &TForm5::N5ft1Click);
+    N10ft1 = addChoice(Grid1ft1, gridGroup, dm::kGridChoices[3], &TForm5::N10ft1Click);
+    SetZoom1 = tvpum->addMenu(QStringLiteral("Set Zoom"));
+    auto* zoomGroup = new QActionGroup(SetZoom1);
+    N1001 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[0], &TForm5::N1001Click);
+    N501 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[1], &TForm5::N501Click);
+    N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
+    N1ft1->setChecked(true); // the design-time marks
+    N1001->setChecked(true);
+
+    platform::guarded([this] { FormActivate(); });
+}
+
+QAction* TForm5::addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewChoice& choice,
+                           void (TForm5::*handler)()) {
+    QAction* entry = submenu->addAction(QString::fromUtf8(choice.caption));
+    entry->setCheckable(true);
+    group->addAction(entry);
+    connect(entry, &QAction::triggered, this, platform::guardedSlot(this, handler));
+    return entry;
+}
+
+void TForm5::FormActivate() {
+    dm::initialiseViewSettings(HitBoxSettings);
+    N1ft1->setChecked(true);
+    N1001->setChecked(true);
+    composeCaptions();
+}
+
+void TForm5::composeCaptions() {
+    setWindowTitle(QString::fromStdString(HitBoxSettings.topViewCaption()));
+    if (Form6 != nullptr)
+        Form6->setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+}
+
+void TForm5::pb1Paint() {
+    if (QPainter* canvas = pb1->canvas())
+        paintHitBoxView(*canvas, pb1->size(), dm::HitBoxView::Top);
+    else
+        pb1->repaint();
+}
+
+void TForm5::pb1Click() {
+    redrawBothViews();
+}
+
+void TForm5::redrawBothViews() {
+    pb1Paint();
+    pb1->update();
+    if (Form6 != nullptr) {
+        Form6->pb2Paint();
+        Form6->pb2->update();
+    }
+}
+
+void TForm5::chooseGrid(const dm::ViewChoice& choice, QAction* entry) {
+    dm::applyGridChoice(HitBoxSettings, choice);
+    entry->setChecked(true);
+    redrawAfterChoice();
+}
+
+void TForm5::chooseZoom(const dm::ViewChoice& choice, QAction* entry) {
+    dm::applyZoomChoice(HitBoxSettings, choice);
+    entry->setChecked(true);
+    redrawAfterChoice();
+}
+
+// The pictures first, then the captions: the order every settings handler follows.
+void TForm5::redrawAfterChoice() {
+    redrawBothViews();
+    composeCaptions();
+}
+
+void TForm5::N1ft1Click() {
+    chooseGrid(dm::kGridChoices[0], N1ft1);
+}
+void TForm5::N2ft1Click() {
+    chooseGrid(dm::kGridChoices[1], N2ft1);
+}
+void TForm5::N5ft1Click() {
+    chooseGrid(dm::kGridChoices[2], N5ft1);
+}
+void TForm5::N10ft1Click() {
+    chooseGrid(dm::kGridChoices[3], N10ft1);
+}
+void TForm5::N1001Click() {
+    chooseZoom(dm::kZoomChoices[0], N1001);
+}
+void TForm5::N501Click() {
+    chooseZoom(dm::kZoomChoices[1], N501);
+}
+void TForm5::N201Click() {
+    chooseZoom(dm::kZoomChoices[2], N201);
+}
+
+void TForm5::contextMenuEvent(QContextMenuEvent* event) {
+    platform::guarded([this, event] { tvpum->popup(event->globalPos()); });
+}

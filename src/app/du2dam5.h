@@ -1,11 +1,107 @@
 #pragma once
 
+#include "core/hitbox_scene.h"
+
+#include <QString>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QPainter;
+
+// A bare drawing surface: paints nothing of its own and reports paints and left-button clicks.
+class TPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPaintBox(QWidget* parent);
+
+    std::function<void()> OnPaint;
+    std::function<void()> OnClick;
+
+    // The painter of the paint in progress; nullptr outside a paint.
+    QPainter* canvas() const { return canvas_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPainter* canvas_ = nullptr;
+    bool pressed_ = false;
+};
+
+// The view settings, once in the process, shared by the top and the side view.
+extern dm::HitBoxViewSettings HitBoxSettings;
+
+// What the views draw from. The start window's module points these at its part table and its
+// open dialog; until then the views draw an all-zero table without markers.
+struct HitBoxViewSources {
+    const dm::PartTable* partTable = nullptr;
+    std::function<QString()> openDialogFileName;
+};
+HitBoxViewSources& hitBoxViewSources();
+
+// The part table the views draw, and whether the open dialog's file exists now.
+const dm::PartTable& hitBoxPartTable();
+bool hitBoxMarkersShown();
+
+// Draws one view's picture on a painter covering `size`, exactly as its window shows it.
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view);
+
+// The top view window: draws every part's hit box seen from above, and owns the popup menu of
+// view settings that the side view uses too.
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
+
+    TPaintBox* pb1;
+    QMenu* tvpum;
+    QMenu* Grid1ft1;
+    QAction* N1ft1;
+    QAction* N2ft1;
+    QAction* N5ft1;
+    QAction* N10ft1;
+    QMenu* SetZoom1;
+    QAction* N1001;
+    QAction* N501;
+    QAction* N201;
+
+    // The creation handler: initial view settings, check marks and both captions.
+    void FormActivate();
+    // Draws the top view at once; inside a paint of pb1 it draws on that paint.
+    void pb1Paint();
+    void pb1Click();
+
+    void N1ft1Click();
+    void N2ft1Click();
+    void N5ft1Click();
+    void N10ft1Click();
+    void N1001Click();
+    void N501Click();
+    void N201Click();
+
+    // Sets both windows' captions from the view settings.
+    void composeCaptions();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QAction* addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewChoice& choice,
+                       void (TForm5::*handler)());
+    void chooseGrid(const dm::ViewChoice& choice, QAction* entry);
+    void chooseZoom(const dm::ViewChoice& choice, QAction* entry);
+    void redrawAfterChoice();
+    void redrawBothViews();
 };
 
 extern TForm5* Form5;
+
+// Redraws both views, top first: for whoever changed the part table or the view settings.
+void repaintHitBoxViews();

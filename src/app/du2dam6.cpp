@@ -1,5 +1,56 @@
 #include "du2dam6.h"
 
+#include "du2dam5.h"
+#include "hitbox_painter.h"
+#include "platform/error_display.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QVBoxLayout>
+
 TForm6* Form6 = nullptr;
 
-TForm6::TForm6(QWidget* parent) : QWidget(parent) { setWindowTitle(QStringLiteral("Hit Box Graphic Side View")); }
+TForm6::TForm6(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Hit Box Graphic Side View"));
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
+    setPalette(colours);
+    resize(454, 353);
+
+    pb2 = new TPaintBox(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pb2);
+    pb2->OnPaint = [this] { pb2Paint(); };
+    pb2->OnClick = [this] { pb2Click(); };
+
+    // The top view was created first and set the view settings; the side caption follows them.
+    platform::guarded([this] {
+        if (!HitBoxSettings.SideViewTitle.empty())
+            setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+    });
+}
+
+void TForm6::pb2Paint() {
+    if (QPainter* canvas = pb2->canvas())
+        paintHitBoxView(*canvas, pb2->size(), dm::HitBoxView::Side);
+    else
+        pb2->repaint();
+}
+
+void TForm6::pb2Click() {
+    pb2Paint();
+    pb2->update();
+    if (Form5 != nullptr) {
+        Form5->pb1Paint();
+        Form5->pb1->update();
+    }
+}
+
+void TForm6::contextMenuEvent(QContextMenuEvent* event) {
+    platform::guarded([event] {
+        if (Form5 != nullptr)
+            Form5->tvpum->popup(event->globalPos());
+    });
+}

@@ -1,0 +1,367 @@
+#include "about_box.h"
+
+#include "platform/window_placement.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegion>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSysInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kExplodeSteps = 40;
+constexpr int kDesignWidth = 440;
+constexpr int kBandHeight = 22;
+constexpr int kColumnTop = 24;
+constexpr QRect kPictureBlock(15, 7, 105, 105);
+constexpr int kIconSize = 32;
+
+// A word-wrapped label drawn sunken: a light copy one pixel down-right under a dark one.
+class SunkenLabel : public QLabel {
+public:
+    SunkenLabel(const QString& text, const QFont& font, int width, QWidget* parent)
+        : QLabel(text, parent) {
+        setFont(font);
+        setWordWrap(true);
+        const QRect bounds =
+            fontMetrics().boundingRect(QRect(0, 0, width - 1, 10000), Qt::TextWordWrap, text);
+        resize(width, bounds.height() + 1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = rect().adjusted(0, 0, -1, -1);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawText(area.translated(1, 1), Qt::TextWordWrap, text());
+        painter.setPen(palette().color(QPalette::Dark).darker(160));
+        painter.drawText(area, Qt::TextWordWrap, text());
+    }
+};
+
+// The caption painted in a colour gradient of a fixed number of bands.
+class GradientBand : public QWidget {
+public:
+    GradientBand(const QString& caption, int steps, QWidget* parent)
+        : QWidget(parent), caption_(caption), steps_(std::max(1, steps)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QColor from(0, 0, 128);
+        const QColor to(166, 202, 240);
+        for (int step = 0; step < steps_; ++step) {
+            const int left = width() * step / steps_;
+            const int right = width() * (step + 1) / steps_;
+            const double share = steps_ > 1 ? double(step) / (steps_ - 1) : 0.0;
+            painter.fillRect(QRect(left, 0, right - left, height()),
+                             QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                                              from.greenF() + (to.greenF() - from.greenF()) * share,
+                                              from.blueF() + (to.blueF() - from.blueF()) * share));
+        }
+        QFont bold = font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(Qt::white);
+        painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, caption_);
+    }
+
+private:
+    QString caption_;
+    int steps_;
+};
+
+// The frameless window that shows the explode outlines; its shape is only the outlines.
+class OutlineWindow : public QWidget {
+public:
+    explicit OutlineWindow(const QRect& area)
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                               Qt::X11BypassWindowManagerHint) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(area);
+    }
+
+    void showOutlines(const QRegion& outlines) {
+        if (outlines.isEmpty()) {
+            hide();
+        } else {
+            setMask(outlines);
+            show();
+            repaint();
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        painter.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
+    }
+};
+
+QRegion outlineRegion(const QRect& outline) {
+    return QRegion(outline).subtracted(QRegion(outline.adjusted(1, 1, -1, -1)));
+}
+
+QString readProcFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll());
+}
+
+QString procField(const QString& text, const QString& key) {
+    const QRegularExpression line(
+        QStringLiteral("^%1\\s*:\\s*(.*)$").arg(QRegularExpression::escape(key)),
+        QRegularExpression::MultilineOption);
+    return line.match(text).captured(1).trimmed();
+}
+
+QPixmap fallbackIcon() {
+    QPixmap picture(kIconSize, kIconSize);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(kIconSize / 2.0, kIconSize / 2.0);
+    painter.setPen(Qt::NoPen);
+    for (const auto& [radius, colour] :
+         {std::pair{15.0, QColor(20, 40, 140)}, std::pair{10.0, QColor(Qt::white)},
+          std::pair{5.0, QColor(200, 20, 20)}}) {
+        painter.setBrush(colour);
+        painter.drawEllipse(centre, radius, radius);
+    }
+    return picture;
+}
+
+QLabel* addWrappedLabel(QWidget* parent, const QString& name, const QString& text,
+                        const QFont& font, const QRect& place) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    label->setWordWrap(true);
+    label->setGeometry(place.x(), place.y(), place.width(), label->heightForWidth(place.width()));
+    return label;
+}
+
+QRect centredInside(const QSize& size, const QRect& screen) {
+    QPoint topLeft(screen.x() + (screen.width() - size.width()) / 2,
+                   screen.y() + (screen.height() - size.height()) / 2);
+    topLeft.setX(std::max(screen.left(), std::min(topLeft.x(), screen.right() + 1 - size.width())));
+    topLeft.setY(
+        std::max(screen.top(), std::min(topLeft.y(), screen.bottom() + 1 - size.height())));
+    return QRect(topLeft, size);
+}
+
+// Lays the dialog out from its top down; returns the bottom of the last item.
+class AboutLayout {
+public:
+    AboutLayout(QDialog& dialog, const TLMDAboutDlg& settings, int top)
+        : dialog_(dialog), settings_(settings), top_(top) {}
+
+    int build(int clientWidth) {
+        auto* picture = new QLabel(&dialog_);
+        picture->setObjectName(QStringLiteral("pictureBlock"));
+        picture->setScaledContents(true);
+        picture->setPixmap(aboutPicture(settings_.Picture));
+        picture->setGeometry(kPictureBlock.translated(0, top_));
+
+        const int left = kPictureBlock.right() + 1 + 8;
+        const int width = clientWidth - 6 - left;
+        int y = top_ + kColumnTop;
+        QFont nameFont(QStringLiteral("Arial"), settings_.AppNameSize, QFont::Bold);
+        auto* name = new SunkenLabel(settings_.AppName, nameFont, width, &dialog_);
+        name->setObjectName(QStringLiteral("nameLabel"));
+        name->move(left, y);
+        y = std::max(y + name->height() + 10, top_ + kPictureBlock.bottom() + 1);
+
+        QFont bold = dialog_.font();
+        bold.setBold(true);
+        y += addWrappedLabel(&dialog_, QStringLiteral("versionLabel"), settings_.Version, bold,
+                             QRect(left, y, width, 0))
+                 ->height() +
+             4;
+        y += addWrappedLabel(&dialog_, QStringLiteral("descriptionLabel"), settings_.Description,
+                             dialog_.font(), QRect(left, y, width, 0))
+                 ->height() +
+             36;
+
+        auto* separator = new QFrame(&dialog_);
+        separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+        separator->setGeometry(left, y, width, 2);
+        return addSystemInformation(left, y + 9, width);
+    }
+
+private:
+    int addSystemInformation(int left, int top, int width) {
+        const QList<std::pair<QString, QString>> rows = {
+            {QStringLiteral("Available Memory:"),
+             availableMemoryText(readProcFile(QStringLiteral("/proc/meminfo")))},
+            {QStringLiteral("Platform, CPU:"),
+             platformCpuText(QThread::idealThreadCount(),
+                             readProcFile(QStringLiteral("/proc/cpuinfo")))},
+        };
+        const QStringList valueNames = {QStringLiteral("memoryValue"),
+                                        QStringLiteral("platformValue")};
+        int captionWidth = 0;
+        for (const auto& row : rows)
+            captionWidth =
+                std::max(captionWidth, dialog_.fontMetrics().horizontalAdvance(row.first));
+        const int valueLeft = left + captionWidth + 8;
+        int y = top;
+        for (int i = 0; i < rows.size(); ++i) {
+            const QLabel* caption = addWrappedLabel(&dialog_, {}, rows[i].first, dialog_.font(),
+                                                    QRect(left, y, captionWidth + 1, 0));
+            const QLabel* value =
+                addWrappedLabel(&dialog_, valueNames[i], rows[i].second, dialog_.font(),
+                                QRect(valueLeft, y, left + width - valueLeft, 0));
+            y += std::max(caption->height(), value->height());
+        }
+        return y;
+    }
+
+    QDialog& dialog_;
+    const TLMDAboutDlg& settings_;
+    int top_;
+};
+
+} // namespace
+
+TLMDAboutDlg::TLMDAboutDlg(QWidget* owner)
+    : QObject(owner), Caption(QStringLiteral("About the Damage Editor")),
+      AppName(QStringLiteral("DU2/3D Damage File Editor")), AppNameSize(20),
+      Version(QStringLiteral("Version 26Vad01")),
+      Description(QStringLiteral("This editing progam allows you to change the values in the "
+                                 "aircraft damage files.")),
+      Hints{QStringLiteral("Long Live Quellor!!")}, TitleGradient(true), GradientSteps(64),
+      OpeningEffect(Effect::Explode), EffectDelay(75), owner_(owner) {
+    setObjectName(QStringLiteral("LMDAboutDlg1"));
+}
+
+std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
+    auto dialog = std::make_unique<QDialog>(
+        owner_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog->setWindowTitle(Caption);
+    dialog->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    const int width = kDesignWidth * dialog->logicalDpiX() / 96;
+
+    const int bandHeight = TitleGradient ? kBandHeight : 0;
+    if (TitleGradient) {
+        auto* band = new GradientBand(Caption, GradientSteps, dialog.get());
+        band->setObjectName(QStringLiteral("titleBand"));
+        band->setGeometry(0, 0, width, bandHeight);
+    }
+    AboutLayout layout(*dialog, *this, bandHeight);
+    const int informationBottom = layout.build(width);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), dialog.get());
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setGeometry(width - 6 - 75, informationBottom + 24, 75, 25);
+    ok->setDefault(true);
+    if (!Hints.isEmpty())
+        ok->setToolTip(Hints.first());
+    QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
+    ok->setFocus();
+
+    dialog->setFixedSize(width, ok->geometry().bottom() + 1 + 6);
+    // The whole window, frame included, is centred; the frame is known once the window exists.
+    static_cast<void>(dialog->winId());
+    const QRect outer = centredInside(dialog->size().grownBy(platform::frameMargins(dialog.get())),
+                                      QGuiApplication::primaryScreen()->geometry());
+    dialog->move(outer.topLeft());
+    return dialog;
+}
+
+void TLMDAboutDlg::Execute() {
+    const std::unique_ptr<QDialog> dialog = build();
+    if (OpeningEffect == Effect::Explode)
+        runExplodeEffect(QCursor::pos(),
+                         dialog->geometry().marginsAdded(platform::frameMargins(dialog.get())),
+                         EffectDelay);
+    dialog->exec();
+}
+
+QPixmap aboutPicture(const QIcon& icon) {
+    const QIcon source = icon.isNull() ? QApplication::windowIcon() : icon;
+    const QPixmap iconPixmap =
+        source.isNull() ? fallbackIcon() : source.pixmap(kIconSize, kIconSize);
+    const int side = kIconSize * 2 + 8;
+    QPixmap picture(side, side);
+    picture.fill(QApplication::palette().color(QPalette::Button));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect(1, 1, kIconSize * 2, kIconSize * 2), iconPixmap);
+    const QColor shadow(128, 128, 128);
+    painter.fillRect(QRect(side - 6, 6, 6, side - 6), shadow);
+    painter.fillRect(QRect(6, side - 6, side - 6, 6), shadow);
+    painter.setPen(Qt::black);
+    painter.drawRect(QRect(0, 0, side - 6, side - 6));
+    return picture;
+}
+
+QString availableMemoryText(const QString& meminfo) {
+    QString field = procField(meminfo, QStringLiteral("MemAvailable"));
+    if (field.isEmpty())
+        field = procField(meminfo, QStringLiteral("MemFree"));
+    bool valid = false;
+    const qlonglong kilobytes = field.section(' ', 0, 0).toLongLong(&valid);
+    if (!valid)
+        return QStringLiteral("unknown");
+    return QLocale(QLocale::English).toString(kilobytes) + QStringLiteral(" KB");
+}
+
+QString platformCpuText(int processorCount, const QString& cpuinfo) {
+    QString type = procField(cpuinfo, QStringLiteral("model name"));
+    if (type.isEmpty())
+        type = QSysInfo::currentCpuArchitecture();
+    type.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    return QStringLiteral("Linux, %1 x %2").arg(std::max(1, processorCount)).arg(type);
+}
+
+QRect explodeOutline(QPoint pointer, const QRect& target, int step) {
+    const auto share = [step](int distance) {
+        return static_cast<int>(std::lround(double(distance) * step / kExplodeSteps));
+    };
+    return QRect(pointer.x() + share(target.x() - pointer.x()),
+                 pointer.y() + share(target.y() - pointer.y()), std::max(1, share(target.width())),
+                 std::max(1, share(target.height())));
+}
+
+void runExplodeEffect(QPoint pointer, const QRect& target, int stepDelay) {
+    // Without a screen there is nothing to see, and those platforms cannot shape windows.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
+    const QRect area = target.united(QRect(pointer, QSize(1, 1)));
+    OutlineWindow window(area);
+    const auto local = [&area](const QRect& outline) {
+        return outlineRegion(outline.translated(-area.topLeft()));
+    };
+    const int pauseMicroseconds = std::max(0, stepDelay) * 40;
+
+    QRegion drawn;
+    for (int step = 1; step <= kExplodeSteps; ++step) {
+        QThread::usleep(pauseMicroseconds);
+        drawn += local(explodeOutline(pointer, target, step));
+        window.showOutlines(drawn);
+    }
+    for (int step = 1; step <= kExplodeSteps; ++step) {
+        drawn -= local(explodeOutline(pointer, target, step));
+        window.showOutlines(drawn);
+    }
+}

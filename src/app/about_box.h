@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QDialog;
+
+// The editor's about box. Holds only its settings; each Execute builds the dialog window anew,
+// opens it with the explode effect, shows it modally and destroys it.
+class TLMDAboutDlg : public QObject {
+    Q_OBJECT
+public:
+    enum class Effect { None, Explode };
+
+    explicit TLMDAboutDlg(QWidget* owner = nullptr);
+
+    QString Caption;
+    QString AppName;
+    int AppNameSize;
+    QString Version;
+    QString Description;
+    QStringList Hints;
+    QIcon Picture; // a null icon stands for the application icon at run time
+    bool TitleGradient;
+    int GradientSteps;
+    Effect OpeningEffect;
+    int EffectDelay;
+
+    void Execute();
+
+    // The dialog as Execute shows it, built and placed but not yet visible.
+    std::unique_ptr<QDialog> build() const;
+
+private:
+    QWidget* owner_;
+};
+
+// The picture block's image: the icon at twice its size with a frame and a grey shadow.
+QPixmap aboutPicture(const QIcon& icon);
+
+// "Available Memory:" value from the text of /proc/meminfo, in KB.
+QString availableMemoryText(const QString& meminfo);
+// "Platform, CPU:" value from the processor count and the text of /proc/cpuinfo.
+QString platformCpuText(int processorCount, const QString& cpuinfo);
+
+// The k-th of the 40 explode outlines (k = 1 to 40), k/40 of the way from the pointer to target.
+QRect explodeOutline(QPoint pointer, const QRect& target, int step);
+// Draws the 40 outlines from the pointer to target, then erases them; stepDelay scales the pauses.
+void runExplodeEffect(QPoint pointer, const QRect& target, int stepDelay);

@@ -1,0 +1,201 @@
+#include "shell_fixture.h"
+
+#include "core/damage_file.h"
+#include "du2dam.h"
+#include "du2dam3.h"
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/window_placement.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <fstream>
+
+namespace {
+
+using namespace shelltest;
+
+class PlacementKeeperTest : public ShellTest {
+protected:
+    void writeIni(const std::string& text) {
+        std::ofstream(iniPath().toStdString(), std::ios::binary) << text;
+    }
+    static QRect outer(const dm::Placement& p) {
+        return QRect(p.left, p.top, p.right - p.left, p.bottom - p.top);
+    }
+    static QRect outerOf(const QWidget* window) { return outer(platform::windowPlacement(window)); }
+};
+
+TEST_F(PlacementKeeperTest, ShowingAViewTakesItsStoredPlacementEveryTime) {
+    writeIni("[HBTV]\nForm5=200,0,1,100,100,600,500\n[HBSV]\nForm6=200,0,1,120,90,520,390\n");
+    program::createWindows();
+    Form1->Button5Click();
+    EXPECT_EQ(outerOf(Form5), QRect(100, 100, 500, 400));
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
+    EXPECT_EQ(outerOf(Form6), QRect(120, 90, 400, 300));
+
+    // Moved and resized, hidden and shown again: back where the file says.
+    Form5->setGeometry(300, 200, 200, 150);
+    Form5->close();
+    Form3->hitbox->trigger();
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(PlacementKeeperTest, WrongShapesLeaveTheWindowWhereTheWindowSystemPutsIt) {
+    program::createWindows();
+    Form3->hitboxClick();
+    const QRect unkept = Form5->frameGeometry();
+    program::destroyWindows();
+    for (const char* value : {"201,0,1,100,100,600,500", "200,0,1,100,100,600",
+                              "200,0,1,100,100,600,500,7", "200", ""}) {
+        writeIni(std::string("[HBTV]\nForm5=") + value + "\n");
+        program::createWindows();
+        Form3->hitboxClick();
+        EXPECT_EQ(Form5->frameGeometry(), unkept) << value;
+        program::destroyWindows();
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
+    struct Case {
+        std::string ini;
+        bool editor;
+        QString shown; // empty: no error box
+    };
+    const Case cases[] = {
+        {"[HBTV]\nForm5=200,0,1,abc,100,600,500\n", false, "'abc' is not a valid integer value."},
+        {"[HBTV]\nForm5=200,x,1,10,10,600,500\n", false, ""},
+        {"[Common]\nForm3=200,x,1,10,10,600,500\n", true, "'x' is not a valid integer value."},
+    };
+    program::createWindows();
+    platform::showWindow(Form3);
+    platform::showWindow(Form5);
+    const QRect unkeptEditor = Form3->frameGeometry();
+    const QRect unkeptView = Form5->frameGeometry();
+    program::destroyWindows();
+    for (const Case& c : cases) {
+        writeIni(c.ini);
+        errors_.shown.clear();
+        program::createWindows();
+        QWidget* window = c.editor ? static_cast<QWidget*>(Form3) : Form5;
+        platform::showWindow(window);
+        EXPECT_TRUE(window->isVisible());
+        if (c.shown.isEmpty()) {
+            EXPECT_TRUE(errors_.shown.empty()) << c.ini;
+            EXPECT_EQ(window->frameGeometry(), QRect(10, 10, 590, 490)) << c.ini;
+        } else {
+            ASSERT_EQ(errors_.shown.size(), 1u) << c.ini;
+            EXPECT_EQ(errors_.shown[0].text, c.shown);
+            EXPECT_EQ(errors_.shown[0].caption, QStringLiteral("Quellor Damage File Editor"));
+            EXPECT_EQ(window->frameGeometry(), c.editor ? unkeptEditor : unkeptView) << c.ini;
+        }
+        program::destroyWindows();
+    }
+}
+
+TEST_F(PlacementKeeperTest, RectanglesBeyondTheScreenMoveBackInside) {
+    const QSize screen = platform::primaryScreenSize();
+    const std::string value = "200,0,1," + std::to_string(screen.width() - 100) + ",0," +
+                              std::to_string(screen.width() + 200) + ",300";
+    writeIni("[HBSV]\nForm6=" + value + "\n");
+    program::createWindows();
+    Form3->hitboxClick();
+    EXPECT_EQ(Form6->frameGeometry(), QRect(screen.width() - 300, 0, 300, 300));
+}
+
+TEST_F(PlacementKeeperTest, TheEditorKeepsItsShowStateAndTheViewsDoNot) {
+    writeIni("[Common]\nForm3=200,0,3,50,60,650,460\n[HBTV]\nForm5=200,0,3,40,30,440,330\n");
+    program::createWindows();
+    Form1->Button5Click();
+    EXPECT_TRUE(Form3->isMaximized());
+    EXPECT_EQ(platform::windowPlacement(Form3), (dm::Placement{0, 3, 50, 60, 650, 460}));
+    EXPECT_FALSE(Form5->isMaximized());
+    EXPECT_EQ(platform::windowPlacement(Form5), (dm::Placement{0, 1, 40, 30, 440, 330}));
+
+    // The next run finds the editor maximised again over the same normal rectangle.
+    program::destroyWindows();
+    EXPECT_EQ(stored("Common", "Form3"), "200,0,3,50,60,650,460");
+    program::createWindows();
+    Form1->Button5Click();
+    EXPECT_TRUE(Form3->isMaximized());
+}
+
+TEST_F(PlacementKeeperTest, TheEndStoresThreePlacementsAndDropsColourAndFont) {
+    writeIni("; kept\n[file settings]\ninitdirect=/planes/\n"
+             "[HBTV]\nForm5Color=255\nForm5Font=Arial\n[Common]\nform3font=x\n");
+    program::createWindows();
+    Form1->Button5Click();
+    platform::setWindowPlacement(Form5, {0, 1, 205, 106, 728, 650});
+    EXPECT_EQ(Form5->frameGeometry(), QRect(205, 106, 523, 544));
+    platform::setWindowPlacement(Form6, {0, 1, 10, 20, 472, 400});
+    platform::setWindowPlacement(Form3, {0, 1, 30, 40, 827, 367});
+
+    Form3->close();
+    EXPECT_TRUE(platform::terminateRequested());
+    program::destroyWindows();
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(Form3, nullptr);
+
+    EXPECT_EQ(stored("HBTV", "Form5"), "200,0,1,205,106,728,650");
+    EXPECT_EQ(stored("HBSV", "Form6"), "200,0,1,10,20,472,400");
+    EXPECT_EQ(stored("Common", "Form3"), "200,0,1,30,40,827,367");
+    for (const auto& [section, key] : std::vector<std::pair<const char*, const char*>>{
+             {"HBTV", "Form5Color"}, {"HBTV", "Form5Font"}, {"Common", "Form3Font"}})
+        EXPECT_EQ(stored(section, key), "<missing>") << key;
+    EXPECT_EQ(stored("file settings", "initdirect"), "/planes/");
+    QFile file(iniPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("; kept"));
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) {
+    program::createWindows();
+    program::showMainWindow();
+    const dm::Placement view = platform::windowPlacement(Form5);
+    Form1->close();
+    EXPECT_TRUE(platform::terminateRequested());
+    program::destroyWindows();
+    for (const auto& [section, key] : std::vector<std::pair<const char*, const char*>>{
+             {"Common", "Form3"}, {"HBTV", "Form5"}, {"HBSV", "Form6"}}) {
+        const std::string value = stored(section, key);
+        EXPECT_EQ(dm::splitPlacementFields(value).size(), 7u) << key << ": " << value;
+        EXPECT_EQ(value.rfind("200,0,1,", 0), 0u) << key << ": " << value;
+    }
+    EXPECT_EQ(stored("HBTV", "Form5"), dm::formatPlacement(view));
+    EXPECT_EQ(stored("file settings", "initdirect"), "<missing>") << "nothing else is written";
+}
+
+TEST_F(PlacementKeeperTest, AnUnwritableFileIsShownOncePerWindowAndTheProgramStillEnds) {
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("du2daminfo.INI")));
+    program::createWindows();
+    Form1->Button5Click();
+    Form3->close();
+    program::destroyWindows();
+    const QString message = QStringLiteral("Unable to write to ") + iniPath() + '.';
+    EXPECT_EQ(errors_.texts(), QStringList({message, message, message}));
+    for (const auto& shown : errors_.shown)
+        EXPECT_EQ(shown.caption, QStringLiteral("Quellor Damage File Editor"));
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(Form6, nullptr);
+}
+
+TEST_F(PlacementKeeperTest, ClosingTheEditorClosesTheCurrentDamageFile) {
+    const std::string path = folder_.filePath(QStringLiteral("00damage.dat")).toStdString();
+    dm::writeWholeFile(path, dm::DamageFileHeader{}, dm::PartTable{});
+    program::createWindows();
+    Form1->Button5Click();
+    CurrentDamageFile.open(path, DamageFileHeader, PartTable);
+    ASSERT_TRUE(CurrentDamageFile.isOpen());
+    Form3->close();
+    EXPECT_FALSE(CurrentDamageFile.isOpen());
+    EXPECT_TRUE(platform::terminateRequested());
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.size(), 2110);
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+#include "core/errors.h"
+#include "platform/application.h"
+#include "platform/error_display.h"
+#include "platform/file_attributes.h"
+#include "platform/file_dialog.h"
+#include "shell_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace shelltest;
+
+TEST(ShellErrorBoxTest, AppendsAPeriodOnlyAfterCharactersSortingAfterIt) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"Disk full", "Disk full."},
+        {"Cannot open file x.", "Cannot open file x."},
+        {"I/O error 102", "I/O error 102."},
+        {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
+        {"Unable to write to /tmp/du2daminfo.INI", "Unable to write to /tmp/du2daminfo.INI."},
+        {"Floating point overflow!", "Floating point overflow!"},
+        {"value '-'", "value '-'"},
+        {"ends in a slash/", "ends in a slash/."},
+        {"ends in a comma,", "ends in a comma,"},
+        {"", ""},
+    };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(platform::errorBoxText(message), shown) << message.toStdString();
+}
+
+TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
+    ShellErrorRecorder box;
+    platform::setErrorPresenter(&box);
+    const QString title = platform::applicationTitle();
+    platform::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
+    bool after = false;
+    platform::guarded([&after] {
+        throw dm::IoError(101, "Disk full");
+        after = true;
+    });
+    platform::setApplicationTitle(QStringLiteral("Quellor Damage File Editor"));
+    platform::guarded([] { throw platform::SilentAbort(); });
+    platform::guarded([] { throw 42; });
+    platform::guarded([] {});
+    platform::setErrorPresenter(nullptr);
+    platform::setApplicationTitle(title);
+
+    EXPECT_FALSE(after);
+    ASSERT_EQ(box.shown.size(), 2u);
+    EXPECT_EQ(box.shown[0].caption, QStringLiteral("DU2 Aircraft Damage Editor"));
+    EXPECT_EQ(box.shown[0].text, QStringLiteral("Disk full."));
+    EXPECT_EQ(box.shown[1].caption, QStringLiteral("Quellor Damage File Editor"));
+    EXPECT_EQ(box.shown[1].text, QStringLiteral("Unexpected error."));
+}
+
+TEST(ShellPlatformTest, ExecutableFolderEndsInASeparatorAndTestsMoveIt) {
+    const QString real = platform::executableFolder();
+    EXPECT_TRUE(real.endsWith('/'));
+    EXPECT_TRUE(QFile::exists(real + "app_tests"));
+    platform::setExecutableFolderOverride(QStringLiteral("/tmp/elsewhere"));
+    EXPECT_EQ(platform::executableFolder(), QStringLiteral("/tmp/elsewhere/"));
+    platform::setExecutableFolderOverride(QString());
+    EXPECT_EQ(platform::executableFolder(), real);
+}
+
+TEST(ShellPlatformTest, ReadOnlyMeansNoOwnerWritePermission) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("05damage.dat"));
+    EXPECT_EQ(platform::fileAttributes(path), std::nullopt);
+    EXPECT_FALSE(platform::clearFileAttributes(path));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    EXPECT_EQ(platform::fileAttributes(path), unsigned{platform::faReadOnly});
+    EXPECT_TRUE(platform::clearFileAttributes(path));
+    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    EXPECT_TRUE(QFile::permissions(path).testFlag(QFile::WriteOwner));
+    EXPECT_TRUE(QFile::permissions(path).testFlag(QFile::ReadGroup)) << "other permissions stay";
+}
+
+TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
+    QTemporaryDir folder;
+    for (const char* name : {"00damage.dat", "0FDAMAGE.DAT", "1aDamage.Dat", "0damage.dat",
+                             "100damage.dat", "00damage.dat.bak", "notes.txt", "README"})
+        QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+    const auto matching = [&folder](const QString& pattern) {
+        return QDir(folder.path())
+            .entryList({platform::caseInsensitivePattern(pattern)},
+                       QDir::Files | QDir::CaseSensitive, QDir::Name);
+    };
+    EXPECT_EQ(matching("??damage.dat"),
+              QStringList({"00damage.dat", "0FDAMAGE.DAT", "1aDamage.Dat"}));
+    EXPECT_EQ(matching("*.dat"), QStringList({"00damage.dat", "0FDAMAGE.DAT", "0damage.dat",
+                                              "100damage.dat", "1aDamage.Dat"}));
+    EXPECT_EQ(matching("*.*").size(), 8) << "every file, also one without an extension";
+
+    platform::FileDialog dialog(platform::FileDialogKind::Open);
+    dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    EXPECT_EQ(dialog.nameFilters(),
+              QStringList({"Damage Files (??[dD][aA][mM][aA][gG][eE].[dD][aA][tT])",
+                           "Dat Files (*.[dD][aA][tT])"}));
+}
+
+class ScriptedDialogs : public platform::FileDialogRunner {
+public:
+    std::optional<QString> run(const platform::FileDialog& dialog, QWidget*) override {
+        seenFolders << dialog.initialDir();
+        seenNames << dialog.fileName();
+        const std::optional<QString> answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::vector<std::optional<QString>> answers;
+    QStringList seenFolders;
+    QStringList seenNames;
+};
+
+TEST(ShellFileDialogTest, KeepsTheLastConfirmedNameAndAddsTheDefaultExtension) {
+    ScriptedDialogs script;
+    script.answers = {QStringLiteral("/planes/05damage"), std::nullopt,
+                      QStringLiteral("/planes/06damage.dat"), QString(),
+                      QStringLiteral("/planes/notes.txt")};
+    platform::setFileDialogRunner(&script);
+    platform::FileDialog dialog(platform::FileDialogKind::Save);
+    dialog.setDefaultExt(QStringLiteral("dat"));
+    dialog.setInitialDir(QStringLiteral("c:\\"));
+
+    const std::vector<std::pair<bool, QString>> expected = {{true, "/planes/05damage.dat"},
+                                                            {false, "/planes/05damage.dat"},
+                                                            {true, "/planes/06damage.dat"},
+                                                            {false, "/planes/06damage.dat"},
+                                                            {true, "/planes/notes.txt"}};
+    for (const auto& [confirmed, name] : expected) {
+        EXPECT_EQ(dialog.execute(), confirmed);
+        EXPECT_EQ(dialog.fileName(), name);
+    }
+    platform::setFileDialogRunner(nullptr);
+    EXPECT_EQ(script.seenNames, QStringList({"", "/planes/05damage.dat", "/planes/05damage.dat",
+                                             "/planes/06damage.dat", "/planes/06damage.dat"}));
+    EXPECT_EQ(script.seenFolders.count(QStringLiteral("c:\\")), 5);
+}
+
+} // namespace

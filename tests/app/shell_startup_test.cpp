@@ -1,0 +1,225 @@
+#include "shell_fixture.h"
+
+#include "du2dam.h"
+#include "du2dam2.h"
+#include "du2dam3.h"
+#include "du2dam4.h"
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/file_dialog.h"
+#include "settings/form_placement.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+using namespace shelltest;
+
+using StartUpTest = ShellTest;
+
+class CancellingDialogs : public platform::FileDialogRunner {
+public:
+    std::optional<QString> run(const platform::FileDialog&, QWidget*) override {
+        return std::nullopt;
+    }
+};
+
+TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {
+    program::createWindows();
+    program::showMainWindow();
+    const std::vector<std::pair<QWidget*, QString>> windows = {
+        {Form1, QStringLiteral("RO3z Damage Editor 26Vad01")},
+        {Form2, QStringLiteral("Damage Axis Image")},
+        {Form3, QStringLiteral("Editing DM File: ")},
+        {Form4, QStringLiteral("Aircraft Damage Files List")},
+        {Form5, QStringLiteral("Hit Box Graphic")}, // the views complete their captions
+        {Form6, QStringLiteral("Hit Box Graphic")},
+    };
+    for (const auto& [window, caption] : windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isWindow());
+        if (window == Form5 || window == Form6)
+            EXPECT_TRUE(window->windowTitle().startsWith(caption))
+                << window->windowTitle().toStdString();
+        else
+            EXPECT_EQ(window->windowTitle(), caption);
+        EXPECT_EQ(window->isVisible(), window == Form1) << caption.toStdString();
+        EXPECT_FALSE(window->windowIcon().isNull()) << caption.toStdString();
+    }
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(platform::applicationTitle(), QStringLiteral("Quellor Damage File Editor"));
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+
+    // The editor and the two views carry placement keepers linked to the start window's store.
+    const std::vector<std::tuple<QWidget*, QString, QString>> keepers = {
+        {Form3, "Common", "Form3"}, {Form5, "HBTV", "Form5"}, {Form6, "HBSV", "Form6"}};
+    for (const auto& [window, section, key] : keepers) {
+        const auto found = window->findChildren<TLMDForm*>();
+        ASSERT_EQ(found.size(), 1) << key.toStdString();
+        EXPECT_EQ(found[0]->Section, section);
+        EXPECT_EQ(found[0]->IniKey, key);
+    }
+    EXPECT_TRUE(Form3->findChild<TLMDForm*>()->IniSaveOptions.testFlag(soState));
+    EXPECT_FALSE(Form5->findChild<TLMDForm*>()->IniSaveOptions.testFlag(soState));
+}
+
+TEST_F(StartUpTest, StartWindowHoldsTheWarningAndFocusesItsButton) {
+    program::createWindows();
+    program::showMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+
+    const QStringList lines = Form1->Memo1->toPlainText().split('\n');
+    const QStringList expected = {
+        "Use this editor at your own risk.",
+        "Make a backup of all of your damage.dat files before ",
+        "using this tool.",
+        "Enter data carefully, there is limited range checking ",
+        "and bad data (I.E. byte entries >255) will cause the program ",
+        "to crash.",
+        "Remember to SAVE when you are done with all of your ",
+        "changes to a file.",
+        "Good luck!",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_FALSE(Form1->Memo1->isReadOnly());
+    EXPECT_EQ(Form1->Memo1->geometry(), QRect(16, 0, 297, 129));
+    EXPECT_EQ(Form1->Button5->geometry(), QRect(48, 136, 233, 25));
+    EXPECT_EQ(Form1->Button5->text(), QStringLiteral("Click to Open Damage Editor"));
+    EXPECT_EQ(QApplication::focusWidget(), Form1->Button5);
+
+    EXPECT_EQ(Form1->size(), QSize(330, 174));
+    EXPECT_FALSE(Form1->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(Form1->windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(Form1->windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_LE((Form1->geometry().center() - screen.center()).manhattanLength(), 2);
+
+    // Typing into the warning changes only the box.
+    QTest::keyClicks(Form1->Memo1, "x");
+    EXPECT_TRUE(errors_.shown.empty());
+}
+
+TEST_F(StartUpTest, OpenDialogStartsInTheRememberedFolder) {
+    struct Case {
+        const char* fileText;
+        QString initialDir;
+    };
+    const Case cases[] = {
+        {nullptr, QStringLiteral("c:\\")},
+        {"[Other]\ninitdirect=/elsewhere/\n", QStringLiteral("c:\\")},
+        {"[FILE SETTINGS]\nInitDirect=\n", QString()},
+        {"[file settings]\ninitdirect=/home/pilot/planes/\n",
+         QStringLiteral("/home/pilot/planes/")},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(iniPath());
+        if (c.fileText) {
+            QFile file(iniPath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.fileText);
+        }
+        program::createWindows();
+        EXPECT_EQ(Form1->du2open.initialDir(), c.initialDir)
+            << (c.fileText ? c.fileText : "no file");
+        EXPECT_EQ(Form1->du2open.filter(),
+                  QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+        EXPECT_EQ(Form1->du2open.filterIndex(), 1);
+        EXPECT_EQ(Form1->du2open.defaultExt(), QStringLiteral("dat"));
+        EXPECT_TRUE(Form1->du2open.title().isEmpty());
+        program::destroyWindows();
+    }
+}
+
+TEST_F(StartUpTest, EditorMenuBarHoldsTheSevenCommands) {
+    program::createWindows();
+    const QList<QAction*> items = Form3->MainMenu1->actions();
+    const std::vector<std::tuple<QAction*, QString, bool, QString>> expected = {
+        {Form3->Open1, "Open", true, "Ctrl+O"},
+        {Form3->Save1, "Save", false, "Ctrl+S"},
+        {Form3->SaveAs1, "Save As", false, "Ctrl+Shift+S"},
+        {Form3->hitbox, "Hit Box Image", true, ""},
+        {Form3->AircraftList1, "Aircraft List", true, ""},
+        {Form3->DamageAxis1, "Damage Axis", true, ""},
+        {Form3->About1, "About", true, ""},
+    };
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& [item, caption, enabled, shortcut] = expected[i];
+        EXPECT_EQ(items[static_cast<qsizetype>(i)], item) << i;
+        EXPECT_EQ(item->text(), caption);
+        EXPECT_EQ(item->isEnabled(), enabled) << caption.toStdString();
+        EXPECT_EQ(item->shortcut(), QKeySequence(shortcut)) << caption.toStdString();
+        EXPECT_EQ(item->menu(), nullptr) << caption.toStdString();
+    }
+    EXPECT_EQ(Form3->menuBar(), Form3->MainMenu1);
+}
+
+TEST_F(StartUpTest, StartButtonLeadsToTheEditorAndBothViews) {
+    program::createWindows();
+    program::showMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    QTest::mouseClick(Form1->Button5, Qt::LeftButton);
+
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_TRUE(Form5->isVisible());
+    EXPECT_TRUE(Form6->isVisible());
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(Form4->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Form3)) << "the editor, shown last, is in front";
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
+    EXPECT_FALSE(Form3->Save1->isEnabled());
+    EXPECT_FALSE(Form3->SaveAs1->isEnabled());
+    EXPECT_FALSE(platform::terminateRequested());
+}
+
+TEST_F(StartUpTest, MenuCommandsShowTheirWindows) {
+    program::createWindows();
+    Form1->Button5Click();
+
+    Form6->close();
+    EXPECT_FALSE(Form6->isVisible());
+    EXPECT_TRUE(Form5->isVisible());
+    Form3->hitbox->trigger();
+    EXPECT_TRUE(Form5->isVisible());
+    EXPECT_TRUE(Form6->isVisible());
+
+    Form3->AircraftList1->trigger();
+    EXPECT_TRUE(Form4->isVisible());
+    Form3->DamageAxis1->trigger();
+    EXPECT_TRUE(Form2->isVisible());
+    // Shown again while visible: brought to the front and still shown once.
+    Form3->DamageAxis1->trigger();
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(StartUpTest, ShortcutsReachTheMenuItems) {
+    CancellingDialogs cancel;
+    platform::setFileDialogRunner(&cancel);
+    program::createWindows();
+    Form1->Button5Click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
+    int opened = 0;
+    QObject::connect(Form3->Open1, &QAction::triggered, [&opened] { ++opened; });
+    int saved = 0;
+    QObject::connect(Form3->Save1, &QAction::triggered, [&saved] { ++saved; });
+    QTest::keyClick(Form3, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saved, 0) << "a disabled item ignores its shortcut";
+    QTest::keyClick(Form3, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opened, 1);
+    Form3->Save1->setEnabled(true);
+    QTest::keyClick(Form3, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saved, 1);
+    platform::setFileDialogRunner(nullptr);
+}
+
+} // namespace

@@ -3,10 +3,11 @@
 #include "core/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <locale.h>
 
@@ -18,23 +19,37 @@ constexpr int kSignificantDigits = 18;
 
 // The value's magnitude as 0.d1d2d3... x 10^exponent, digits without trailing zeros.
 struct DecimalDigits {
-    std::string digits;
+    std::array<char, kSignificantDigits> digits{};
+    int count = 0;
     int exponent = 0;
-    bool isZero() const { return digits.empty(); }
+    bool isZero() const { return count == 0; }
+    char at(int position) const {
+        return position >= 0 && position < count ? digits[position] : '0';
+    }
+    void dropTrailingZeros() {
+        while (count > 0 && digits[count - 1] == '0')
+            --count;
+    }
 };
 
-DecimalDigits decimalDigits(long double magnitude) {
-    if (magnitude == 0)
-        return {};
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*Le", kSignificantDigits - 1, magnitude);
-    // text: d.ddddddddddddddddde[+-]xx
+// A float widened to double is exact, so these are the digits of the stored value itself.
+DecimalDigits decimalDigits(float magnitude) {
     DecimalDigits result;
-    result.digits += text[0];
+    if (magnitude == 0)
+        return result;
+    char text[48];
+    const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(magnitude),
+                                   std::chars_format::scientific, kSignificantDigits - 1)
+                         .ptr;
+    // text: d.ddddddddddddddddde[+-]xx
+    result.digits[result.count++] = text[0];
     const char* p = text + 2;
     while (*p != 'e')
-        result.digits += *p++;
-    result.exponent = std::atoi(p + 1) + 1;
+        result.digits[result.count++] = *p++;
+    int exponent = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
+    result.exponent = exponent + 1;
+    result.dropTrailingZeros();
     return result;
 }
 
@@ -42,9 +57,8 @@ DecimalDigits decimalDigits(long double magnitude) {
 DecimalDigits roundDigits(DecimalDigits value, int keep) {
     if (keep < 0)
         return {};
-    const bool roundUp = static_cast<std::size_t>(keep) < value.digits.size() &&
-                         value.digits[static_cast<std::size_t>(keep)] >= '5';
-    value.digits.resize(std::min(value.digits.size(), static_cast<std::size_t>(keep)));
+    const bool roundUp = keep < value.count && value.digits[keep] >= '5';
+    value.count = std::min(value.count, keep);
     if (roundUp) {
         int position = keep - 1;
         while (position >= 0 && value.digits[position] == '9')
@@ -52,43 +66,36 @@ DecimalDigits roundDigits(DecimalDigits value, int keep) {
         if (position >= 0) {
             ++value.digits[position];
         } else {
-            value.digits.insert(value.digits.begin(), '1');
-            value.digits.pop_back();
+            // All kept digits were nines (or none was kept): the value gains a digit.
+            value.digits[0] = '1';
+            value.count = 1;
             ++value.exponent;
-            if (value.digits.empty())
-                value.digits = "1";
         }
     }
-    while (!value.digits.empty() && value.digits.back() == '0')
-        value.digits.pop_back();
+    value.dropTrailingZeros();
     return value;
-}
-
-char digitAt(const DecimalDigits& value, int position) {
-    if (position < 0 || position >= static_cast<int>(value.digits.size()))
-        return '0';
-    return value.digits[position];
 }
 
 std::string exponentForm(const DecimalDigits& value, std::string_view separator) {
     std::string text(1, value.digits[0]);
-    if (value.digits.size() > 1) {
+    if (value.count > 1) {
         text += separator;
-        text += value.digits.substr(1);
+        text.append(value.digits.data() + 1, value.count - 1);
     }
     return text + "E" + std::to_string(value.exponent - 1);
 }
 
 std::string fixedForm(const DecimalDigits& value, int decimals, std::string_view separator) {
     std::string text;
+    text.reserve(24);
     if (value.exponent <= 0)
-        text = "0";
+        text += '0';
     for (int position = 0; position < value.exponent; ++position)
-        text += digitAt(value, position);
+        text += value.at(position);
     if (decimals > 0) {
         text += separator;
         for (int i = 0; i < decimals; ++i)
-            text += digitAt(value, value.exponent + i);
+            text += value.at(value.exponent + i);
     }
     return text;
 }
@@ -126,21 +133,65 @@ std::size_t hexPrefixLength(const std::string& text, std::size_t position) {
     return 0;
 }
 
-// Reads the digits of the float grammar into `number` with "." as the separator.
-bool scanFloat(const std::string& text, std::string_view separator, std::string& number) {
+// A float text checked against the grammar: "." as separator in `number`, and, while the text
+// has few enough digits, the same value as an exact integer mantissa and a power of ten.
+struct FloatText {
+    std::string number;
+    bool negative = false;
+    std::uint64_t mantissa = 0;
+    int significantDigits = 0;
+    int fractionDigits = 0;
+    int exponent = 0;
+};
+
+constexpr int kExactMantissaDigits = 19; // below 2^64, exact in a long double
+constexpr int kExactPowerOfTen = 27;     // 10^27 is exact in a long double
+constexpr int kExponentCap = 100000;
+
+void addDigit(FloatText& parsed, char digit, bool afterSeparator) {
+    parsed.number += digit;
+    if (parsed.significantDigits > 0 || digit != '0')
+        ++parsed.significantDigits;
+    if (parsed.significantDigits <= kExactMantissaDigits)
+        parsed.mantissa = parsed.mantissa * 10 + static_cast<unsigned>(digit - '0');
+    if (afterSeparator)
+        ++parsed.fractionDigits;
+}
+
+bool scanExponent(const std::string& text, std::size_t& position, FloatText& parsed) {
+    parsed.number += 'e';
+    ++position;
+    bool negative = false;
+    if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
+        negative = text[position] == '-';
+        parsed.number += text[position++];
+    }
+    const std::size_t start = position;
+    int exponent = 0;
+    while (position < text.size() && isDigit(text[position])) {
+        exponent = std::min(kExponentCap, exponent * 10 + (text[position] - '0'));
+        parsed.number += text[position++];
+    }
+    parsed.exponent = negative ? -exponent : exponent;
+    return position > start;
+}
+
+bool scanFloat(const std::string& text, std::string_view separator, FloatText& parsed) {
     std::size_t position = 0;
     skipSpaces(text, position);
-    if (position < text.size() && (text[position] == '+' || text[position] == '-'))
-        number += text[position++];
+    if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
+        parsed.negative = text[position] == '-';
+        parsed.number += text[position++];
+    }
     bool sawDigit = false;
     bool sawSeparator = false;
     while (position < text.size()) {
         if (isDigit(text[position])) {
-            number += text[position++];
+            addDigit(parsed, text[position++], sawSeparator);
             sawDigit = true;
         } else if (!sawSeparator && !separator.empty() &&
                    std::string_view(text).substr(position, separator.size()) == separator) {
-            number += '.';
+            parsed.number += '.';
             position += separator.size();
             sawSeparator = true;
         } else {
@@ -149,19 +200,39 @@ bool scanFloat(const std::string& text, std::string_view separator, std::string&
     }
     if (!sawDigit)
         return false;
-    if (position < text.size() && (text[position] == 'e' || text[position] == 'E')) {
-        number += 'e';
-        ++position;
-        if (position < text.size() && (text[position] == '+' || text[position] == '-'))
-            number += text[position++];
-        const std::size_t exponentStart = position;
-        while (position < text.size() && isDigit(text[position]))
-            number += text[position++];
-        if (position == exponentStart)
-            return false;
-    }
+    if (position < text.size() && (text[position] == 'e' || text[position] == 'E') &&
+        !scanExponent(text, position, parsed))
+        return false;
     skipSpaces(text, position);
     return position == text.size();
+}
+
+long double powerOfTen(int exponent) {
+    long double power = 1;
+    for (int i = 0; i < exponent; ++i)
+        power *= 10;
+    return power;
+}
+
+// An exact mantissa times or divided by an exact power of ten rounds once: the correctly
+// rounded long double, as the full conversion would give, without its cost.
+bool convertExactly(const FloatText& parsed, long double& value) {
+    if (parsed.significantDigits > kExactMantissaDigits)
+        return false;
+    const int scale = parsed.exponent - parsed.fractionDigits;
+    if (scale < -kExactPowerOfTen || scale > kExactPowerOfTen)
+        return false;
+    static const std::array<long double, kExactPowerOfTen + 1> powers = [] {
+        std::array<long double, kExactPowerOfTen + 1> table{};
+        for (int i = 0; i <= kExactPowerOfTen; ++i)
+            table[i] = powerOfTen(i);
+        return table;
+    }();
+    const auto mantissa = static_cast<long double>(parsed.mantissa);
+    value = scale >= 0 ? mantissa * powers[scale] : mantissa / powers[-scale];
+    if (parsed.negative)
+        value = -value;
+    return true;
 }
 
 locale_t classicLocale() {
@@ -181,8 +252,7 @@ std::string formatFloatCell(float value, int precision, int decimals,
         return "INF";
     if (std::isnan(value))
         return "NAN";
-    const long double wide = value;
-    const DecimalDigits full = decimalDigits(std::fabs(wide));
+    const DecimalDigits full = decimalDigits(std::fabs(value));
     const DecimalDigits rounded =
         full.isZero() ? full : roundDigits(full, std::min(precision, full.exponent + decimals));
     if (rounded.isZero())
@@ -228,13 +298,16 @@ std::uint8_t parseByteCell(const std::string& text) {
 }
 
 float parseFloatCell(const std::string& text, std::string_view decimalSeparator) {
-    std::string number;
-    if (!scanFloat(text, decimalSeparator, number))
+    FloatText parsed;
+    if (!scanFloat(text, decimalSeparator, parsed))
         invalid(text, "floating point");
-    errno = 0;
-    const long double wide = strtold_l(number.c_str(), nullptr, classicLocale());
-    if (errno == ERANGE && std::isinf(wide))
-        invalid(text, "floating point");
+    long double wide = 0;
+    if (!convertExactly(parsed, wide)) {
+        errno = 0;
+        wide = strtold_l(parsed.number.c_str(), nullptr, classicLocale());
+        if (errno == ERANGE && std::isinf(wide))
+            invalid(text, "floating point");
+    }
     const auto narrow = static_cast<float>(wide);
     if (std::isinf(narrow))
         throw ConvertError("Floating point overflow");

@@ -248,3 +248,30 @@ TEST(FillCells, AllZeroTableFillsZeros) {
 }
 
 } // namespace
+
+namespace {
+
+// Every text converts exactly as the full extended-precision conversion would.
+TEST(ParseFloatCell, AgreesWithTheFullConversionOnRandomTexts) {
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 22);
+        std::string mantissa;
+        for (int d = 0; d < digits; ++d)
+            mantissa += static_cast<char>('0' + random() % 10);
+        const int point = static_cast<int>(random() % (digits + 1));
+        std::string text = mantissa.substr(0, point) + "." + mantissa.substr(point);
+        if (text == ".")
+            continue;
+        if (random() % 2)
+            text += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
+        if (random() % 2)
+            text = "-" + text;
+        const long double reference = std::strtold(text.c_str(), nullptr);
+        if (std::isinf(static_cast<float>(reference)))
+            continue;
+        ASSERT_EQ(parseFloatCell(text, "."), static_cast<float>(reference)) << text;
+    }
+}
+
+} // namespace

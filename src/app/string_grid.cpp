@@ -292,9 +292,15 @@ StringGrid::StringGrid(QWidget* parent)
 
     readDecimalSeparator();
     setCurrentCell(1, 1);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        platform::guarded([&] { focusChanged(old, now); });
-    });
+    focusConnection_ =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            platform::guarded([&] { focusChanged(old, now); });
+        });
+}
+
+// The base destructors move the focus out of the grid after its members are gone.
+StringGrid::~StringGrid() {
+    disconnect(focusConnection_);
 }
 
 QFont StringGrid::defaultGridFont() {

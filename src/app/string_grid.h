@@ -80,6 +80,7 @@ class StringGrid : public QTableView {
     Q_OBJECT
 public:
     explicit StringGrid(QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     // Called before a cell is drawn, for every cell while sizing, and for the editor's
     // background. Preset to the colour rules.
@@ -169,4 +170,5 @@ private:
     // The text the current cell had when it became current, for Escape.
     QString textWhenCurrent_;
     bool hadFocus_ = false;
+    QMetaObject::Connection focusConnection_;
 };

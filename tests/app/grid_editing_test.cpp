@@ -258,4 +258,15 @@ TEST_F(GridEditingTest, RowsAndColumnsStayInPlace) {
     EXPECT_EQ(grid->cellText(0, 1), "Right Lower Outer Wing");
 }
 
+TEST_F(GridEditingTest, DestroyingTheGridWhileEditingChecksNothing) {
+    int validated = 0;
+    grid->OnCellValidate = [&validated](int, int, QString&, bool&) { ++validated; };
+    grid->setCurrentCell(5, 5);
+    type("changed");
+    ASSERT_NE(editor(), nullptr);
+    delete grid;
+    grid = nullptr;
+    EXPECT_EQ(validated, 0);
+}
+
 } // namespace

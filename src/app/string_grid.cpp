@@ -73,10 +73,10 @@ public:
         editor->setFont(grid_->gridFont());
         editor->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         editor->setTextMargins(kTextMargin - 1, kTextMargin - 1, 0, 0);
-        QPalette palette = editor->palette();
-        palette.setColor(QPalette::Base, grid_->cellPaint(GridTextModel::cellOf(index)).brush);
-        editor->setPalette(palette);
         const GridCell cell = GridTextModel::cellOf(index);
+        QPalette palette = editor->palette();
+        platform::guarded([&] { palette.setColor(QPalette::Base, grid_->cellPaint(cell).brush); });
+        editor->setPalette(palette);
         QObject::connect(
             editor, &QLineEdit::textEdited, grid_, [grid = grid_, cell](const QString& text) {
                 platform::guarded([&] { grid->setCellText(cell.column, cell.row, text); });

@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include "platform/error_display.h"
 #include "platform/window_placement.h"
 
 #include <QApplication>
@@ -43,6 +44,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        platform::guarded([this] { paintSunken(); });
+    }
+
+private:
+    void paintSunken() {
         QPainter painter(this);
         const QRect area = rect().adjusted(0, 0, -1, -1);
         painter.setPen(palette().color(QPalette::Light));
@@ -60,6 +66,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        platform::guarded([this] { paintBand(); });
+    }
+
+private:
+    void paintBand() {
         QPainter painter(this);
         const QColor from(0, 0, 128);
         const QColor to(166, 202, 240);
@@ -79,7 +90,6 @@ protected:
         painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, caption_);
     }
 
-private:
     QString caption_;
     int steps_;
 };
@@ -107,10 +117,13 @@ public:
     }
 
 protected:
+    // A dotted pen seen through the shape: black and white dots show on any background.
     void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        painter.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
+        platform::guarded([this] {
+            QPainter painter(this);
+            painter.fillRect(rect(), Qt::white);
+            painter.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
+        });
     }
 };
 

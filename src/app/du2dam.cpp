@@ -5,6 +5,7 @@
 #include "du2dam6.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "platform/window_placement.h"
 #include "settings/ini_ctrl.h"
 
 #include <QCloseEvent>
@@ -91,6 +92,13 @@ void TForm1::Button5Click() {
 void TForm1::FormClose() {
     closeCurrentDamageFile();
     platform::terminate();
+}
+
+// The start window is mapped before any other window is shown; the frame it learns stands in for
+// the views and the editor before the window system has framed them.
+void TForm1::moveEvent(QMoveEvent* event) {
+    platform::frameMargins(this);
+    QWidget::moveEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

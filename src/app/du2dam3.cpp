@@ -1,5 +1,6 @@
 #include "du2dam3.h"
 
+#include "about_box.h"
 #include "du2dam.h"
 #include "du2dam2.h"
 #include "du2dam4.h"
@@ -62,6 +63,9 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     connect(DamageAxis1, &QAction::triggered, this,
             platform::guardedSlot(this, &TForm3::DamageAxis1Click));
 
+    connect(About1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::About1Click));
+
+    LMDAboutDlg1 = new TLMDAboutDlg(this);
     LMDForm1 = new TLMDForm(this, Form1 ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("Common"),
                             QStringLiteral("Form3"), soPos | soSize | soState);
 
@@ -90,6 +94,10 @@ void TForm3::AircraftList1Click() {
 
 void TForm3::DamageAxis1Click() {
     platform::showWindow(Form2);
+}
+
+void TForm3::About1Click() {
+    LMDAboutDlg1->Execute();
 }
 
 void TForm3::FormClose() {

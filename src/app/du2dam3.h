@@ -4,6 +4,7 @@
 
 class QAction;
 class QMenuBar;
+class TLMDAboutDlg;
 class TLMDApplicationCtrl;
 class TLMDForm;
 
@@ -21,6 +22,7 @@ public:
     QAction* AircraftList1;
     QAction* DamageAxis1;
     QAction* About1;
+    TLMDAboutDlg* LMDAboutDlg1;
     TLMDApplicationCtrl* LMDApplicationCtrl1;
     TLMDForm* LMDForm1;
 
@@ -30,6 +32,7 @@ public:
     void hitboxClick();
     void AircraftList1Click();
     void DamageAxis1Click();
+    void About1Click();
     void FormClose();
 
 protected:

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -199,6 +200,25 @@ TEST_F(StartUpTest, MenuCommandsShowTheirWindows) {
     EXPECT_TRUE(Form2->isVisible());
     EXPECT_FALSE(Form1->isVisible());
     EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(StartUpTest, AboutRunsTheAboutBoxModally) {
+    program::createWindows();
+    Form1->Button5Click();
+    QString shownCaption;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&shownCaption] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shownCaption = box->windowTitle();
+            box->close();
+        }
+    });
+    closer.start(50);
+    Form3->About1->trigger();
+    closer.stop();
+    EXPECT_EQ(shownCaption, QStringLiteral("About the Damage Editor"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 

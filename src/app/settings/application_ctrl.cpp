@@ -1,5 +1,6 @@
 #include "settings/application_ctrl.h"
 
+#include "hint_pause.h"
 #include "platform/application.h"
 
 #include <QApplication>
@@ -11,4 +12,5 @@ TLMDApplicationCtrl::TLMDApplicationCtrl(QObject* parent) : QObject(parent) {
 void TLMDApplicationCtrl::apply() const {
     platform::setApplicationTitle(QLatin1String(Title));
     QApplication::setWindowIcon(platform::applicationIcon());
+    installShortHintPause();
 }

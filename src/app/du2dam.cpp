@@ -5,15 +5,20 @@
 #include "du2dam6.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "platform/file_attributes.h"
 #include "platform/window_placement.h"
 #include "settings/ini_ctrl.h"
+#include "string_grid.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+
+#include <algorithm>
 
 TForm1* Form1 = nullptr;
 
@@ -37,11 +42,22 @@ const QStringList kWarningLines = {
 
 constexpr QSize kClientSize(330, 174);
 
+const QString kFileSettings = QStringLiteral("file settings");
+const QString kInitDirect = QStringLiteral("initdirect");
+const QString kDefaultFolder = QStringLiteral("c:\\");
+
 } // namespace
 
 void closeCurrentDamageFile() {
     if (CurrentDamageFile.isOpen())
         CurrentDamageFile.close();
+}
+
+QString folderOfFileName(const QString& name) {
+    qsizetype separator = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
+    if (separator < 0)
+        separator = name.lastIndexOf(':');
+    return name.left(separator + 1);
 }
 
 TForm1::TForm1(QWidget* parent)
@@ -74,12 +90,49 @@ TForm1::TForm1(QWidget* parent)
 
     LMDIniCtrl1 = new TLMDIniCtrl(this);
 
+    // The views draw this module's part table and mark the points once the chosen file exists.
+    hitBoxViewSources().partTable = &PartTable;
+    hitBoxViewSources().openDialogFileName = [this] { return du2open.fileName(); };
+
     platform::guarded([this] { FormCreate(); });
 }
 
+TForm1::~TForm1() {
+    hitBoxViewSources() = {};
+}
+
 void TForm1::FormCreate() {
-    du2open.setInitialDir(LMDIniCtrl1->ReadString(
-        QStringLiteral("file settings"), QStringLiteral("initdirect"), QStringLiteral("c:\\")));
+    du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
+}
+
+void TForm1::Button3Click() {
+    du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
+    const QString previous = du2open.fileName();
+    if (!du2open.execute(Form3))
+        return;
+    const QString chosen = du2open.fileName();
+    try {
+        // A read-only file must become writable, or Save could not write into it later.
+        if (platform::fileAttributes(chosen).value_or(0) != 0)
+            platform::clearFileAttributes(chosen);
+        LMDIniCtrl1->WriteString(kFileSettings, kInitDirect, folderOfFileName(chosen));
+        CurrentDamageFile.open(QFile::encodeName(chosen).toStdString(), DamageFileHeader,
+                               PartTable);
+    } catch (...) {
+        // The caption and the views' markers follow the dialog's name: it must keep naming the
+        // file the grid shows.
+        du2open.setFileName(previous);
+        throw;
+    }
+}
+
+void TForm1::Button4Click() {
+    StringGrid* grid = Form3->StringGrid1;
+    grid->fillValueCells(dm::fillCells(PartTable, grid->decimalSeparator().toStdString()));
+    // The grid now shows the table exactly: whatever was typed is gone, and so are its changes.
+    grid->clearMarker();
+    Form3->setEditorCaption();
+    repaintHitBoxViews();
 }
 
 void TForm1::Button5Click() {

@@ -15,6 +15,7 @@ class TForm1 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
 
     QPlainTextEdit* Memo1;
     QPushButton* Button5;
@@ -23,6 +24,12 @@ public:
 
     void FormCreate();
     void Button5Click();
+    // Choose and read: the open dialog in the remembered folder, then the chosen file into the
+    // part table and the header buffer. A cancelled dialog changes nothing; a failed read leaves
+    // the previous file current, with the table, the header and the dialog's name as they were.
+    void Button3Click();
+    // Fill and show: the grid from the part table, the editor's caption, both views.
+    void Button4Click();
     void FormClose();
 
 protected:
@@ -40,3 +47,6 @@ extern dm::DamageFile CurrentDamageFile;
 
 // Closes the current damage file if one is open.
 void closeCurrentDamageFile();
+
+// The chosen name up to and including its last separator ("/", "\\", or else ":").
+QString folderOfFileName(const QString& name);

@@ -8,10 +8,14 @@
 #include "du2dam6.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "platform/question.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
+#include "string_grid.h"
 
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 
 #include <algorithm>
@@ -25,6 +29,10 @@ constexpr QSize kDesignSize(797, 327);
 QString withoutFolder(const QString& name) {
     const qsizetype separator = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
     return name.mid(separator + 1);
+}
+
+std::string localPath(const QString& name) {
+    return QFile::encodeName(name).toStdString();
 }
 
 } // namespace
@@ -57,6 +65,9 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     Save1->setEnabled(false);
     SaveAs1->setEnabled(false);
 
+    connect(Open1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::Open1Click));
+    connect(Save1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::Save1Click));
+    connect(SaveAs1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::SaveAs1Click));
     connect(hitbox, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::hitboxClick));
     connect(AircraftList1, &QAction::triggered, this,
             platform::guardedSlot(this, &TForm3::AircraftList1Click));
@@ -64,6 +75,20 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
             platform::guardedSlot(this, &TForm3::DamageAxis1Click));
 
     connect(About1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::About1Click));
+
+    StringGrid1 = new StringGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    setCentralWidget(StringGrid1);
+    StringGrid1->OnGetCellColor = [this](int ARow, int ACol, CellPaint& paint) {
+        StringGrid1GetCellColor(ARow, ACol, paint);
+    };
+    StringGrid1->OnCellValidate = [this](int Col, int Row, QString& Value, bool& Valid) {
+        StringGrid1CellValidate(Col, Row, Value, Valid);
+    };
+
+    SaveDialog1.setTitle(QStringLiteral("Save DM File as..."));
+    SaveDialog1.setFilter(QStringLiteral("Damage Files|*.dat|All Files|*.*"));
+    SaveDialog1.setDefaultExt(QStringLiteral("dat"));
 
     LMDAboutDlg1 = new TLMDAboutDlg(this);
     LMDForm1 = new TLMDForm(this, Form1 ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("Common"),
@@ -75,12 +100,104 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 // The grid's header texts and column widths are set up before the caption. A failing step skips
 // the rest, so the window keeps its design caption.
 void TForm3::FormCreate() {
+    StringGrid1->loadCaptionFiles(platform::executableFolder());
+    StringGrid1->sizeColumns();
     setEditorCaption();
 }
 
 void TForm3::setEditorCaption() {
     const QString chosen = Form1 ? Form1->du2open.fileName() : QString();
     setWindowTitle(QStringLiteral("Editing DM File: ") + withoutFolder(chosen));
+}
+
+void TForm3::StringGrid1GetCellColor(int ARow, int ACol, CellPaint& paint) {
+    applyCellColorRules(ARow, ACol, paint);
+}
+
+// Every text is accepted as typed; it is checked when saving.
+void TForm3::StringGrid1CellValidate(int, int, QString&, bool&) {
+    StringGrid1->setMarker();
+}
+
+void TForm3::Open1Click() {
+    if (!confirmUnsavedChanges())
+        return;
+    Form1->hide();
+    Form1->Button3Click();
+    Form1->Button4Click();
+    Save1->setEnabled(true);
+    SaveAs1->setEnabled(true);
+    StringGrid1->sizeColumns();
+}
+
+void TForm3::Save1Click() {
+    StringGrid1->commitCurrentCell();
+    const dm::CellTexts texts = StringGrid1->valueTexts();
+    const dm::PartTable parsed = parseGrid(texts);
+    CurrentDamageFile.save(parsed);
+    keepSaved(texts, parsed);
+}
+
+void TForm3::SaveAs1Click() {
+    StringGrid1->commitCurrentCell();
+    if (!chooseSaveAsTarget())
+        return;
+    const dm::CellTexts texts = StringGrid1->valueTexts();
+    const dm::PartTable parsed = parseGrid(texts);
+    dm::writeWholeFile(localPath(SaveDialog1.fileName()), DamageFileHeader, parsed);
+    keepSaved(texts, parsed);
+}
+
+bool TForm3::confirmUnsavedChanges() {
+    StringGrid1->commitCurrentCell();
+    if (!StringGrid1->markerSet())
+        return true;
+    const QString name = withoutFolder(Form1->du2open.fileName());
+    const QString question = name.isEmpty() ? QStringLiteral("Save the changes?")
+                                            : QStringLiteral("Save the changes to %1?").arg(name);
+    switch (platform::askSaveChanges(question, this)) {
+    case platform::SaveChangesAnswer::Save:
+        Save1Click();
+        return true;
+    case platform::SaveChangesAnswer::Discard:
+        return true;
+    case platform::SaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+dm::PartTable TForm3::parseGrid(const dm::CellTexts& texts) {
+    try {
+        return dm::parseCells(texts, StringGrid1->lastFilledTexts(), PartTable,
+                              StringGrid1->decimalSeparator().toStdString());
+    } catch (const dm::CellParseError& error) {
+        StringGrid1->setCurrentCell(error.column(), error.row());
+        StringGrid1->scrollTo(StringGrid1->currentIndex());
+        throw;
+    }
+}
+
+void TForm3::keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed) {
+    PartTable = parsed;
+    StringGrid1->fillValueCells(texts);
+    StringGrid1->clearMarker();
+    repaintHitBoxViews();
+}
+
+// The save dialog itself replaces files without asking; No shows the dialog again.
+bool TForm3::chooseSaveAsTarget() {
+    for (;;) {
+        if (!SaveDialog1.execute(this))
+            return false;
+        const QString target = SaveDialog1.fileName();
+        if (!QFileInfo(target).isFile() ||
+            platform::askReplaceFile(
+                QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                    .arg(withoutFolder(target)),
+                this))
+            return true;
+    }
 }
 
 void TForm3::hitboxClick() {
@@ -106,6 +223,12 @@ void TForm3::FormClose() {
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
+    bool closing = false;
+    platform::guarded([&] { closing = confirmUnsavedChanges(); });
+    if (!closing) {
+        event->ignore();
+        return;
+    }
     platform::guarded([this] { FormClose(); });
     event->accept();
 }

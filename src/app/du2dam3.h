@@ -1,8 +1,13 @@
 #pragma once
 
+#include "core/cell_text.h"
+#include "platform/file_dialog.h"
+
 #include <QMainWindow>
 
 class QAction;
+class StringGrid;
+struct CellPaint;
 class QMenuBar;
 class TLMDAboutDlg;
 class TLMDApplicationCtrl;
@@ -22,6 +27,8 @@ public:
     QAction* AircraftList1;
     QAction* DamageAxis1;
     QAction* About1;
+    StringGrid* StringGrid1;
+    platform::FileDialog SaveDialog1{platform::FileDialogKind::Save};
     TLMDAboutDlg* LMDAboutDlg1;
     TLMDApplicationCtrl* LMDApplicationCtrl1;
     TLMDForm* LMDForm1;
@@ -29,6 +36,17 @@ public:
     void FormCreate();
     // "Editing DM File: " and the name, without its folder, last chosen in the open dialog.
     void setEditorCaption();
+
+    void StringGrid1GetCellColor(int ARow, int ACol, CellPaint& paint);
+    void StringGrid1CellValidate(int Col, int Row, QString& Value, bool& Valid);
+
+    void Open1Click();
+    // Writes the grid into the current damage file once every cell has parsed.
+    void Save1Click();
+    // Writes header and grid into a newly chosen file; the current damage file stays.
+    void SaveAs1Click();
+    // With unsaved changes asks whether to save them first; false when the user cancels.
+    bool confirmUnsavedChanges();
     void hitboxClick();
     void AircraftList1Click();
     void DamageAxis1Click();
@@ -37,6 +55,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Every cell parsed into a new table; a bad cell becomes the current cell and raises.
+    dm::PartTable parseGrid(const dm::CellTexts& texts);
+    // After a save has written everything: the saved texts become the last filled ones.
+    void keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed);
+    bool chooseSaveAsTarget();
 };
 
 extern TForm3* Form3;

@@ -1,0 +1,55 @@
+#include "platform/question.h"
+
+#include "platform/application.h"
+
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+class MessageBoxAnswerer : public QuestionAnswerer {
+public:
+    SaveChangesAnswer askSaveChanges(const QString& caption, const QString& text,
+                                     QWidget* parent) override {
+        QMessageBox box(QMessageBox::Warning, caption, text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        box.setWindowIcon(applicationIcon());
+        switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveChangesAnswer::Save;
+        case QMessageBox::Discard:
+            return SaveChangesAnswer::Discard;
+        default:
+            return SaveChangesAnswer::Cancel;
+        }
+    }
+
+    bool askReplaceFile(const QString& caption, const QString& text, QWidget* parent) override {
+        QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.setWindowIcon(applicationIcon());
+        return box.exec() == QMessageBox::Yes;
+    }
+};
+
+MessageBoxAnswerer messageBoxAnswerer;
+QuestionAnswerer* currentAnswerer = &messageBoxAnswerer;
+
+} // namespace
+
+void setQuestionAnswerer(QuestionAnswerer* answerer) {
+    currentAnswerer = answerer ? answerer : &messageBoxAnswerer;
+}
+
+SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent) {
+    return currentAnswerer->askSaveChanges(applicationTitle(), text, parent);
+}
+
+bool askReplaceFile(const QString& text, QWidget* parent) {
+    return currentAnswerer->askReplaceFile(applicationTitle(), text, parent);
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+enum class SaveChangesAnswer { Save, Discard, Cancel };
+
+// Who answers the program's questions: a message box, or a script in tests.
+class QuestionAnswerer {
+public:
+    virtual ~QuestionAnswerer() = default;
+    virtual SaveChangesAnswer askSaveChanges(const QString& caption, const QString& text,
+                                             QWidget* parent) = 0;
+    virtual bool askReplaceFile(const QString& caption, const QString& text, QWidget* parent) = 0;
+};
+
+// Replaces the answerer; nullptr puts the message boxes back.
+void setQuestionAnswerer(QuestionAnswerer* answerer);
+
+// Save, Discard or Cancel for unsaved changes; captioned with the application title.
+SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent = nullptr);
+// Yes or No before an existing file is replaced; No is the default.
+bool askReplaceFile(const QString& text, QWidget* parent = nullptr);
+
+} // namespace platform

@@ -199,13 +199,16 @@ TEST(AxisPicture, DominantColoursAreTheMostFrequentFirst) {
 
 // ---- about box ----
 
-// Runs Execute while `interact` works the dialog once it is modal; returns whether it got to.
+// Runs Execute while `interact` works the dialog once it is modal and active (or after about two
+// seconds of waiting for activation); returns whether it got to.
 bool executeWith(TLMDAboutDlg& about, const std::function<void(QDialog*)>& interact) {
     bool interacted = false;
+    int polls = 0;
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog && (dialog->isActiveWindow() || ++polls > 400)) {
             poll.stop();
             interacted = true;
             interact(dialog);

@@ -1,0 +1,187 @@
+#pragma once
+
+#include "shell_fixture.h"
+
+#include "core/damage_file.h"
+#include "du2dam.h"
+#include "du2dam3.h"
+#include "platform/file_dialog.h"
+#include "platform/question.h"
+#include "string_grid.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+namespace commandtest {
+
+// Tables compared as the bytes they write, so NaNs compare by their bits.
+inline testing::AssertionResult sameRecords(const dm::PartTable& actual,
+                                            const dm::PartTable& expected) {
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        if (dm::encodeRecord(actual[slot]) != dm::encodeRecord(expected[slot]))
+            return testing::AssertionFailure() << "slot " << slot << " differs";
+    return testing::AssertionSuccess();
+}
+
+// Answers the file dialogs from a script and records what each dialog was shown with.
+class ScriptedFileDialogs : public platform::FileDialogRunner {
+public:
+    struct Shown {
+        platform::FileDialogKind kind;
+        QString title;
+        QString filter;
+        int filterIndex;
+        QString defaultExt;
+        QString initialDir;
+        QString fileName;
+    };
+
+    std::optional<QString> run(const platform::FileDialog& dialog, QWidget*) override {
+        shown.push_back({dialog.kind(), dialog.title(), dialog.filter(), dialog.filterIndex(),
+                         dialog.defaultExt(), dialog.initialDir(), dialog.fileName()});
+        if (answers.empty()) {
+            ADD_FAILURE() << "a file dialog nobody expected";
+            return std::nullopt;
+        }
+        const std::optional<QString> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    // A name to confirm, or nothing to cancel.
+    std::deque<std::optional<QString>> answers;
+    std::vector<Shown> shown;
+};
+
+// Answers the program's questions from a script and records the texts asked.
+class ScriptedQuestions : public platform::QuestionAnswerer {
+public:
+    platform::SaveChangesAnswer askSaveChanges(const QString&, const QString& text,
+                                               QWidget*) override {
+        asked << text;
+        if (saveAnswers.empty()) {
+            ADD_FAILURE() << "an unexpected question: " << text.toStdString();
+            return platform::SaveChangesAnswer::Cancel;
+        }
+        const platform::SaveChangesAnswer answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+
+    bool askReplaceFile(const QString&, const QString& text, QWidget*) override {
+        asked << text;
+        if (replaceAnswers.empty()) {
+            ADD_FAILURE() << "an unexpected question: " << text.toStdString();
+            return false;
+        }
+        const bool answer = replaceAnswers.front();
+        replaceAnswers.pop_front();
+        return answer;
+    }
+
+    std::deque<platform::SaveChangesAnswer> saveAnswers;
+    std::deque<bool> replaceAnswers;
+    QStringList asked;
+};
+
+// The program's windows with the editor shown, scripted dialogs and questions, and a folder of
+// damage files.
+class CommandTest : public shelltest::ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(files_.isValid());
+        // The damage file state lives for the whole process; every test starts as a new run.
+        PartTable = {};
+        DamageFileHeader = {};
+        std::destroy_at(&CurrentDamageFile);
+        std::construct_at(&CurrentDamageFile);
+        platform::setFileDialogRunner(&dialogs_);
+        platform::setQuestionAnswerer(&questions_);
+        program::createWindows();
+        Form1->Button5Click();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
+        grid_ = Form3->StringGrid1;
+    }
+
+    void TearDown() override {
+        ShellTest::TearDown();
+        platform::setFileDialogRunner(nullptr);
+        platform::setQuestionAnswerer(nullptr);
+        EXPECT_TRUE(dialogs_.answers.empty()) << "dialog answers left over";
+        EXPECT_TRUE(questions_.saveAnswers.empty() && questions_.replaceAnswers.empty())
+            << "question answers left over";
+    }
+
+    QString filePath(const QString& name) const { return files_.filePath(name); }
+
+    // A copy of a sample damage file in the test's folder.
+    QString copySample(const char* name) const {
+        const QString target = filePath(QLatin1String(name));
+        QFile::remove(target);
+        EXPECT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/") + name, target));
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        return target;
+    }
+
+    static QByteArray bytesOf(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void writeBytes(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static dm::PartTable tableOf(const QString& path) {
+        dm::DamageFileHeader header;
+        dm::PartTable table;
+        dm::readDamageFile(QFile::encodeName(path).toStdString(), header, table);
+        return table;
+    }
+
+    // "Open" with the dialog confirming `path`, or cancelled with nothing.
+    void open(const std::optional<QString>& path) {
+        dialogs_.answers.push_back(path);
+        Form3->Open1->trigger();
+    }
+    void save() { Form3->Save1->trigger(); }
+    void saveAs(const std::optional<QString>& path) {
+        dialogs_.answers.push_back(path);
+        Form3->SaveAs1->trigger();
+    }
+
+    // Types into a cell as a user does: the cell becomes current, typing opens its editor. The
+    // text is committed only when `enter` is pressed.
+    void typeInto(int column, int row, const QString& text, bool enter = true) {
+        if (!Form3->isActiveWindow()) {
+            Form3->show();
+            Form3->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
+        }
+        grid_->setFocus();
+        grid_->setCurrentCell(column, row);
+        for (const QChar character : text)
+            QTest::keyClick(QApplication::focusWidget(), character.toLatin1());
+        if (enter)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+
+    dm::CellTexts filledTexts(const dm::PartTable& table) const {
+        return dm::fillCells(table, grid_->decimalSeparator().toStdString());
+    }
+
+    QTemporaryDir files_;
+    ScriptedFileDialogs dialogs_;
+    ScriptedQuestions questions_;
+    StringGrid* grid_ = nullptr;
+};
+
+} // namespace commandtest

@@ -1,0 +1,270 @@
+#include "commands_fixture.h"
+
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/file_attributes.h"
+
+#include <QDir>
+
+#include <functional>
+
+namespace {
+
+using namespace commandtest;
+
+using OpenCommandTest = CommandTest;
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
+    const QString path = copySample("0fdamage.dat");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    ASSERT_EQ(platform::fileAttributes(path), unsigned{platform::faReadOnly});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form6));
+    QCoreApplication::processEvents();
+    PaintCounter top(Form5->pb1);
+    PaintCounter side(Form6->pb2);
+
+    open(path);
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    const dm::PartTable table = tableOf(path);
+    EXPECT_TRUE(sameRecords(PartTable, table));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(DamageFileHeader.data()), dm::kHeaderSize),
+              bytesOf(path).left(dm::kHeaderSize));
+    EXPECT_EQ(grid_->valueTexts(), filledTexts(table));
+    EXPECT_EQ(grid_->lastFilledTexts(), filledTexts(table));
+    EXPECT_FALSE(grid_->markerSet());
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 0fdamage.dat"));
+    EXPECT_TRUE(Form3->Save1->isEnabled());
+    EXPECT_TRUE(Form3->SaveAs1->isEnabled());
+    EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
+    EXPECT_TRUE(CurrentDamageFile.isOpen());
+    EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(path).toStdString());
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_EQ(&hitBoxPartTable(), &PartTable);
+    EXPECT_TRUE(hitBoxMarkersShown());
+    EXPECT_GT(top.paints, 0);
+    EXPECT_GT(side.paints, 0);
+
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    const ScriptedFileDialogs::Shown& dialog = dialogs_.shown[0];
+    EXPECT_EQ(dialog.kind, platform::FileDialogKind::Open);
+    EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    EXPECT_EQ(dialog.filterIndex, 1);
+    EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
+    EXPECT_EQ(dialog.initialDir, QStringLiteral("c:\\"));
+    EXPECT_TRUE(dialog.title.isEmpty());
+
+    // The next showing starts in the remembered folder, read again just before it.
+    ini().writeString("file settings", "initdirect", "/elsewhere/");
+    open(std::nullopt);
+    ASSERT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(dialogs_.shown[1].initialDir, QStringLiteral("/elsewhere/"));
+    EXPECT_EQ(dialogs_.shown[1].fileName, path);
+    EXPECT_EQ(stored("file settings", "initdirect"), "/elsewhere/") << "a cancel stores nothing";
+}
+
+TEST_F(OpenCommandTest, CancelRefillsTheGridFromTheTableAndEnablesSaving) {
+    open(std::nullopt);
+    EXPECT_TRUE(Form3->Save1->isEnabled());
+    EXPECT_TRUE(Form3->SaveAs1->isEnabled());
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
+    EXPECT_EQ(grid_->valueTexts(), filledTexts(dm::PartTable{}));
+    EXPECT_EQ(stored("file settings", "initdirect"), "<missing>");
+    EXPECT_FALSE(hitBoxMarkersShown());
+
+    // No file was ever named: Save has nowhere to write, Save As writes zeros for the header.
+    save();
+    EXPECT_EQ(errors_.texts(), QStringList{QStringLiteral("I/O error 102.")});
+    const QString copy = filePath(QStringLiteral("copy.dat"));
+    saveAs(copy);
+    EXPECT_EQ(bytesOf(copy), QByteArray(dm::kRecordsEnd, '\0'));
+
+    const QString path = copySample("00damage.dat");
+    open(path);
+    typeInto(5, 3, QStringLiteral("77"));
+    ASSERT_TRUE(grid_->markerSet());
+    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    open(std::nullopt);
+    EXPECT_EQ(grid_->valueTexts(), filledTexts(tableOf(path))) << "typed values are gone";
+    EXPECT_FALSE(grid_->markerSet());
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
+    EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(path).toStdString());
+    EXPECT_EQ(errors_.shown.size(), 1u) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(OpenCommandTest, AFailedOpenLeavesThePreviousFileCurrentAndShown) {
+    const QString opened = copySample("00damage.dat");
+    const QByteArray openedBytes = bytesOf(opened);
+    const QString other = filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkpath(other));
+
+    struct Case {
+        const char* name;
+        std::function<QString()> prepare; // returns the name chosen in the dialog
+        std::function<QString()> message;
+        bool folderRemembered;
+    };
+    const std::vector<Case> cases = {
+        {"missing file", [&] { return other + "/05damage.dat"; },
+         [] { return QStringLiteral("File not found."); }, true},
+        {"folder given",
+         [&] {
+             QDir().mkpath(other + "/06damage.dat");
+             return other + "/06damage.dat";
+         },
+         [] { return QStringLiteral("File access denied."); }, true},
+        {"short file",
+         [&] {
+             QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/ffdamage.dat"), other + "/ffdamage.dat");
+             return other + "/ffdamage.dat";
+         },
+         [] { return QStringLiteral("Read beyond end of file."); }, true},
+        {"settings file not writable",
+         [&] {
+             QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), other + "/0fdamage.dat");
+             QFile::setPermissions(other + "/0fdamage.dat", QFile::ReadOwner);
+             QFile::remove(iniPath());
+             QDir().mkpath(iniPath());
+             return other + "/0fdamage.dat";
+         },
+         [&] { return QStringLiteral("Unable to write to %1.").arg(iniPath()); }, false},
+    };
+
+    open(opened);
+    ASSERT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    const dm::PartTable table = PartTable;
+    const dm::DamageFileHeader header = DamageFileHeader;
+    const dm::CellTexts texts = grid_->valueTexts();
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        errors_.shown.clear();
+        ini().writeString("file settings", "initdirect", "/before/");
+        const QString chosen = c.prepare();
+        open(chosen);
+
+        EXPECT_EQ(errors_.texts(), QStringList{c.message()});
+        EXPECT_TRUE(sameRecords(PartTable, table));
+        EXPECT_EQ(DamageFileHeader, header);
+        EXPECT_EQ(grid_->valueTexts(), texts);
+        EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
+        EXPECT_EQ(Form1->du2open.fileName(), opened);
+        EXPECT_TRUE(hitBoxMarkersShown());
+        EXPECT_TRUE(CurrentDamageFile.isOpen());
+        EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(opened).toStdString());
+        // What happened before the read stays done.
+        if (QFileInfo(chosen).isFile()) {
+            EXPECT_EQ(platform::fileAttributes(chosen), 0u);
+        }
+        if (c.folderRemembered) {
+            EXPECT_EQ(stored("file settings", "initdirect"), (other + '/').toStdString());
+        }
+        if (QFileInfo(iniPath()).isDir())
+            QDir(iniPath()).removeRecursively();
+    }
+
+    // A later Save writes into the file the grid shows, and only there.
+    errors_.shown.clear();
+    const QByteArray shortBytes = bytesOf(other + "/ffdamage.dat");
+    typeInto(1, 1, QStringLiteral("9"));
+    save();
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    EXPECT_NE(bytesOf(opened), openedBytes);
+    EXPECT_EQ(tableOf(opened)[0].OffOn, 9);
+    EXPECT_EQ(bytesOf(other + "/ffdamage.dat"), shortBytes);
+}
+
+TEST_F(OpenCommandTest, AFailedFirstOpenLeavesSavingDisabled) {
+    open(copySample("ffdamage.dat"));
+    EXPECT_EQ(errors_.texts(), QStringList{QStringLiteral("Read beyond end of file.")});
+    EXPECT_FALSE(Form3->Save1->isEnabled());
+    EXPECT_FALSE(Form3->SaveAs1->isEnabled());
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
+    EXPECT_FALSE(CurrentDamageFile.isOpen());
+    EXPECT_FALSE(hitBoxMarkersShown());
+    EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
+}
+
+TEST_F(OpenCommandTest, ColumnsAreFittedAfterEveryOpenAndNarrowAgain) {
+    dm::PartTable wide{};
+    for (dm::PartRecord& record : wide)
+        record.Float1 = 123456.5f;
+    const QString widePath = filePath(QStringLiteral("wide.dat"));
+    const QString narrowPath = filePath(QStringLiteral("narrow.dat"));
+    dm::writeWholeFile(QFile::encodeName(widePath).toStdString(), {}, wide);
+    dm::writeWholeFile(QFile::encodeName(narrowPath).toStdString(), {}, dm::PartTable{});
+
+    const int float1 = 5;
+    const int atStart = grid_->gridColumnWidth(float1);
+    open(widePath);
+    const int afterWide = grid_->gridColumnWidth(float1);
+    open(narrowPath);
+    const int afterNarrow = grid_->gridColumnWidth(float1);
+    EXPECT_GT(afterWide, atStart);
+    EXPECT_LT(afterNarrow, afterWide);
+    EXPECT_EQ(afterNarrow, atStart) << "the caption \"Float1\" is the widest text again";
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+// The editor's creation: caption files, then column sizes, then the caption; a failure skips the
+// rest and the window keeps its design caption.
+using EditorCreationTest = shelltest::ShellTest;
+
+TEST_F(EditorCreationTest, CaptionFilesColumnSizesAndCaptionInThisOrder) {
+    struct Case {
+        const char* removed;
+        QString caption;
+        QString columnOneCaption;
+    };
+    const QString designCaption = QStringLiteral("Click \"Open\" to open a Damage File.");
+    const std::vector<Case> cases = {
+        {nullptr, QStringLiteral("Editing DM File: "), QStringLiteral("Off/On, from file")},
+        {"DM Row Headers.txt", designCaption, QStringLiteral("Off/On, from file")},
+        {"DM Column Headers.txt", designCaption, QStringLiteral("Off/On")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.removed ? c.removed : "both present");
+        QFile columns(folder_.filePath(QStringLiteral("DM Column Headers.txt")));
+        ASSERT_TRUE(columns.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        columns.write("Plane Part\r\nOff/On, from file\r\n");
+        columns.close();
+        if (c.removed)
+            QFile::remove(folder_.filePath(QLatin1String(c.removed)));
+        errors_.shown.clear();
+
+        program::createWindows();
+        EXPECT_EQ(Form3->centralWidget(), Form3->StringGrid1);
+        EXPECT_EQ(Form3->windowTitle(), c.caption);
+        EXPECT_EQ(Form3->StringGrid1->cellText(1, 0), c.columnOneCaption);
+        const bool sized = c.removed == nullptr;
+        EXPECT_EQ(Form3->StringGrid1->gridColumnWidth(1) != StringGrid::kInitialColumnWidth, sized);
+        const QStringList expected =
+            c.removed ? QStringList{QStringLiteral("Cannot open file %1.")
+                                        .arg(folder_.filePath(QLatin1String(c.removed)))}
+                      : QStringList{};
+        EXPECT_EQ(errors_.texts(), expected);
+        program::destroyWindows();
+        if (c.removed)
+            QFile::copy(QStringLiteral(DM_BIN_DIR "/") + QLatin1String(c.removed),
+                        folder_.filePath(QLatin1String(c.removed)));
+    }
+}
+
+} // namespace

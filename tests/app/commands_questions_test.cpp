@@ -1,0 +1,176 @@
+#include "commands_fixture.h"
+
+#include "platform/application.h"
+
+namespace {
+
+using namespace commandtest;
+using platform::SaveChangesAnswer;
+
+using UnsavedChangesTest = CommandTest;
+
+enum class Trigger { CloseEditor, Open };
+
+TEST_F(UnsavedChangesTest, CloseAndOpenAskFirstOnlyWhenTheMarkerIsSet) {
+    struct Case {
+        const char* name;
+        Trigger trigger;
+        bool edit;
+        std::optional<SaveChangesAnswer> answer; // nothing: no question expected
+        bool saved;
+        bool goesOn; // the editor closes, or the open dialog shows
+        bool textAfter;
+        bool markerAfter;
+    };
+    const std::vector<Case> cases = {
+        {"close, Save", Trigger::CloseEditor, true, SaveChangesAnswer::Save, true, true, true,
+         false},
+        {"close, Discard", Trigger::CloseEditor, true, SaveChangesAnswer::Discard, false, true,
+         true, true},
+        {"close, Cancel", Trigger::CloseEditor, true, SaveChangesAnswer::Cancel, false, false, true,
+         true},
+        {"close, nothing edited", Trigger::CloseEditor, false, std::nullopt, false, true, false,
+         false},
+        // The cancelled dialog refills the grid from the table: the saved one, or the file's.
+        {"open, Save", Trigger::Open, true, SaveChangesAnswer::Save, true, true, true, false},
+        {"open, Discard", Trigger::Open, true, SaveChangesAnswer::Discard, false, true, false,
+         false},
+        {"open, Cancel", Trigger::Open, true, SaveChangesAnswer::Cancel, false, false, true, true},
+        {"open, nothing edited", Trigger::Open, false, std::nullopt, false, true, false, false},
+    };
+    const QString path = filePath(QStringLiteral("05damage.dat"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (grid_->markerSet())
+            questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
+        open(path);
+        Form3->show();
+        platform::resetTerminateRequest();
+        const QByteArray before = bytesOf(path);
+        if (c.edit)
+            typeInto(2, 7, QStringLiteral("123"), /*enter=*/false); // committed by the question
+        questions_.asked.clear();
+        if (c.answer)
+            questions_.saveAnswers.push_back(*c.answer);
+        const size_t dialogsBefore = dialogs_.shown.size();
+
+        if (c.trigger == Trigger::CloseEditor) {
+            EXPECT_EQ(Form3->close(), c.goesOn);
+            EXPECT_EQ(platform::terminateRequested(), c.goesOn);
+            EXPECT_EQ(Form3->isVisible(), !c.goesOn);
+        } else {
+            if (c.goesOn)
+                dialogs_.answers.push_back(std::nullopt);
+            Form3->Open1->trigger();
+            EXPECT_EQ(dialogs_.shown.size(), dialogsBefore + (c.goesOn ? 1 : 0));
+        }
+
+        EXPECT_EQ(questions_.asked,
+                  c.answer ? QStringList{QStringLiteral("Save the changes to 05damage.dat?")}
+                           : QStringList{});
+        EXPECT_EQ(bytesOf(path) != before, c.saved);
+        if (c.saved) {
+            EXPECT_EQ(tableOf(path)[6].Byte2, 123);
+        }
+        EXPECT_EQ(grid_->cellText(2, 7) == QStringLiteral("123"), c.textAfter);
+        EXPECT_EQ(grid_->markerSet(), c.markerAfter);
+        EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    }
+    if (grid_->markerSet())
+        questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
+    open(std::nullopt);
+}
+
+TEST_F(UnsavedChangesTest, AFailingSaveKeepsTheEditorOpenWithItsChanges) {
+    const QString path = copySample("00damage.dat");
+    open(path);
+    const QByteArray before = bytesOf(path);
+    typeInto(1, 1, QStringLiteral("not a number"));
+    questions_.saveAnswers.push_back(SaveChangesAnswer::Save);
+    EXPECT_FALSE(Form3->close());
+    EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_EQ(errors_.texts(),
+              QStringList{QStringLiteral("'not a number' is not a valid integer value.")});
+    EXPECT_TRUE(grid_->markerSet());
+    EXPECT_EQ(bytesOf(path), before);
+
+    // A failed Open keeps the typed text and its marker too.
+    errors_.shown.clear();
+    questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
+    open(filePath(QStringLiteral("missing.dat")));
+    EXPECT_EQ(errors_.texts(), QStringList{QStringLiteral("File not found.")});
+    EXPECT_TRUE(grid_->markerSet());
+    EXPECT_EQ(grid_->cellText(1, 1), QStringLiteral("not a number"));
+    questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
+    open(std::nullopt);
+}
+
+TEST_F(UnsavedChangesTest, MarkerFollowsEditsAndCompleteSavesOnly) {
+    const QString path = copySample("0fdamage.dat");
+    open(path);
+    EXPECT_FALSE(grid_->markerSet()) << "an Open alone never sets it";
+    typeInto(6, 2, QStringLiteral("5"));
+    EXPECT_TRUE(grid_->markerSet());
+    saveAs(std::nullopt);
+    EXPECT_TRUE(grid_->markerSet()) << "a cancelled Save As keeps it";
+    save();
+    EXPECT_FALSE(grid_->markerSet());
+    typeInto(6, 3, QStringLiteral("6"));
+    saveAs(filePath(QStringLiteral("copy.dat")));
+    EXPECT_FALSE(grid_->markerSet());
+    // Typing the old text back before leaving the cell is no change.
+    const QString old = grid_->cellText(8, 8);
+    typeInto(8, 8, QStringLiteral("9"), /*enter=*/false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    for (const QChar character : old)
+        QTest::keyClick(QApplication::focusWidget(), character.toLatin1());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(grid_->markerSet());
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+using SaveAsReplaceTest = CommandTest;
+
+TEST_F(SaveAsReplaceTest, AsksBeforeReplacingAnExistingFile) {
+    const QString opened = copySample("00damage.dat");
+    open(opened);
+    const QString existing = filePath(QStringLiteral("existing.dat"));
+    const QByteArray existingBytes("keep me");
+    writeBytes(existing, existingBytes);
+    const QString question =
+        QStringLiteral("existing.dat already exists.\nDo you want to replace it?");
+
+    // No: the dialog comes back; cancelling it then writes nothing.
+    questions_.replaceAnswers.push_back(false);
+    dialogs_.answers.push_back(existing);
+    dialogs_.answers.push_back(std::nullopt);
+    Form3->SaveAs1->trigger();
+    EXPECT_EQ(questions_.asked, QStringList{question});
+    EXPECT_EQ(dialogs_.shown.size(), 3u);
+    EXPECT_EQ(dialogs_.shown.back().fileName, existing) << "it starts with the refused name";
+    EXPECT_EQ(bytesOf(existing), existingBytes);
+
+    // No, then another name that does not exist yet: that one is written without a question.
+    questions_.asked.clear();
+    questions_.replaceAnswers.push_back(false);
+    const QString fresh = filePath(QStringLiteral("fresh.dat"));
+    dialogs_.answers.push_back(existing);
+    dialogs_.answers.push_back(fresh);
+    Form3->SaveAs1->trigger();
+    EXPECT_EQ(questions_.asked, QStringList{question});
+    EXPECT_EQ(bytesOf(existing), existingBytes);
+    EXPECT_EQ(bytesOf(fresh), bytesOf(opened));
+
+    // Yes replaces it.
+    questions_.asked.clear();
+    questions_.replaceAnswers.push_back(true);
+    saveAs(existing);
+    EXPECT_EQ(questions_.asked, QStringList{question});
+    EXPECT_EQ(bytesOf(existing), bytesOf(opened));
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+} // namespace

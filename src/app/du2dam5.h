@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <vector>
 
 class QAction;
 class QActionGroup;

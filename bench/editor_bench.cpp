@@ -1,0 +1,127 @@
+#include "du2dam.h"
+#include "du2dam3.h"
+#include "du2dam5.h"
+#include "du2dam6.h"
+#include "platform/application.h"
+#include "platform/error_display.h"
+#include "program.h"
+#include "string_grid.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Any error box fails the benchmark instead of waiting for a click.
+class FailingPresenter : public platform::ErrorPresenter {
+public:
+    void present(const QString&, const QString& text) override { errors << text; }
+    QStringList errors;
+};
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// The program's windows in the editing state, over a temporary executable folder that holds the
+// caption files and a copy of a sample damage file.
+class EditorWindows {
+public:
+    EditorWindows() {
+        const QString shipped = platform::executableFolder();
+        for (const char* name : {"DM Column Headers.txt", "DM Row Headers.txt", "DM File List.txt"})
+            QFile::copy(shipped + name, folder_.filePath(QLatin1String(name)));
+        damageFile_ = folder_.filePath(QStringLiteral("27damage.dat"));
+        QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/27damage.dat"), damageFile_);
+        QFile::setPermissions(damageFile_, QFile::ReadOwner | QFile::WriteOwner);
+        platform::setExecutableFolderOverride(folder_.path());
+        platform::setErrorPresenter(&presenter_);
+        program::createWindows();
+        Form1->Button5Click();
+        QCoreApplication::processEvents();
+        Form5->pb1->installEventFilter(&paints_);
+        Form6->pb2->installEventFilter(&paints_);
+    }
+
+    ~EditorWindows() {
+        program::destroyWindows();
+        platform::setErrorPresenter(nullptr);
+        platform::setExecutableFolderOverride(QString());
+    }
+
+    // The Open command after its dialog: read, fill, caption, both views painted, columns fitted.
+    void openWithoutDialog() {
+        Form1->du2open.setFileName(damageFile_);
+        CurrentDamageFile.open(QFile::encodeName(damageFile_).toStdString(), DamageFileHeader,
+                               PartTable);
+        Form1->Button4Click();
+        Form3->Save1->setEnabled(true);
+        Form3->SaveAs1->setEnabled(true);
+        Form3->StringGrid1->sizeColumns();
+    }
+
+    bool failed(benchmark::State& state) const {
+        if (presenter_.errors.isEmpty())
+            return false;
+        state.SkipWithError(presenter_.errors.join('\n').toStdString().c_str());
+        return true;
+    }
+
+    int viewPaints() const { return paints_.paints; }
+
+private:
+    QTemporaryDir folder_;
+    QString damageFile_;
+    FailingPresenter presenter_;
+    PaintCounter paints_;
+};
+
+} // namespace
+
+// Goal: under 10 ms.
+static void BM_OpenCommandWithoutDialog(benchmark::State& state) {
+    EditorWindows windows;
+    for (auto _ : state)
+        platform::guarded([&] { windows.openWithoutDialog(); });
+    if (windows.failed(state))
+        return;
+    // Both views must have painted on every open, or the figure would leave out their drawing.
+    state.counters["view paints per open"] =
+        static_cast<double>(windows.viewPaints()) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_OpenCommandWithoutDialog)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Goal: under 5 ms. One cell edited before each save, so every save parses a changed cell.
+static void BM_SaveCommand(benchmark::State& state) {
+    EditorWindows windows;
+    platform::guarded([&] { windows.openWithoutDialog(); });
+    StringGrid* grid = Form3->StringGrid1;
+    int value = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid->setCellText(1, 1, QString::number(value++ % 2));
+        grid->setMarker();
+        state.ResumeTiming();
+        platform::guarded([] { Form3->Save1Click(); });
+    }
+    windows.failed(state);
+}
+BENCHMARK(BM_SaveCommand)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);

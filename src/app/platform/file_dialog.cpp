@@ -9,7 +9,11 @@ namespace {
 class QtFileDialogRunner : public FileDialogRunner {
 public:
     std::optional<QString> run(const FileDialog& request, QWidget* parent) override {
-        QFileDialog dialog(parent, request.title(), request.initialDir());
+        QFileDialog dialog(parent, request.title());
+        // A folder that does not exist here ("c:\\" from another system) would end up as the
+        // typed file name; the dialog then starts where the platform chooses.
+        if (QFileInfo(request.initialDir()).isDir())
+            dialog.setDirectory(request.initialDir());
         const bool opening = request.kind() == FileDialogKind::Open;
         dialog.setAcceptMode(opening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/window_placement.h"
 
@@ -270,7 +271,7 @@ std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
         owner_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                     Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setWindowTitle(Caption);
-    dialog->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    dialog->setFont(platform::classicFont());
     const int width = kDesignWidth * dialog->logicalDpiX() / 96;
 
     const int bandHeight = TitleGradient ? kBandHeight : 0;

@@ -63,6 +63,7 @@ QString folderOfFileName(const QString& name) {
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
+    setFont(platform::classicFont());
     setFixedSize(kClientSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(

@@ -2,12 +2,12 @@
 
 #include "core/caption_lines.h"
 #include "core/grid_colors.h"
+#include "platform/application.h"
 #include "platform/error_display.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -244,7 +244,7 @@ void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logi
 
 StringGrid::StringGrid(QWidget* parent)
     : QTableView(parent), columnHeader_(new GridHeaderView(Qt::Horizontal, this)),
-      rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(defaultGridFont()) {
+      rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(platform::classicFont()) {
     OnGetCellColor = applyCellColorRules;
     OnCellValidate = [this](int, int, QString&, bool&) { setMarker(); };
 
@@ -301,20 +301,6 @@ StringGrid::StringGrid(QWidget* parent)
 // The base destructors move the focus out of the grid after its members are gone.
 StringGrid::~StringGrid() {
     disconnect(focusConnection_);
-}
-
-QFont StringGrid::defaultGridFont() {
-    const QString classic = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(classic)) {
-        QFont font(classic);
-        font.setPointSize(8);
-        return font;
-    }
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(11);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    return font;
 }
 
 QString StringGrid::cellText(int column, int row) const {

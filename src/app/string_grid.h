@@ -147,7 +147,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static QFont defaultGridFont();
     void focusChanged(QWidget* old, QWidget* now);
     bool ownsWidget(const QWidget* widget) const;
     void rememberCurrentCell();

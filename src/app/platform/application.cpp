@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QWidget>
 
@@ -46,6 +47,17 @@ void setApplicationTitle(const QString& newTitle) {
 
 QString applicationTitle() {
     return title;
+}
+
+QFont classicFont() {
+    const QString classic = QStringLiteral("MS Sans Serif");
+    if (QFontDatabase::hasFamily(classic))
+        return QFont(classic, 8);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(11);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    return font;
 }
 
 QIcon applicationIcon() {

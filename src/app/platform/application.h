@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QIcon>
 #include <QString>
 
@@ -19,6 +20,10 @@ QIcon applicationIcon();
 QString executableFolder();
 // Tests put the executable's folder elsewhere; an empty folder removes the override.
 void setExecutableFolderOverride(const QString& folder);
+
+// The font the windows were designed with: "MS Sans Serif" 8 points where it exists, otherwise
+// the platform's sans-serif at the same 11-pixel character height.
+QFont classicFont();
 
 // Makes the window visible if it is hidden and brings it to the front.
 void showWindow(QWidget* window);

@@ -60,26 +60,17 @@ constexpr std::string_view kDumpHelp =
     "\"-inf\" and \"nan\" as strings) and the number of bytes after offset 2110. The file is\n"
     "only read.\n";
 
-struct CommandSpec {
+struct CommandInfo {
     std::string_view name;
     std::string_view help;
     int fileArguments;
     bool takesSeparator;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandInfo kCommands[] = {
     {"cells", kCellsHelp, 1, true},
     {"apply", kApplyHelp, 2, true},
     {"dump", kDumpHelp, 1, false},
-};
-
-class UsageError {
-public:
-    explicit UsageError(std::string message) : message_(std::move(message)) {}
-    const std::string& message() const { return message_; }
-
-private:
-    std::string message_;
 };
 
 struct Invocation {
@@ -96,7 +87,7 @@ bool isUsableSeparator(std::string_view separator) {
     });
 }
 
-Invocation parseArguments(const CommandSpec& command, const std::vector<std::string>& args) {
+Invocation parseArguments(const CommandInfo& command, const std::vector<std::string>& args) {
     Invocation invocation;
     const std::string option = "--decimal-separator";
     bool optionsEnded = false;
@@ -143,7 +134,7 @@ std::string readCellInput(const std::string& name, std::istream& in) {
     return text;
 }
 
-void runCommand(const CommandSpec& command, const Invocation& invocation, std::istream& in,
+void runCommand(const CommandInfo& command, const Invocation& invocation, std::istream& in,
                 std::ostream& out) {
     const std::string& file = invocation.files[0];
     if (command.name == "cells") {
@@ -177,7 +168,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (name == "render")
         return runRenderModule(executableFolder(), rest, err);
     const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                      [&](const CommandSpec& spec) { return spec.name == name; });
+                                      [&](const CommandInfo& info) { return info.name == name; });
     if (command == std::end(kCommands))
         return usageFailure("unknown command '" + name + "'", err);
     if (asksForHelp(rest)) {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "usage.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace dmtool {
-
-enum ExitStatus { kSuccess = 0, kDataError = 1, kUsageError = 2 };
 
 // Runs one command line; `args` excludes the program name. Standard input, output and error
 // are passed in so that the commands can run inside a test.

@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "hitbox_painter.h"
+#include "usage.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -26,9 +27,9 @@
 
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kDataError = 1;
-constexpr int kUsageError = 2;
+using dmtool::kDataError;
+using dmtool::kSuccess;
+using dmtool::kUsageError;
 constexpr int kLargestSide = 16384;
 
 constexpr std::string_view kHelp =
@@ -52,14 +53,7 @@ constexpr std::string_view kHelp =
     "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
     "2 usage error.\n";
 
-class UsageError {
-public:
-    explicit UsageError(std::string message) : message_(std::move(message)) {}
-    const std::string& message() const { return message_; }
-
-private:
-    std::string message_;
-};
+using dmtool::UsageError;
 
 struct RenderOptions {
     std::string damageFile;

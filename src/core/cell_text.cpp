@@ -240,6 +240,14 @@ locale_t classicLocale() {
     return locale;
 }
 
+std::string formatField(const PartRecord& record, const FieldDef& field,
+                        std::string_view decimalSeparator) {
+    if (field.type == FieldType::Byte)
+        return formatByteCell(record.*field.byteField);
+    return formatFloatCell(record.*field.floatField, field.precision, field.decimals,
+                           decimalSeparator);
+}
+
 } // namespace
 
 std::string formatByteCell(std::uint8_t value) {
@@ -271,8 +279,8 @@ std::int32_t parseIntegerCell(const std::string& text) {
         negative = text[position++] == '-';
     const std::size_t prefix = hexPrefixLength(text, position);
     const unsigned base = prefix > 0 ? 16 : 10;
-    // Decimal text must fit the signed range; hexadecimal fills all 32 bits.
-    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
+    // Negative numbers must fit the signed range; positive hexadecimal may fill all 32 bits.
+    const std::uint64_t limit = negative ? 0x80000000u : (base == 16 ? 0xFFFFFFFFu : 0x7FFFFFFFu);
     position += prefix;
     if (position == text.size())
         invalid(text, "integer");
@@ -308,18 +316,11 @@ float parseFloatCell(const std::string& text, std::string_view decimalSeparator)
         if (errno == ERANGE && std::isinf(wide))
             invalid(text, "floating point");
     }
-    const auto narrow = static_cast<float>(wide);
-    if (std::isinf(narrow))
+    // From halfway between the largest float and 2^128 on, rounding gives infinity.
+    constexpr long double kOverflowFrom = 0x1.ffffffp127L;
+    if (std::fabs(wide) >= kOverflowFrom)
         throw ConvertError("Floating point overflow");
-    return narrow;
-}
-
-std::string formatField(const PartRecord& record, const FieldDef& field,
-                        std::string_view decimalSeparator) {
-    if (field.type == FieldType::Byte)
-        return formatByteCell(record.*field.byteField);
-    return formatFloatCell(record.*field.floatField, field.precision, field.decimals,
-                           decimalSeparator);
+    return static_cast<float>(wide);
 }
 
 CellTexts fillCells(const PartTable& table, std::string_view decimalSeparator) {

@@ -28,9 +28,6 @@ std::uint8_t parseByteCell(const std::string& text);
 // "'%s' is not a valid floating point value" or "Floating point overflow".
 float parseFloatCell(const std::string& text, std::string_view decimalSeparator);
 
-std::string formatField(const PartRecord& record, const FieldDef& field,
-                        std::string_view decimalSeparator);
-
 // The 22 texts of every slot, exactly as the editor's fill writes them.
 CellTexts fillCells(const PartTable& table, std::string_view decimalSeparator);
 

@@ -28,41 +28,6 @@ constexpr FieldDef floatField(const char* name, int offset, int column, int prec
 
 constexpr int kNoFileNamed = 102;
 
-bool parentFolderExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return true;
-    struct stat info {};
-    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Maps the system's error onto the codes of the message table.
-[[noreturn]] void raiseSystemError(int error, const std::string& path) {
-    switch (error) {
-    case ENOENT:
-        raiseIoError(parentFolderExists(path) ? 2 : 3);
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        raiseIoError(3);
-    case EMFILE:
-    case ENFILE:
-        raiseIoError(4);
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-    case ETXTBSY:
-    case EBUSY:
-        raiseIoError(5);
-    case ENOSPC:
-    case EDQUOT:
-        raiseIoError(101);
-    default:
-        raiseIoError(error);
-    }
-}
-
 class FileHandle {
 public:
     FileHandle(const std::string& path, int flags) : path_(path) {
@@ -207,13 +172,6 @@ const std::array<const char*, kSlotCount> kSlotNames = {"Right Lower Outer Wing"
                                                         "Gas Tank #2",
                                                         "Oil/Radiator #2"};
 
-const FieldDef& fieldForColumn(int column) {
-    for (const FieldDef& field : kFields)
-        if (field.column == column)
-            return field;
-    throw std::out_of_range("no field in grid column " + std::to_string(column));
-}
-
 std::array<std::uint8_t, kRecordSize> encodeRecord(const PartRecord& record) {
     std::array<std::uint8_t, kRecordSize> bytes{};
     for (const FieldDef& field : kFields) {
@@ -245,7 +203,8 @@ PartRecord decodeRecord(const std::uint8_t* bytes) {
 }
 
 void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable& table) {
-    const FileHandle file(path, O_RDONLY);
+    // A pipe without a writer then reads as empty instead of waiting forever.
+    const FileHandle file(path, O_RDONLY | O_NONBLOCK);
     readInto(file, header, table);
 }
 

@@ -51,9 +51,6 @@ struct FieldDef {
 // The 22 fields in file order.
 extern const std::array<FieldDef, kFieldCount> kFields;
 
-// The field shown in grid column 1 to 22.
-const FieldDef& fieldForColumn(int column);
-
 // Built-in captions: "Plane Part" then the 22 field captions in column order.
 extern const std::array<const char*, kGridColumnCount> kColumnCaptions;
 // Part slot names, slot 0 to 29.

@@ -45,7 +45,7 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 std::string readWholeFile(const std::string& path) {
     struct stat info {};
     std::ifstream in;
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
         in.open(path, std::ios::binary);
     if (!in.is_open())
         throw DamageError("Cannot open file " + path);

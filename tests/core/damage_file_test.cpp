@@ -5,10 +5,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -81,14 +84,12 @@ TEST_F(DamageFileTest, RandomFilesRoundTripThroughBothWriters) {
 
 TEST_F(DamageFileTest, EveryFieldLandsAtItsOffsetWithoutPadding) {
     PartRecord record;
-    std::uint8_t nextByte = 1;
-    float nextFloat = 1.5f;
-    for (const FieldDef& field : kFields) {
-        if (field.type == FieldType::Byte)
-            record.*field.byteField = nextByte++;
-        else
-            record.*field.floatField = (nextFloat += 1.0f);
-    }
+    record.OffOn = 1, record.Byte2 = 2, record.Byte3 = 3, record.Byte4 = 4, record.Byte5 = 5;
+    record.Byte6 = 6, record.Byte7 = 7;
+    record.PX1 = 1.5f, record.PY1 = 2.5f, record.PZ1 = 3.5f, record.PX2 = 4.5f;
+    record.PY2 = 5.5f, record.PZ2 = 6.5f, record.PX3 = 7.5f, record.PY3 = 8.5f;
+    record.PZ3 = 9.5f, record.Damage = 10.5f, record.Float1 = 11.5f, record.Float2 = 12.5f;
+    record.Float3 = 13.5f, record.Float4 = 14.5f, record.Float5 = 15.5f;
     PartTable table{};
     table[3] = record;
     const std::string path = (folder / "fields.dat").string();
@@ -103,18 +104,26 @@ TEST_F(DamageFileTest, EveryFieldLandsAtItsOffsetWithoutPadding) {
     const std::vector<Expected> expected = {{0, 1, 1},
                                             {1, 1, 2},
                                             {2, 1, 3},
-                                            {3, 4, bitsOf(2.5f)},
-                                            {35, 4, bitsOf(10.5f)},
-                                            {39, 4, bitsOf(11.5f)},
-                                            {43, 4, bitsOf(12.5f)},
+                                            {3, 4, bitsOf(1.5f)},
+                                            {7, 4, bitsOf(2.5f)},
+                                            {11, 4, bitsOf(3.5f)},
+                                            {15, 4, bitsOf(4.5f)},
+                                            {19, 4, bitsOf(5.5f)},
+                                            {23, 4, bitsOf(6.5f)},
+                                            {27, 4, bitsOf(7.5f)},
+                                            {31, 4, bitsOf(8.5f)},
+                                            {35, 4, bitsOf(9.5f)},
+                                            {39, 4, bitsOf(10.5f)},
+                                            {43, 4, bitsOf(11.5f)},
                                             {47, 1, 4},
-                                            {48, 4, bitsOf(13.5f)},
+                                            {48, 4, bitsOf(12.5f)},
                                             {52, 1, 5},
-                                            {53, 4, bitsOf(14.5f)},
+                                            {53, 4, bitsOf(13.5f)},
                                             {57, 1, 6},
-                                            {58, 4, bitsOf(15.5f)},
+                                            {58, 4, bitsOf(14.5f)},
                                             {62, 1, 7},
-                                            {63, 4, bitsOf(16.5f)}};
+                                            {63, 4, bitsOf(15.5f)}};
+    ASSERT_EQ(expected.size(), std::size_t{kFieldCount});
     const std::size_t base = recordOffset(3);
     for (const Expected& field : expected) {
         std::uint32_t value = 0;
@@ -122,7 +131,7 @@ TEST_F(DamageFileTest, EveryFieldLandsAtItsOffsetWithoutPadding) {
             value |= std::uint32_t{bytes[base + field.offset + i]} << (8 * i);
         EXPECT_EQ(value, field.value) << "relative offset " << field.offset;
     }
-    EXPECT_EQ(decodeRecord(bytes.data() + base).Float2, 13.5f);
+    EXPECT_EQ(encodeRecord(decodeRecord(bytes.data() + base)), encodeRecord(record));
 }
 
 TEST_F(DamageFileTest, SpecialValuesAreReadAsStored) {
@@ -204,6 +213,13 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
          "File access denied"},
         {"save as onto a full disk", [&] { writeWholeFile("/dev/full", {}, table); }, 101,
          "Disk full"},
+        {"a system error outside the table (EIO)",
+         [&] {
+             DamageFileHeader h;
+             PartTable t;
+             readDamageFile("/proc/self/mem", h, t);
+         },
+         5, "I/O error 5"},
         {"save with no file named",
          [&] {
              DamageFile f;
@@ -220,6 +236,27 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
             EXPECT_STREQ(error.what(), c.message) << c.what;
         }
     }
+}
+
+// Runs in a child process: uses up every file handle, then reads; exits with the error's code.
+[[noreturn]] void readWithoutFileHandles(const std::string& path) {
+    const rlimit limit{16, 16};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    while (::open("/dev/null", O_RDONLY) >= 0) {
+    }
+    try {
+        DamageFileHeader header{};
+        PartTable table{};
+        readDamageFile(path, header, table);
+    } catch (const IoError& error) {
+        std::_Exit(std::string(error.what()) == "Too many open files" ? error.code() : 1);
+    }
+    std::_Exit(0);
+}
+
+TEST_F(DamageFileTest, NoFileHandleLeftIsCodeFour) {
+    const std::string path = write("full.dat", Bytes(kRecordsEnd, 0));
+    EXPECT_EXIT(readWithoutFileHandles(path), ::testing::ExitedWithCode(4), "");
 }
 
 TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
@@ -251,7 +288,6 @@ TEST(FieldTable, ColumnsCoverOneToTwentyTwoOnce) {
         nextOffset += field.type == FieldType::Byte ? 1 : 4;
         EXPECT_STREQ(kColumnCaptions[field.column],
                      field.name == std::string("OffOn") ? "Off/On" : field.name);
-        EXPECT_EQ(&fieldForColumn(field.column), &field);
     }
     EXPECT_EQ(nextOffset, kRecordSize);
     for (int column = 1; column <= kFieldCount; ++column)

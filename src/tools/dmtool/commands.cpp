@@ -42,7 +42,7 @@ void appendFieldValue(std::string& out, const dm::PartRecord& record, const dm::
 std::uint64_t fileSize(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        dm::raiseIoError(errno);
+        dm::raiseSystemError(errno, path);
     return static_cast<std::uint64_t>(info.st_size);
 }
 

@@ -55,7 +55,7 @@ Box mirrored(const Box& box) {
     return {-box.x1, -box.x2, box.y1, box.y2, box.z1, box.z2};
 }
 
-struct PartSpec {
+struct PartLayout {
     Slot slot;
     Box box;
     float damage;
@@ -82,7 +82,7 @@ private:
     std::uint32_t state_;
 };
 
-dm::PartRecord makeRecord(const PartSpec& part, Sequence& sequence) {
+dm::PartRecord makeRecord(const PartLayout& part, Sequence& sequence) {
     dm::PartRecord record;
     const Box& box = part.box;
     record.OffOn = 1;
@@ -116,7 +116,7 @@ struct Aircraft {
     std::string description;
     std::uint8_t typeNumber;
     std::uint32_t seed;
-    std::vector<PartSpec> parts;
+    std::vector<PartLayout> parts;
 };
 
 dm::DamageFileHeader makeHeader(const Aircraft& aircraft) {
@@ -135,7 +135,7 @@ dm::DamageFileHeader makeHeader(const Aircraft& aircraft) {
 }
 
 // Adds a part and its mirror image on the left side.
-void addPair(std::vector<PartSpec>& parts, Slot right, Slot left, const Box& box, float damage) {
+void addPair(std::vector<PartLayout>& parts, Slot right, Slot left, const Box& box, float damage) {
     parts.push_back({right, box, damage});
     parts.push_back({left, mirrored(box), damage});
 }
@@ -220,7 +220,7 @@ Aircraft twinEngineBomber() {
 dm::PartTable makeTable(const Aircraft& aircraft) {
     dm::PartTable table{};
     Sequence sequence(aircraft.seed);
-    for (const PartSpec& part : aircraft.parts)
+    for (const PartLayout& part : aircraft.parts)
         table[part.slot] = makeRecord(part, sequence);
     return table;
 }

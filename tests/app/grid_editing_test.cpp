@@ -1,6 +1,8 @@
 #include "grid_fixture.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
 
 #include <vector>
 
@@ -234,6 +236,63 @@ TEST_F(GridEditingTest, HiddenColumnsCannotBeReached) {
     EXPECT_LE(grid->currentCell().column, 18);
     for (int column = 19; column <= 22; ++column)
         EXPECT_TRUE(grid->isColumnHidden(column - 1)) << column;
+}
+
+// At the editor window's design size only part of the grid fits: moving the current cell
+// must bring it into view, or the user types into a cell he cannot see.
+TEST_F(GridEditingTest, TheCurrentCellAndItsEditorScrollIntoView) {
+    grid->resize(400, 200);
+    const auto expectCurrentCellShown = [&](const char* step, bool editing) {
+        SCOPED_TRACE(step);
+        const GridCell cell = grid->currentCell();
+        const QRect rect = cellRect(cell.column, cell.row);
+        EXPECT_TRUE(grid->viewport()->rect().contains(rect))
+            << "cell " << cell.column << "," << cell.row;
+        if (editing) {
+            ASSERT_NE(editor(), nullptr);
+            EXPECT_TRUE(editor()->isVisible());
+            EXPECT_EQ(editor()->geometry(), rect);
+        }
+    };
+    grid->setCurrentCell(1, 1);
+    press(Qt::Key_Return);
+    for (int column = 2; column <= 18; ++column) {
+        press(Qt::Key_Return);
+        ASSERT_EQ(grid->currentCell(), (GridCell{column, 1}));
+        expectCurrentCellShown("Enter advance", true);
+    }
+    grid->setFocus();
+    for (int row = 2; row <= 26; ++row) {
+        press(Qt::Key_Down);
+        ASSERT_EQ(grid->currentCell(), (GridCell{18, row}));
+        expectCurrentCellShown("Down", false);
+    }
+    press(Qt::Key_Home);
+    expectCurrentCellShown("Home", false);
+    press(Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(grid->currentCell(), (GridCell{18, 30}));
+    expectCurrentCellShown("Ctrl+End", false);
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    ASSERT_EQ(grid->currentCell(), (GridCell{1, 1}));
+    expectCurrentCellShown("Enter wraps to the first row", true);
+    press(Qt::Key_Escape);
+}
+
+TEST_F(GridEditingTest, DraggingTheMouseSelectsAndScrollsNothing) {
+    grid->resize(400, 200);
+    const QPoint start = cellRect(2, 3).topLeft() + QPoint(2, 5); // opens no editor
+    const QPoint below(start.x(), grid->viewport()->height() + 30);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, start);
+    QMouseEvent drag(QEvent::MouseMove, below, grid->viewport()->mapToGlobal(below), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &drag);
+    QTest::qWait(300); // time for an automatic scroll to start
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(grid->selectionModel()->selectedIndexes().size(), 1);
+    EXPECT_EQ(grid->currentCell(), (GridCell{2, 3}));
 }
 
 TEST_F(GridEditingTest, RowsAndColumnsStayInPlace) {

@@ -20,8 +20,6 @@
 
 namespace {
 
-const QColor kSilver(192, 192, 192);
-const QColor kMaroon(128, 0, 0);
 constexpr int kLastShownColumn = dm::kShownColumnCount - 1; // 18
 constexpr int kLastRow = dm::kGridRowCount - 1;             // 30
 // Cell text starts this far right of and below the cell's corner.
@@ -222,11 +220,11 @@ void GridTextModel::setMarkerSet(bool set) {
 }
 
 QColor GridTextModel::headerBackground() const {
-    return markerSet_ ? kMaroon : QApplication::palette().color(QPalette::Button);
+    return markerSet_ ? toQColor(dm::kMaroon) : QApplication::palette().color(QPalette::Button);
 }
 
 QColor GridTextModel::headerTextColor() const {
-    return markerSet_ ? kSilver : QApplication::palette().color(QPalette::WindowText);
+    return markerSet_ ? toQColor(dm::kSilver) : QApplication::palette().color(QPalette::WindowText);
 }
 
 // ---- GridHeaderView ----
@@ -286,7 +284,7 @@ StringGrid::StringGrid(QWidget* parent)
         cornerButton_->installEventFilter(this);
 
     QPalette gridPalette = palette();
-    gridPalette.setColor(QPalette::Base, kSilver);
+    gridPalette.setColor(QPalette::Base, toQColor(dm::kSilver));
     setPalette(gridPalette);
 
     readDecimalSeparator();
@@ -368,7 +366,7 @@ CellPaint StringGrid::cellPaint(GridCell cell) const {
         paint.brush = model_.headerBackground();
         paint.fontColor = model_.headerTextColor();
     } else {
-        paint.brush = kSilver;
+        paint.brush = toQColor(dm::kSilver);
         paint.fontColor = QApplication::palette().color(QPalette::WindowText);
     }
     if (OnGetCellColor)
@@ -430,7 +428,7 @@ void StringGrid::paintValueCell(QPainter& painter, const QRect& rect,
     const bool current = index == currentIndex();
     if (selectionModel()->isSelected(index) && (!current || !hadFocus_)) {
         paint.brush = palette().color(QPalette::Highlight);
-        paint.fontColor = kMaroon;
+        paint.fontColor = toQColor(dm::kMaroon);
     }
     painter.fillRect(rect, paint.brush);
     painter.setFont(paint.font);

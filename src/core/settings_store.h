@@ -5,7 +5,8 @@
 namespace dm {
 
 // One INI file, opened and closed by every operation. Section and key names match without regard
-// to letter case; values are written as "key=value"; everything else in the file is kept.
+// to letter case; values are written as "key=value"; everything else in the file is kept, lines
+// that are neither sections nor keys included.
 class SettingsStore {
 public:
     explicit SettingsStore(std::string path) : path_(std::move(path)) {}
@@ -13,7 +14,7 @@ public:
     const std::string& path() const { return path_; }
 
     // The stored value, or `fallback` when the file or the key is missing. A key present with an
-    // empty value reads as the empty string.
+    // empty value reads as the empty string; one pair of double quotes around a value is dropped.
     std::string readString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;
 

@@ -96,6 +96,61 @@ TEST_F(SettingsStoreTest, WriteReplacesTheEntryWhateverItsCaseAndKeepsTheRest) {
         EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing in:\n" << text;
 }
 
+TEST_F(SettingsStoreTest, EveryOtherLineStaysExactlyAndQuotesAroundAValueAreDropped) {
+    const std::string before = "stray before any section\r\n"
+                               "[Common]\r\n"
+                               "no equals sign here\r\n"
+                               "Key1 = plain\r\n"
+                               "Key2=\"quoted\"\r\n"
+                               "Key3=\"\"\r\n"
+                               "Key4=\"half\r\n"
+                               "Key5=in \"the\" middle\r\n"
+                               "\r\n"
+                               "; remark\r\n"
+                               "[HBTV]\r\n"
+                               "Form5=1\r\n"
+                               "last loose line";
+    writeFile(before);
+    const dm::SettingsStore store(path_);
+    for (int run = 0; run < 3; ++run) {
+        store.writeString("hbtv", "FORM5", "2");
+        store.writeString("Common", "Form3", "3");
+        store.writeString("HBSV", "Form6", "4");
+        store.deleteKey("Common", "Key1");
+    }
+    EXPECT_EQ(fileText(), "stray before any section\r\n"
+                          "[Common]\r\n"
+                          "no equals sign here\r\n"
+                          "Key2=\"quoted\"\r\n"
+                          "Key3=\"\"\r\n"
+                          "Key4=\"half\r\n"
+                          "Key5=in \"the\" middle\r\n"
+                          "Form3=3\r\n"
+                          "\r\n"
+                          "; remark\r\n"
+                          "[HBTV]\r\n"
+                          "Form5=2\r\n"
+                          "last loose line\r\n"
+                          "[HBSV]\r\n"
+                          "Form6=4\r\n");
+
+    struct Case {
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Key2", "quoted"},
+        {"Key3", ""},
+        {"Key4", "\"half"},
+        {"Key5", "in \"the\" middle"},
+        {"no equals sign here", "<default>"},
+        {"Key1", "<default>"},
+        {"Form3", "3"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(store.readString("Common", c.key, "<default>"), c.expected) << c.key;
+}
+
 TEST_F(SettingsStoreTest, AFileOfCommentsOnlyKeepsThemOnce) {
     writeFile("; first\n\n; second\n");
     const dm::SettingsStore store(path_);

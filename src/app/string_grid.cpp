@@ -170,15 +170,21 @@ Qt::ItemFlags GridTextModel::flags(const QModelIndex& index) const {
 }
 
 QVariant GridTextModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    switch (role) {
-    case Qt::DisplayRole:
-        return orientation == Qt::Horizontal ? cell({section + 1, 0}) : cell({0, section + 1});
-    case Qt::BackgroundRole:
-        return headerBackground();
-    case Qt::ForegroundRole:
-        return headerTextColor();
-    default:
+    const GridCell header =
+        orientation == Qt::Horizontal ? GridCell{section + 1, 0} : GridCell{0, section + 1};
+    if (role == Qt::DisplayRole)
+        return cell(header);
+    if (!headerPaint ||
+        (role != Qt::BackgroundRole && role != Qt::ForegroundRole && role != Qt::FontRole))
         return {};
+    const CellPaint paint = headerPaint(header);
+    switch (role) {
+    case Qt::BackgroundRole:
+        return paint.brush;
+    case Qt::ForegroundRole:
+        return paint.fontColor;
+    default:
+        return paint.font;
     }
 }
 
@@ -231,10 +237,15 @@ QColor GridTextModel::headerTextColor() const {
 
 void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     platform::guarded([&] {
+        const auto role = [&](Qt::ItemDataRole itemRole) {
+            return model()->headerData(logicalIndex, orientation(), itemRole);
+        };
+        CellPaint paint;
+        paint.brush = role(Qt::BackgroundRole).value<QColor>();
+        paint.fontColor = role(Qt::ForegroundRole).value<QColor>();
+        paint.font = role(Qt::FontRole).value<QFont>();
         const auto* grid = static_cast<const StringGrid*>(parentWidget());
-        const GridCell cell = orientation() == Qt::Horizontal ? GridCell{logicalIndex + 1, 0}
-                                                              : GridCell{0, logicalIndex + 1};
-        grid->paintHeaderCell(*painter, rect, cell);
+        grid->paintHeaderCell(*painter, rect, paint, role(Qt::DisplayRole).toString());
     });
 }
 
@@ -245,6 +256,7 @@ StringGrid::StringGrid(QWidget* parent)
       rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(platform::classicFont()) {
     OnGetCellColor = applyCellColorRules;
     OnCellValidate = [this](int, int, QString&, bool&) { setMarker(); };
+    model_.headerPaint = [this](GridCell cell) { return cellPaint(cell); };
 
     setFont(gridFont_);
     setHorizontalHeader(columnHeader_);
@@ -441,15 +453,15 @@ void StringGrid::paintValueCell(QPainter& painter, const QRect& rect,
     }
 }
 
-void StringGrid::paintHeaderCell(QPainter& painter, const QRect& rect, GridCell cell) const {
-    const CellPaint paint = cellPaint(cell);
+void StringGrid::paintHeaderCell(QPainter& painter, const QRect& rect, const CellPaint& paint,
+                                 const QString& text) const {
     painter.fillRect(rect, paint.brush);
     painter.setPen(gridLineColor());
     painter.drawLine(rect.topRight(), rect.bottomRight());
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
     painter.setFont(paint.font);
     painter.setPen(paint.fontColor);
-    drawCellText(painter, rect.adjusted(0, 0, -1, -1), cellText(cell.column, cell.row));
+    drawCellText(painter, rect.adjusted(0, 0, -1, -1), text);
 }
 
 void StringGrid::rememberCurrentCell() {
@@ -563,7 +575,7 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cornerButton_ && event->type() == QEvent::Paint) {
         platform::guarded([this] {
             QPainter painter(cornerButton_);
-            paintHeaderCell(painter, cornerButton_->rect(), {0, 0});
+            paintHeaderCell(painter, cornerButton_->rect(), cellPaint({0, 0}), cellText(0, 0));
         });
         return true;
     }

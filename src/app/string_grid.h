@@ -54,6 +54,9 @@ public:
     QColor headerBackground() const;
     QColor headerTextColor() const;
 
+    // How a header cell is drawn: the header views paint from the roles that answer from it.
+    std::function<CellPaint(GridCell)> headerPaint;
+
     static GridCell cellOf(const QModelIndex& index) {
         return {index.column() + 1, index.row() + 1};
     }
@@ -64,7 +67,8 @@ private:
     bool markerSet_ = false;
 };
 
-// Header row and header column, drawn flat in the header colours.
+// Header row and header column, drawn flat from the model's background, foreground and font
+// roles.
 class GridHeaderView : public QHeaderView {
     Q_OBJECT
 public:
@@ -129,7 +133,8 @@ public:
     bool hadFocus() const { return hadFocus_; }
 
     void paintValueCell(QPainter& painter, const QRect& rect, const QModelIndex& index) const;
-    void paintHeaderCell(QPainter& painter, const QRect& rect, GridCell cell) const;
+    void paintHeaderCell(QPainter& painter, const QRect& rect, const CellPaint& paint,
+                         const QString& text) const;
 
     // The cell editor's keys.
     void enterInEditor(QWidget* editor);

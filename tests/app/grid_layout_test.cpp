@@ -167,10 +167,6 @@ TEST_F(GridLayoutTest, CellPaintFollowsTheColourRulesAndTheMarker) {
             EXPECT_EQ(paint.font.bold(), c.bold);
         }
     }
-    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
-              QColor(128, 0, 0));
-    EXPECT_EQ(grid->model()->headerData(3, Qt::Vertical, Qt::ForegroundRole).value<QColor>(),
-              silver);
     grid->clearMarker();
     EXPECT_EQ(grid->cellPaint({7, 0}).brush, buttonFace);
     EXPECT_FALSE(grid->markerSet());
@@ -221,6 +217,61 @@ TEST_F(GridLayoutTest, DrawsCellsHeadersAndSelectionInTheirColours) {
         EXPECT_EQ(pixel(rows->viewport(), rowPoint), expected);
         EXPECT_EQ(pixel(corner, QPoint(corner->width() - 4, corner->height() - 4)), expected);
     }
+}
+
+// The header views paint what the model's header roles answer, and those follow the cell paint,
+// the colour handler included.
+TEST_F(GridLayoutTest, HeaderSectionsPaintTheirModelRoles) {
+    const QColor blue(0, 0, 255), green(0, 128, 0);
+    grid->OnGetCellColor = [&](int ARow, int ACol, CellPaint& paint) {
+        if (ARow == 0 && ACol == 5)
+            paint.brush = blue;
+        if (ACol == 0 && ARow == 7) {
+            paint.fontColor = green;
+            paint.font.setBold(true);
+        }
+    };
+    grid->setMarker();
+    const QAbstractItemModel& model = *grid->model();
+    QHeaderView* columns = grid->horizontalHeader();
+    QHeaderView* rows = grid->verticalHeader();
+    struct Case {
+        Qt::Orientation orientation;
+        int section;
+        QColor background, text;
+        bool bold;
+    };
+    const QColor maroon(128, 0, 0), silver(192, 192, 192);
+    const std::vector<Case> cases = {
+        {Qt::Horizontal, 4, blue, silver, false},
+        {Qt::Horizontal, 3, maroon, silver, false},
+        {Qt::Vertical, 6, maroon, green, true},
+        {Qt::Vertical, 5, maroon, silver, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.orientation == Qt::Horizontal ? "column" : "row")
+                                        << " section " << c.section);
+        EXPECT_EQ(model.headerData(c.section, c.orientation, Qt::BackgroundRole).value<QColor>(),
+                  c.background);
+        EXPECT_EQ(model.headerData(c.section, c.orientation, Qt::ForegroundRole).value<QColor>(),
+                  c.text);
+        EXPECT_EQ(model.headerData(c.section, c.orientation, Qt::FontRole).value<QFont>().bold(),
+                  c.bold);
+        QHeaderView* header = c.orientation == Qt::Horizontal ? columns : rows;
+        const int start = header->sectionViewportPosition(c.section);
+        const QPoint inside = c.orientation == Qt::Horizontal
+                                  ? QPoint(start + header->sectionSize(c.section) - 4, 3)
+                                  : QPoint(header->width() - 4, start + 3);
+        EXPECT_EQ(pixel(header->viewport(), inside), c.background);
+    }
+    // The bold green caption is drawn in its own colour.
+    const QRect captionRect(0, rows->sectionViewportPosition(6), rows->width() - 1, 21);
+    const QImage image = rows->viewport()->grab(captionRect).toImage();
+    bool greenText = false;
+    for (int y = 0; y < image.height() && !greenText; ++y)
+        for (int x = 0; x < image.width() && !greenText; ++x)
+            greenText = image.pixelColor(x, y) == green;
+    EXPECT_TRUE(greenText);
 }
 
 TEST_F(GridLayoutTest, ColumnsFitTheirWidestTextInItsOwnFontAndNarrowAgain) {

@@ -9,6 +9,7 @@
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/question.h"
+#include "platform/window_placement.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
 #include "string_grid.h"
@@ -39,7 +40,7 @@ std::string localPath(const QString& name) {
 
 TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Click \"Open\" to open a Damage File."));
-    resize(kDesignSize);
+    platform::resizeOuter(this, kDesignSize);
 
     LMDApplicationCtrl1 = new TLMDApplicationCtrl(this);
     LMDApplicationCtrl1->apply();
@@ -131,7 +132,7 @@ void TForm3::Open1Click() {
 }
 
 void TForm3::Save1Click() {
-    StringGrid1->commitCurrentCell();
+    StringGrid1->commitCheck();
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
     CurrentDamageFile.save(parsed);
@@ -139,7 +140,7 @@ void TForm3::Save1Click() {
 }
 
 void TForm3::SaveAs1Click() {
-    StringGrid1->commitCurrentCell();
+    StringGrid1->commitCheck();
     if (!chooseSaveAsTarget())
         return;
     const dm::CellTexts texts = StringGrid1->valueTexts();
@@ -149,7 +150,7 @@ void TForm3::SaveAs1Click() {
 }
 
 bool TForm3::confirmUnsavedChanges() {
-    StringGrid1->commitCurrentCell();
+    StringGrid1->commitCheck();
     if (!StringGrid1->markerSet())
         return true;
     const QString name = withoutFolder(Form1->du2open.fileName());

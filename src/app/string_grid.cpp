@@ -351,10 +351,6 @@ GridCell StringGrid::currentCell() const {
     return GridTextModel::cellOf(currentIndex());
 }
 
-void StringGrid::commitCurrentCell() {
-    commitCheck();
-}
-
 bool StringGrid::markerSet() const {
     return model_.markerSet();
 }

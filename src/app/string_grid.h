@@ -107,8 +107,9 @@ public:
     void setCurrentCell(int column, int row);
     GridCell currentCell() const;
 
-    // Runs the commit check now, as leaving the cell would.
-    void commitCurrentCell();
+    // Validates the remembered cell if its text changed, then remembers the current cell; runs
+    // whenever the cell is left and on demand before the grid is read.
+    void commitCheck();
 
     bool markerSet() const;
     void setMarker();
@@ -155,7 +156,6 @@ private:
     void focusChanged(QWidget* old, QWidget* now);
     bool ownsWidget(const QWidget* widget) const;
     void rememberCurrentCell();
-    void commitCheck();
     void readDecimalSeparator();
     void setColumnWidthOf(int column, int width);
     QModelIndex indexOf(GridCell cell) const;

@@ -3,6 +3,7 @@
 #include "du2dam3.h"
 #include "du2dam5.h"
 #include "du2dam6.h"
+#include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/file_attributes.h"
@@ -11,14 +12,11 @@
 #include "string_grid.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-
-#include <algorithm>
 
 TForm1* Form1 = nullptr;
 
@@ -51,13 +49,6 @@ const QString kDefaultFolder = QStringLiteral("c:\\");
 void closeCurrentDamageFile() {
     if (CurrentDamageFile.isOpen())
         CurrentDamageFile.close();
-}
-
-QString folderOfFileName(const QString& name) {
-    qsizetype separator = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
-    if (separator < 0)
-        separator = name.lastIndexOf(':');
-    return name.left(separator + 1);
 }
 
 TForm1::TForm1(QWidget* parent)
@@ -117,8 +108,7 @@ void TForm1::Button3Click() {
         if (platform::fileAttributes(chosen).value_or(0) != 0)
             platform::clearFileAttributes(chosen);
         LMDIniCtrl1->WriteString(kFileSettings, kInitDirect, folderOfFileName(chosen));
-        CurrentDamageFile.open(QFile::encodeName(chosen).toStdString(), DamageFileHeader,
-                               PartTable);
+        CurrentDamageFile.open(localPath(chosen), DamageFileHeader, PartTable);
     } catch (...) {
         // The caption and the views' markers follow the dialog's name: it must keep naming the
         // file the grid shows.

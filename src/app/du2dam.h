@@ -47,6 +47,3 @@ extern dm::DamageFile CurrentDamageFile;
 
 // Closes the current damage file if one is open.
 void closeCurrentDamageFile();
-
-// The chosen name up to and including its last separator ("/", "\\", or else ":").
-QString folderOfFileName(const QString& name);

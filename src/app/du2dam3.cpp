@@ -6,20 +6,17 @@
 #include "du2dam4.h"
 #include "du2dam5.h"
 #include "du2dam6.h"
+#include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/question.h"
-#include "platform/window_placement.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
 #include "string_grid.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
-
-#include <algorithm>
 
 TForm3* Form3 = nullptr;
 
@@ -27,20 +24,11 @@ namespace {
 
 constexpr QSize kDesignSize(797, 327);
 
-QString withoutFolder(const QString& name) {
-    const qsizetype separator = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
-    return name.mid(separator + 1);
-}
-
-std::string localPath(const QString& name) {
-    return QFile::encodeName(name).toStdString();
-}
-
 } // namespace
 
 TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Click \"Open\" to open a Damage File."));
-    platform::resizeOuter(this, kDesignSize);
+    resize(kDesignSize);
 
     LMDApplicationCtrl1 = new TLMDApplicationCtrl(this);
     LMDApplicationCtrl1->apply();

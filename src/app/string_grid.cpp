@@ -2,12 +2,13 @@
 
 #include "core/caption_lines.h"
 #include "core/grid_colors.h"
+#include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
+
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -407,10 +409,9 @@ int StringGrid::gridColumnWidth(int column) const {
 }
 
 void StringGrid::loadCaptionFiles(const QString& folder) {
-    dm::loadCaptionFiles(QFile::encodeName(folder).toStdString(),
-                         [this](int column, int row, const std::string& text) {
-                             setCellText(column, row, QString::fromStdString(text));
-                         });
+    dm::loadCaptionFiles(localPath(folder), [this](int column, int row, const std::string& text) {
+        setCellText(column, row, QString::fromStdString(text));
+    });
 }
 
 QString StringGrid::decimalSeparatorOf(const QLocale& locale) {

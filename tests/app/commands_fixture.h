@@ -5,6 +5,7 @@
 #include "core/damage_file.h"
 #include "du2dam.h"
 #include "du2dam3.h"
+#include "file_names.h"
 #include "platform/file_dialog.h"
 #include "platform/question.h"
 #include "string_grid.h"
@@ -143,7 +144,7 @@ protected:
     static dm::PartTable tableOf(const QString& path) {
         dm::DamageFileHeader header;
         dm::PartTable table;
-        dm::readDamageFile(QFile::encodeName(path).toStdString(), header, table);
+        dm::readDamageFile(localPath(path), header, table);
         return table;
     }
 

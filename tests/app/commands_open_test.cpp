@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     EXPECT_TRUE(Form3->SaveAs1->isEnabled());
     EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
     EXPECT_TRUE(CurrentDamageFile.isOpen());
-    EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(path).toStdString());
+    EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
     EXPECT_FALSE(Form1->isVisible());
     EXPECT_EQ(&hitBoxPartTable(), &PartTable);
     EXPECT_TRUE(hitBoxMarkersShown());
@@ -105,7 +106,7 @@ TEST_F(OpenCommandTest, CancelRefillsTheGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(grid_->valueTexts(), filledTexts(tableOf(path))) << "typed values are gone";
     EXPECT_FALSE(grid_->markerSet());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
-    EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(path).toStdString());
+    EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
     EXPECT_EQ(errors_.shown.size(), 1u) << errors_.texts().join('\n').toStdString();
 }
 
@@ -168,7 +169,7 @@ TEST_F(OpenCommandTest, AFailedOpenLeavesThePreviousFileCurrentAndShown) {
         EXPECT_EQ(Form1->du2open.fileName(), opened);
         EXPECT_TRUE(hitBoxMarkersShown());
         EXPECT_TRUE(CurrentDamageFile.isOpen());
-        EXPECT_EQ(CurrentDamageFile.path(), QFile::encodeName(opened).toStdString());
+        EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
         // What happened before the read stays done.
         if (QFileInfo(chosen).isFile()) {
             EXPECT_EQ(platform::fileAttributes(chosen), 0u);
@@ -208,8 +209,8 @@ TEST_F(OpenCommandTest, ColumnsAreFittedAfterEveryOpenAndNarrowAgain) {
         record.Float1 = 123456.5f;
     const QString widePath = filePath(QStringLiteral("wide.dat"));
     const QString narrowPath = filePath(QStringLiteral("narrow.dat"));
-    dm::writeWholeFile(QFile::encodeName(widePath).toStdString(), {}, wide);
-    dm::writeWholeFile(QFile::encodeName(narrowPath).toStdString(), {}, dm::PartTable{});
+    dm::writeWholeFile(localPath(widePath), {}, wide);
+    dm::writeWholeFile(localPath(narrowPath), {}, dm::PartTable{});
 
     const int float1 = 5;
     const int atStart = grid_->gridColumnWidth(float1);
@@ -265,6 +266,29 @@ TEST_F(EditorCreationTest, CaptionFilesColumnSizesAndCaptionInThisOrder) {
             QFile::copy(QStringLiteral(DM_BIN_DIR "/") + QLatin1String(c.removed),
                         folder_.filePath(QLatin1String(c.removed)));
     }
+}
+
+TEST(FileNames, SplitAtTheLastSeparator) {
+    struct Case {
+        const char* name;
+        const char* folder;
+    };
+    const std::vector<Case> cases = {
+        {"/home/pilot/00damage.dat", "/home/pilot/"},
+        {"c:\\games\\data/01damage.dat", "c:\\games\\data/"},
+        {"c:/games\\02damage.dat", "c:/games\\"},
+        {"d:03damage.dat", "d:"},
+        {"04damage.dat", ""},
+        {"/folder/", "/folder/"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromUtf8(c.name);
+        EXPECT_EQ(folderOfFileName(name), QString::fromUtf8(c.folder));
+        EXPECT_EQ(folderOfFileName(name) + withoutFolder(name), name);
+    }
+    EXPECT_EQ(localPath(QString::fromUtf8("/tmp/\xC3\x84ltere.dat")), "/tmp/\xC3\x84ltere.dat");
 }
 
 } // namespace

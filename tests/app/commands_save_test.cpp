@@ -36,7 +36,7 @@ QString writeEdgeValueFile(const QString& path) {
         r.Float4 = inf;
         r.Float5 = std::bit_cast<float>(0xffc00001u);
     }
-    dm::writeWholeFile(QFile::encodeName(path).toStdString(), header, table);
+    dm::writeWholeFile(localPath(path), header, table);
     QFile file(path);
     if (file.open(QIODevice::Append))
         file.write("trailing bytes stay where they are");

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QSysInfo>
 #include <QThread>
 
@@ -172,15 +171,6 @@ QLabel* addWrappedLabel(QWidget* parent, const QString& name, const QString& tex
     return label;
 }
 
-QRect centredInside(const QSize& size, const QRect& screen) {
-    QPoint topLeft(screen.x() + (screen.width() - size.width()) / 2,
-                   screen.y() + (screen.height() - size.height()) / 2);
-    topLeft.setX(std::max(screen.left(), std::min(topLeft.x(), screen.right() + 1 - size.width())));
-    topLeft.setY(
-        std::max(screen.top(), std::min(topLeft.y(), screen.bottom() + 1 - size.height())));
-    return QRect(topLeft, size);
-}
-
 // Lays the dialog out from its top down; returns the bottom of the last item.
 class AboutLayout {
 public:
@@ -293,11 +283,7 @@ std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
     ok->setFocus();
 
     dialog->setFixedSize(width, ok->geometry().bottom() + 1 + 6);
-    // The whole window, frame included, is centred; the frame is known once the window exists.
-    static_cast<void>(dialog->winId());
-    const QRect outer = centredInside(dialog->size().grownBy(platform::frameMargins(dialog.get())),
-                                      QGuiApplication::primaryScreen()->geometry());
-    dialog->move(outer.topLeft());
+    platform::centreOnScreen(dialog.get());
     return dialog;
 }
 

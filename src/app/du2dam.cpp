@@ -56,9 +56,7 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
     setFont(platform::classicFont());
     setFixedSize(kClientSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen->geometry()));
+    platform::centreOnScreen(this);
 
     Button5 = new QPushButton(QStringLiteral("Click to Open Damage Editor"), this);
     Button5->setObjectName(QStringLiteral("Button5"));

@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/question.h"
+#include "platform/window_placement.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
 #include "string_grid.h"
@@ -28,7 +29,7 @@ constexpr QSize kDesignSize(797, 327);
 
 TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Click \"Open\" to open a Damage File."));
-    resize(kDesignSize);
+    platform::resizeOuter(this, kDesignSize);
 
     LMDApplicationCtrl1 = new TLMDApplicationCtrl(this);
     LMDApplicationCtrl1->apply();

@@ -4,8 +4,8 @@
 // and destroyed in the reverse order.
 namespace program {
 
-// Sets the application title and icon and creates Form1 to Form6; the three placement keepers of
-// the editor and the two views are linked to the start window's settings store.
+// Sets the application title and icon and creates Form1 to Form6, linking the two views' placement
+// keepers to the start window's settings store (the editor links its own as it is built).
 void createWindows();
 
 // Shows the start window, the program's main window.

@@ -1,9 +1,13 @@
 #include "platform/window_placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -31,24 +35,155 @@ Qt::WindowStates windowStatesOf(const dm::Placement& placement) {
     }
 }
 
+constexpr Qt::WindowStates kNotNormal =
+    Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
+
+// The frame as the window system reports it now; none before the window is framed.
+QMargins reportedMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+// Remembers a window's frame while the window system reports it, and puts the window again by
+// its outer edges once the real frame turns out other than expected.
+class FrameWatcher : public QObject {
+public:
+    explicit FrameWatcher(QWidget* window) : QObject(window), window_(window) {
+        setObjectName(QStringLiteral("platformFrameWatcher"));
+        window->installEventFilter(this);
+    }
+
+    static FrameWatcher* of(const QWidget* window) {
+        return window->findChild<FrameWatcher*>(QStringLiteral("platformFrameWatcher"),
+                                                Qt::FindDirectChildrenOnly);
+    }
+
+    const QMargins& seen() const { return seen_; }
+    bool hasSeen() const { return hasSeen_; }
+
+    void learn(const QMargins& margins) {
+        seen_ = margins;
+        hasSeen_ = true;
+    }
+
+    void place(std::function<void(const QMargins&)> place) {
+        pending_ = std::move(place);
+        placedWith_ = frameMargins(window_);
+        pending_(placedWith_);
+    }
+
+    // A window not on the screen yet follows a better guess of its frame.
+    void refresh() {
+        const QMargins expected = frameMargins(window_);
+        if (pending_ && !window_->isVisible() && expected != placedWith_) {
+            placedWith_ = expected;
+            pending_(expected);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            if (watched == window_)
+                frameReported();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void frameReported() {
+        const QMargins reported = reportedMargins(window_);
+        if (reported.isNull())
+            return;
+        learn(reported);
+        lastSeenMargins = reported;
+        if (!pending_ || !window_->isVisible())
+            return;
+        std::function<void(const QMargins&)> place = std::move(pending_);
+        pending_ = nullptr;
+        if (reported == placedWith_)
+            return;
+        // Not inside the window's own event: the window system's news is still being handled.
+        QMetaObject::invokeMethod(
+            this,
+            [window = QPointer<QWidget>(window_), place, reported] {
+                if (window)
+                    place(reported);
+            },
+            Qt::QueuedConnection);
+    }
+
+    QWidget* window_;
+    QMargins seen_;
+    bool hasSeen_ = false;
+    std::function<void(const QMargins&)> pending_;
+    QMargins placedWith_;
+};
+
 } // namespace
 
 QMargins frameMargins(const QWidget* window) {
-    const QWindow* handle = window->windowHandle();
-    const QMargins margins = handle ? handle->frameMargins() : QMargins();
-    if (margins.isNull())
-        return lastSeenMargins;
-    lastSeenMargins = margins;
-    return margins;
+    const QMargins reported = reportedMargins(window);
+    FrameWatcher* watcher = FrameWatcher::of(window);
+    if (!reported.isNull()) {
+        lastSeenMargins = reported;
+        if (watcher)
+            watcher->learn(reported);
+        return reported;
+    }
+    return watcher && watcher->hasSeen() ? watcher->seen() : lastSeenMargins;
+}
+
+void watchFrame(QWidget* window) {
+    if (!FrameWatcher::of(window))
+        new FrameWatcher(window);
+}
+
+void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> place) {
+    watchFrame(window);
+    FrameWatcher::of(window)->place(std::move(place));
+}
+
+void centreOnScreen(QWidget* window) {
+    placeByFrame(window, [window](const QMargins& frame) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        const QRect area = screen->geometry();
+        const QSize outer = window->size().grownBy(frame);
+        const QPoint topLeft(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+                             area.y() + std::max(0, (area.height() - outer.height()) / 2));
+        window->setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window->size()));
+    });
+}
+
+void resizeOuter(QWidget* window, QSize size) {
+    placeByFrame(window,
+                 [window, size](const QMargins& frame) { window->resize(size.shrunkBy(frame)); });
 }
 
 dm::Placement windowPlacement(const QWidget* window) {
+    if (FrameWatcher* watcher = FrameWatcher::of(window))
+        watcher->refresh();
     const Qt::WindowStates states = window->windowState();
     const bool normal = !(states & (Qt::WindowMaximized | Qt::WindowFullScreen));
     // normalGeometry() is only kept once the window system has made the window.
     const QRect client =
         normal || window->normalGeometry().isNull() ? window->geometry() : window->normalGeometry();
-    const QRect outer = client.marginsAdded(frameMargins(window));
+    QRect outer = client.marginsAdded(frameMargins(window));
+    if (!window->windowHandle()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        outer.moveTopLeft(screen ? screen->availableGeometry().topLeft() : QPoint());
+    }
     dm::Placement placement;
     placement.showState = showStateOf(states);
     if (placement.showState == dm::kShowMinimized && (states & Qt::WindowMaximized))
@@ -63,12 +198,15 @@ dm::Placement windowPlacement(const QWidget* window) {
 void setWindowPlacement(QWidget* window, const dm::Placement& placement) {
     const QRect outer(placement.left, placement.top, placement.right - placement.left,
                       placement.bottom - placement.top);
-    const QRect client = outer.marginsRemoved(frameMargins(window));
     const Qt::WindowStates target = windowStatesOf(placement);
     // The rectangle is the normal one: put it while the window is in its normal state.
-    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+    if (window->windowState() & kNotNormal)
         window->setWindowState(Qt::WindowNoState);
-    window->setGeometry(client);
+    placeByFrame(window, [window, outer](const QMargins& frame) {
+        // A maximised window keeps the normal rectangle it was given with the frame expected.
+        if (!(window->windowState() & kNotNormal))
+            window->setGeometry(outer.marginsRemoved(frame));
+    });
     if (target != Qt::WindowNoState)
         window->setWindowState(target);
 }

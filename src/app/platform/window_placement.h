@@ -5,12 +5,16 @@
 #include <QMargins>
 #include <QSize>
 
+#include <functional>
+
 class QWidget;
 
 namespace platform {
 
 // The window's placement record: flags, show state and the outer rectangle of its normal state,
-// the frame included, whatever state the window is in and also while it is hidden.
+// the frame included, whatever state the window is in and also while it is hidden. A window the
+// window system has never had has no position yet: its rectangle lies at the top left corner of
+// the primary screen's work area.
 dm::Placement windowPlacement(const QWidget* window);
 
 // Gives the record to the window: its normal rectangle (frame included) and its show state, which
@@ -20,8 +24,22 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement);
 // The primary screen's width and height.
 QSize primaryScreenSize();
 
-// The frame the window system puts around the window. Before a window is first mapped the window
-// system has not told yet; the last frame seen on any window stands in.
+// The frame the window system puts around the window: as it reports it, else as it last reported
+// it for this window (a hidden window has none), else the last frame seen on any window.
 QMargins frameMargins(const QWidget* window);
+
+// Follows the window's frame from now on, so that it is still known once the window is hidden.
+void watchFrame(QWidget* window);
+
+// Places the window by its outer edges: `place` puts the window for the given frame. It runs now
+// with the frame expected, and once more when the window is on the screen and the window system
+// has told its real frame, if that differs. A later call replaces one still waiting.
+void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> place);
+
+// Centres the window, frame included, on the primary screen.
+void centreOnScreen(QWidget* window);
+
+// Gives the window the outer size `size`, frame included, where it is.
+void resizeOuter(QWidget* window, QSize size);
 
 } // namespace platform

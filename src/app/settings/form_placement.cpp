@@ -14,6 +14,7 @@ TLMDForm::TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section,
       store_(store) {
     setObjectName(QStringLiteral("LMDForm1"));
     window->installEventFilter(this);
+    platform::watchFrame(window);
 }
 
 TLMDForm::~TLMDForm() {
@@ -25,20 +26,10 @@ void TLMDForm::restorePlacement() {
         return;
     const std::string value = store_->ReadString(Section, IniKey, QString()).toStdString();
     const dm::Placement current = platform::windowPlacement(window_);
-    std::optional<dm::Placement> stored =
+    const std::optional<dm::Placement> stored =
         dm::parsePlacement(value, IniSaveOptions.testFlag(soState), current);
     if (!stored)
         return;
-    if (!IniSaveOptions.testFlag(soPos)) {
-        stored->right += current.left - stored->left;
-        stored->bottom += current.top - stored->top;
-        stored->left = current.left;
-        stored->top = current.top;
-    }
-    if (!IniSaveOptions.testFlag(soSize)) {
-        stored->right = stored->left + (current.right - current.left);
-        stored->bottom = stored->top + (current.bottom - current.top);
-    }
     const QSize screen = platform::primaryScreenSize();
     platform::setWindowPlacement(window_,
                                  dm::clampToScreen(*stored, screen.width(), screen.height()));
@@ -55,11 +46,7 @@ void TLMDForm::savePlacement() {
 }
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_) {
-        if (event->type() == QEvent::Show && !event->spontaneous())
-            platform::guarded([this] { restorePlacement(); });
-        else if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-            platform::frameMargins(window_); // learns the frame once the window system knows it
-    }
+    if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous())
+        platform::guarded([this] { restorePlacement(); });
     return QObject::eventFilter(watched, event);
 }

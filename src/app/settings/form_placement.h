@@ -7,7 +7,8 @@
 class QWidget;
 class TLMDIniCtrl;
 
-// What a placement keeper gives back to its window when the window is shown.
+// What a placement keeper gives back to its window when the window is shown: every keeper gives
+// position and size, the editor's also the show state.
 enum TLMDIniSaveOption { soPos = 0x1, soSize = 0x2, soState = 0x4 };
 Q_DECLARE_FLAGS(TLMDIniSaveOptions, TLMDIniSaveOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLMDIniSaveOptions)

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,30 @@ public:
 private:
     pid_t pid_ = -1;
     std::string display_;
+};
+
+// A window manager on the test's display, for as long as the object lives.
+class WindowManager {
+public:
+    explicit WindowManager(const std::string& display) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("DISPLAY", display.c_str(), 1);
+            execlp("openbox", "openbox", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~WindowManager() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+private:
+    pid_t pid_ = -1;
 };
 
 class RecordingPresenter : public platform::ErrorPresenter {
@@ -161,6 +186,11 @@ protected:
         return box;
     }
 
+    QString stored(const char* section, const char* key) const {
+        QSettings file(folder_.filePath(QStringLiteral("du2daminfo.INI")), QSettings::IniFormat);
+        return file.value(QLatin1String(section) + '/' + key).toStringList().join(',');
+    }
+
     static inline std::unique_ptr<XServer> server_;
     static inline std::unique_ptr<QApplication> app_;
     QTemporaryDir folder_;
@@ -196,6 +226,48 @@ TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(300);
     EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 500, 400));
+    EXPECT_TRUE(errors_.shown.isEmpty()) << errors_.shown.join('\n').toStdString();
+}
+
+TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays) {
+    if (!onPath("openbox"))
+        GTEST_SKIP() << "openbox is not installed: the scenario with a window frame is not run";
+    const WindowManager manager(server_->display());
+    QTest::qWait(1000);
+    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,600,500\r\n"
+             "[HBSV]\r\nForm6=200,0,1,620,50,1020,350\r\n");
+    program::createWindows();
+    program::showMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+    Form1->Button5Click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form6));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form3));
+    QTest::qWait(500);
+
+    const QMargins frame = Form5->windowHandle()->frameMargins();
+    ASSERT_FALSE(frame.isNull()) << "the window manager put no frame around the top view";
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
+    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 500, 400).marginsRemoved(frame));
+    EXPECT_EQ(Form6->frameGeometry(), QRect(620, 50, 400, 300));
+    // The editor's first size counts its frame.
+    EXPECT_EQ(Form3->frameGeometry().size(), QSize(797, 327));
+
+    // Hidden and shown again: the frame, not the client area, goes back to the stored place.
+    Form5->move(10, 300);
+    QTest::qWait(200);
+    Form5->hide();
+    QTest::qWait(200);
+    platform::showWindow(Form5);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+    QTest::qWait(500);
+    // Qt may not have heard of the new frame yet; the client area tells where the frame is.
+    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 500, 400).marginsRemoved(frame));
+
+    // Nothing moved since: the end stores what it was given, with no creep by one frame.
+    program::destroyWindows();
+    EXPECT_EQ(stored("HBTV", "Form5"), QStringLiteral("200,0,1,100,100,600,500"));
+    EXPECT_EQ(stored("HBSV", "Form6"), QStringLiteral("200,0,1,620,50,1020,350"));
     EXPECT_TRUE(errors_.shown.isEmpty()) << errors_.shown.join('\n').toStdString();
 }
 

@@ -419,8 +419,9 @@ QString StringGrid::decimalSeparatorOf(const QLocale& locale) {
     return separator.isEmpty() ? QStringLiteral(".") : separator;
 }
 
+// The default locale is the system's unless the program sets another.
 void StringGrid::readDecimalSeparator() {
-    decimalSeparator_ = decimalSeparatorOf(QLocale::system());
+    decimalSeparator_ = decimalSeparatorOf(QLocale());
 }
 
 QColor StringGrid::gridLineColor() const {

@@ -123,7 +123,8 @@ public:
     // "Cannot open file %s" and leaves what was applied before the failure.
     void loadCaptionFiles(const QString& folder);
 
-    // The user locale's decimal separator, "." where it gives none.
+    // The user locale's decimal separator, "." where it gives none; read at start and again when
+    // the locale changes.
     QString decimalSeparator() const { return decimalSeparator_; }
     static QString decimalSeparatorOf(const QLocale& locale);
 

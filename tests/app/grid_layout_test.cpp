@@ -320,10 +320,33 @@ TEST_F(GridLayoutTest, HiddenCellsPassThroughFillAndRead) {
     EXPECT_THROW(grid->setCellText(0, 31, "x"), std::out_of_range);
 }
 
-TEST_F(GridLayoutTest, DecimalSeparatorComesFromTheSystemLocale) {
-    EXPECT_EQ(StringGrid::decimalSeparatorOf(QLocale(QLocale::German, QLocale::Germany)), ",");
+// Sets the default locale for a scope and announces the change to `grid` as the system would.
+class LocaleScope {
+public:
+    LocaleScope(QWidget* grid, const QLocale& locale) : grid_(grid) { change(locale); }
+    ~LocaleScope() { change(before_); }
+
+private:
+    void change(const QLocale& locale) {
+        QLocale::setDefault(locale);
+        QEvent event(QEvent::LocaleChange);
+        QApplication::sendEvent(grid_, &event);
+    }
+    QWidget* grid_;
+    QLocale before_;
+};
+
+TEST_F(GridLayoutTest, DecimalSeparatorFollowsLocaleChanges) {
     EXPECT_EQ(StringGrid::decimalSeparatorOf(QLocale::c()), ".");
-    EXPECT_EQ(grid->decimalSeparator(), StringGrid::decimalSeparatorOf(QLocale::system()));
+    const QString atStart = grid->decimalSeparator();
+    ASSERT_EQ(atStart, QLocale::system().decimalPoint());
+    const bool comma = atStart == ",";
+    {
+        const LocaleScope changed(grid, comma ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                              : QLocale(QLocale::German, QLocale::Germany));
+        EXPECT_EQ(grid->decimalSeparator(), comma ? "." : ",");
+    }
+    EXPECT_EQ(grid->decimalSeparator(), atStart);
 }
 
 } // namespace

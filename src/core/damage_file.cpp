@@ -249,4 +249,9 @@ void DamageFile::close() {
     fd_ = -1;
 }
 
+void DamageFile::reset() {
+    close();
+    path_.clear();
+}
+
 } // namespace dm

@@ -88,6 +88,8 @@ public:
     // Writes the records in place into the current file; "I/O error 102" when none was named.
     void save(const PartTable& table) const;
     void close();
+    // Closes the file and forgets its name, as before the first Open.
+    void reset();
     bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 

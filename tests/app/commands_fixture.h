@@ -15,7 +15,6 @@
 #include <QTest>
 
 #include <deque>
-#include <memory>
 #include <optional>
 
 namespace commandtest {
@@ -100,8 +99,7 @@ protected:
         // The damage file state lives for the whole process; every test starts as a new run.
         PartTable = {};
         DamageFileHeader = {};
-        std::destroy_at(&CurrentDamageFile);
-        std::construct_at(&CurrentDamageFile);
+        CurrentDamageFile.reset();
         platform::setFileDialogRunner(&dialogs_);
         platform::setQuestionAnswerer(&questions_);
         program::createWindows();

@@ -226,6 +226,17 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
              f.save(table);
          },
          102, "I/O error 102"},
+        {"save after a reset",
+         [&] {
+             DamageFileHeader h;
+             PartTable t;
+             DamageFile f;
+             f.open(write("reset.dat", Bytes(kRecordsEnd, 0)), h, t);
+             f.reset();
+             EXPECT_FALSE(f.isOpen());
+             f.save(table);
+         },
+         102, "I/O error 102"},
     };
     for (const Case& c : cases) {
         try {

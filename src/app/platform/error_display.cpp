@@ -38,7 +38,6 @@ void guarded(const std::function<void()>& handler) noexcept {
     try {
         try {
             handler();
-        } catch (const SilentAbort&) {
         } catch (const std::exception& error) {
             showError(QString::fromUtf8(error.what()));
         } catch (...) {

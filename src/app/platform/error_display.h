@@ -30,7 +30,4 @@ template <class Window> auto guardedSlot(Window* window, void (Window::*handler)
     return [window, handler] { guarded([window, handler] { (window->*handler)(); }); };
 }
 
-// Raised to leave a handler silently.
-struct SilentAbort {};
-
 } // namespace platform

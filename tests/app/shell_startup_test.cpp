@@ -69,6 +69,37 @@ TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {
     EXPECT_FALSE(Form5->findChild<TLMDForm*>()->IniSaveOptions.testFlag(soState));
 }
 
+// Notes, for every window of the program, the application title when the window first sets its
+// caption, which each does as it is being built.
+class CreationRecorder : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QString name = QString::fromLatin1(watched->metaObject()->className());
+        if (event->type() == QEvent::WindowTitleChange && name.startsWith(QLatin1String("TForm")) &&
+            !windows.contains(name)) {
+            windows << name;
+            titles << platform::applicationTitle();
+        }
+        return false;
+    }
+    QStringList windows;
+    QStringList titles;
+};
+
+TEST_F(StartUpTest, WindowsAreBuiltInOrderAndTheTitleChangesWithTheEditor) {
+    platform::setApplicationTitle(QStringLiteral("left over"));
+    CreationRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    program::createWindows();
+    qApp->removeEventFilter(&recorder);
+    EXPECT_EQ(recorder.windows,
+              QStringList({"TForm1", "TForm2", "TForm3", "TForm4", "TForm5", "TForm6"}));
+    const QString first = QStringLiteral("DU2 Aircraft Damage Editor");
+    const QString second = QStringLiteral("Quellor Damage File Editor");
+    // The editor sets its design caption before its settings component changes the title.
+    EXPECT_EQ(recorder.titles, QStringList({first, first, first, second, second, second}));
+}
+
 TEST_F(StartUpTest, StartWindowHoldsTheWarningAndFocusesItsButton) {
     program::createWindows();
     program::showMainWindow();

@@ -12,11 +12,8 @@
 #include "string_grid.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 
 TForm1* Form1 = nullptr;
 

@@ -75,6 +75,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
     program::createWindows();
     platform::showWindow(Form3);
     platform::showWindow(Form5);
+    QCoreApplication::processEvents();
     const QRect unkeptEditor = Form3->frameGeometry();
     const QRect unkeptView = Form5->frameGeometry();
     program::destroyWindows();
@@ -84,6 +85,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
         program::createWindows();
         QWidget* window = c.editor ? static_cast<QWidget*>(Form3) : Form5;
         platform::showWindow(window);
+        QCoreApplication::processEvents();
         EXPECT_TRUE(window->isVisible());
         if (c.shown.isEmpty()) {
             EXPECT_TRUE(errors_.shown.empty()) << c.ini;

@@ -7,10 +7,6 @@
 
 #include <algorithm>
 
-QColor toQColor(dm::Rgb colour) {
-    return QColor(colour.red, colour.green, colour.blue);
-}
-
 // Every shape of a scene is axis-aligned, so it is drawn as filled pixel rectangles: the pixels
 // are exactly those of an aliased QPainter line or rectangle, at a fraction of the cost of
 // stroking thousands of grid lines.

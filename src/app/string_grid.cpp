@@ -5,6 +5,7 @@
 #include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "qt_colours.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,10 +29,6 @@ constexpr int kLastRow = dm::kGridRowCount - 1;             // 30
 constexpr int kTextMargin = 2;
 // A click must lie more than this far inside a cell's left and right borders to open the editor.
 constexpr int kClickEditMargin = 3;
-
-QColor toQColor(dm::Rgb rgb) {
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 void checkCell(GridCell cell) {
     if (cell.column < 0 || cell.column >= dm::kGridColumnCount || cell.row < 0 ||
@@ -228,11 +225,13 @@ void GridTextModel::setMarkerSet(bool set) {
 }
 
 QColor GridTextModel::headerBackground() const {
-    return markerSet_ ? toQColor(dm::kMaroon) : QApplication::palette().color(QPalette::Button);
+    return markerSet_ ? toQColor(dm::colours::maroon)
+                      : QApplication::palette().color(QPalette::Button);
 }
 
 QColor GridTextModel::headerTextColor() const {
-    return markerSet_ ? toQColor(dm::kSilver) : QApplication::palette().color(QPalette::WindowText);
+    return markerSet_ ? toQColor(dm::colours::silver)
+                      : QApplication::palette().color(QPalette::WindowText);
 }
 
 // ---- GridHeaderView ----
@@ -298,7 +297,7 @@ StringGrid::StringGrid(QWidget* parent)
         cornerButton_->installEventFilter(this);
 
     QPalette gridPalette = palette();
-    gridPalette.setColor(QPalette::Base, toQColor(dm::kSilver));
+    gridPalette.setColor(QPalette::Base, toQColor(dm::colours::silver));
     setPalette(gridPalette);
 
     readDecimalSeparator();
@@ -376,7 +375,7 @@ CellPaint StringGrid::cellPaint(GridCell cell) const {
         paint.brush = model_.headerBackground();
         paint.fontColor = model_.headerTextColor();
     } else {
-        paint.brush = toQColor(dm::kSilver);
+        paint.brush = toQColor(dm::colours::silver);
         paint.fontColor = QApplication::palette().color(QPalette::WindowText);
     }
     if (OnGetCellColor)
@@ -438,7 +437,7 @@ void StringGrid::paintValueCell(QPainter& painter, const QRect& rect,
     const bool current = index == currentIndex();
     if (selectionModel()->isSelected(index) && (!current || !hadFocus_)) {
         paint.brush = palette().color(QPalette::Highlight);
-        paint.fontColor = toQColor(dm::kMaroon);
+        paint.fontColor = toQColor(dm::colours::maroon);
     }
     painter.fillRect(rect, paint.brush);
     painter.setFont(paint.font);

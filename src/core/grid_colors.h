@@ -1,18 +1,10 @@
 #pragma once
 
-#include <cstdint>
+#include "core/colours.h"
+
 #include <optional>
 
 namespace dm {
-
-struct Rgb {
-    std::uint8_t red = 0, green = 0, blue = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-constexpr Rgb kSilver{192, 192, 192};
-constexpr Rgb kHighlightedPointGrey{160, 160, 160};
-constexpr Rgb kMaroon{128, 0, 0};
 
 // What the colour rules change on a cell; an empty colour keeps the cell's default.
 struct CellColorRule {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/colours.h"
 #include "core/damage_file.h"
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,29 +45,6 @@ void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
 // ---- The picture as an ordered list of draw operations ----
 
 enum class HitBoxView { Top, Side }; // top: x across, y up; side: z across, y up
-
-struct Rgb {
-    std::uint8_t red = 0, green = 0, blue = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-namespace colours {
-constexpr Rgb silver{192, 192, 192};
-constexpr Rgb black{0, 0, 0};
-constexpr Rgb darkGreen{0, 80, 0};
-constexpr Rgb mediumGreen{0, 105, 0};
-constexpr Rgb green{0, 128, 0};
-constexpr Rgb red{255, 0, 0};
-constexpr Rgb blue{0, 0, 255};
-constexpr Rgb olive{128, 128, 0};
-constexpr Rgb purple{128, 0, 128};
-constexpr Rgb maroon{128, 0, 0};
-constexpr Rgb aqua{0, 255, 255};
-constexpr Rgb teal{0, 128, 128};
-constexpr Rgb steelBlue{81, 149, 174};
-constexpr Rgb orange{224, 128, 31};
-constexpr Rgb gray{128, 128, 128}; // the views' background
-} // namespace colours
 
 struct SlotStyle {
     Rgb outline;

@@ -59,17 +59,15 @@ public:
     }
 
     void writeExactly(std::int64_t offset, const std::uint8_t* bytes, std::size_t count) const {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t put = ::pwrite(fd_, bytes + done, count - done, offset + done);
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                raiseSystemError(errno, path_);
-            if (put == 0)
-                raiseIoError(101);
-            done += static_cast<std::size_t>(put);
-        }
+        writeLoop(count, [&](std::size_t done) {
+            return ::pwrite(fd_, bytes + done, count - done, offset + done);
+        });
+    }
+
+    // Writes at the current position, so a pipe or a device takes the bytes as well.
+    void writeFromStart(const std::byte* bytes, std::size_t count) const {
+        writeLoop(count,
+                  [&](std::size_t done) { return ::write(fd_, bytes + done, count - done); });
     }
 
     // Close errors (a full disk on a network file system, say) must not pass for success.
@@ -87,6 +85,20 @@ public:
     }
 
 private:
+    template <typename Put> void writeLoop(std::size_t count, Put put) const {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t written = put(done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0)
+                raiseSystemError(errno, path_);
+            if (written == 0)
+                raiseIoError(101);
+            done += static_cast<std::size_t>(written);
+        }
+    }
+
     std::string path_;
     int fd_ = -1;
 };
@@ -217,12 +229,16 @@ void writeRecordsInPlace(const std::string& path, const PartTable& table) {
 
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table) {
-    FileHandle file(path, O_RDWR | O_CREAT | O_TRUNC);
     const auto records = encodeRecords(table);
     std::array<std::uint8_t, kRecordsEnd> bytes{};
     std::copy(header.begin(), header.end(), bytes.begin());
     std::copy(records.begin(), records.end(), bytes.begin() + kHeaderSize);
-    file.writeExactly(0, bytes.data(), bytes.size());
+    writeNewFile(path, std::as_bytes(std::span(bytes)));
+}
+
+void writeNewFile(const std::string& path, std::span<const std::byte> bytes) {
+    FileHandle file(path, O_WRONLY | O_CREAT | O_TRUNC);
+    file.writeFromStart(bytes.data(), bytes.size());
     file.close();
 }
 

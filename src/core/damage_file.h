@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -74,6 +76,9 @@ void writeRecordsInPlace(const std::string& path, const PartTable& table);
 // Creates or truncates the file and writes header and records: 2110 bytes.
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table);
+
+// Creates or truncates the file and writes `bytes` from its start; a pipe or device does too.
+void writeNewFile(const std::string& path, std::span<const std::byte> bytes);
 
 // The current damage file: named by the last confirmed Open and held open for reading and writing.
 class DamageFile {

@@ -56,6 +56,7 @@ bool parentFolderExists(const std::string& path) {
         raiseIoError(5);
     case ENOSPC:
     case EDQUOT:
+    case EFBIG: // too large for the file system: as good as full
         raiseIoError(101);
     default:
         throw IoError(error, "I/O error " + std::to_string(error));

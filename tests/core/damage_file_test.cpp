@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -271,6 +272,24 @@ TEST_F(DamageFileTest, NoFileHandleLeftIsCodeFour) {
 #endif
     const std::string path = write("full.dat", Bytes(kRecordsEnd, 0));
     EXPECT_EXIT(readWithoutFileHandles(path), ::testing::ExitedWithCode(4), "");
+}
+
+// Runs in a child process: a file size limit below a damage file's size; exits with the code.
+[[noreturn]] void writeBeyondFileSizeLimit(const std::string& path) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{kHeaderSize, kHeaderSize};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+        writeWholeFile(path, {}, PartTable{});
+    } catch (const IoError& error) {
+        std::_Exit(std::string(error.what()) == "Disk full" ? error.code() : 1);
+    }
+    std::_Exit(0);
+}
+
+TEST_F(DamageFileTest, FileTooLargeForTheLimitIsDiskFull) {
+    EXPECT_EXIT(writeBeyondFileSizeLimit((folder / "big.dat").string()),
+                ::testing::ExitedWithCode(101), "");
 }
 
 TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {

@@ -15,14 +15,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <fcntl.h>
+#include <cstddef>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -193,53 +192,6 @@ QByteArray encodePng(const QImage& image) {
     return bytes;
 }
 
-// The editor's messages for a file that cannot be created or written.
-[[noreturn]] void raiseWriteError(int error) {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        dm::raiseIoError(3);
-    case EMFILE:
-    case ENFILE:
-        dm::raiseIoError(4);
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-    case ETXTBSY:
-        dm::raiseIoError(5);
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        dm::raiseIoError(101);
-    default:
-        throw dm::IoError(error, "I/O error " + std::to_string(error));
-    }
-}
-
-void writeFile(const std::string& path, const QByteArray& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        raiseWriteError(errno);
-    const char* data = bytes.constData();
-    std::size_t left = static_cast<std::size_t>(bytes.size());
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            raiseWriteError(error);
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    if (::close(fd) != 0)
-        raiseWriteError(errno);
-}
-
 bool asksForHelp(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--")
@@ -260,7 +212,10 @@ int render(const std::vector<std::string>& args) {
         dm::DamageFileHeader header{};
         dm::PartTable table{};
         dm::readDamageFile(options.damageFile, header, table);
-        writeFile(options.output, encodePng(renderView(options, table)));
+        const QByteArray png = encodePng(renderView(options, table));
+        dm::writeNewFile(
+            options.output,
+            std::as_bytes(std::span(png.constData(), static_cast<std::size_t>(png.size()))));
     } catch (const UsageError& error) {
         std::cerr << "dmtool render: " << error.message() << "\nTry 'dmtool render --help'.\n";
         return kUsageError;

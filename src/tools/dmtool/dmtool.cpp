@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "core/text_file.h"
 #include "render_module.h"
+#include "usage.h"
 
 #include <algorithm>
 #include <exception>
@@ -113,16 +114,6 @@ Invocation parseArguments(const CommandInfo& command, const std::vector<std::str
                          (command.fileArguments == 1 ? "one file" : "a file and a cell file") +
                          ", " + std::to_string(invocation.files.size()) + " given");
     return invocation;
-}
-
-bool asksForHelp(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            return false;
-        if (arg == "--help" || arg == "-h")
-            return true;
-    }
-    return false;
 }
 
 std::string readCellInput(const std::string& name, std::istream& in) {

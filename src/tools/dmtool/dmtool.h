@@ -1,7 +1,5 @@
 #pragma once
 
-#include "usage.h"
-
 #include <iosfwd>
 #include <string>
 #include <vector>

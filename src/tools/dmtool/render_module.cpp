@@ -1,6 +1,6 @@
 #include "render_module.h"
 
-#include "dmtool.h"
+#include "usage.h"
 
 #include <dlfcn.h>
 #include <ostream>

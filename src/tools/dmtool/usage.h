@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace dmtool {
 
@@ -16,5 +17,16 @@ public:
 private:
     std::string message_;
 };
+
+// True when "--help" or "-h" comes before any "--".
+inline bool asksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
+}
 
 } // namespace dmtool

@@ -26,6 +26,7 @@
 
 namespace {
 
+using dmtool::asksForHelp;
 using dmtool::kDataError;
 using dmtool::kSuccess;
 using dmtool::kUsageError;
@@ -190,16 +191,6 @@ QByteArray encodePng(const QImage& image) {
     if (!writer.write(image))
         throw dm::DamageError("Cannot encode the picture: " + writer.errorString().toStdString());
     return bytes;
-}
-
-bool asksForHelp(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            return false;
-        if (arg == "--help" || arg == "-h")
-            return true;
-    }
-    return false;
 }
 
 int render(const std::vector<std::string>& args) {

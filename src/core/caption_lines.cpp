@@ -6,6 +6,30 @@
 
 namespace dm {
 
+namespace {
+
+// A caption file read whole and decoded from the single-byte code page, as lines. Raises
+// "Cannot open file %s" with the path.
+std::vector<std::string> readCaptionLines(const std::string& path) {
+    return splitCaptionLines(windows1252ToUtf8(readWholeFile(path)));
+}
+
+// Line i into column i of row 0, below kColumnCaptionLimit.
+void applyColumnCaptions(const std::vector<std::string>& lines, const CaptionWriter& write) {
+    const int count = std::min<int>(static_cast<int>(lines.size()), kColumnCaptionLimit);
+    for (int column = 0; column < count; ++column)
+        write(column, 0, lines[column]);
+}
+
+// Line i into row i of column 0, below kRowCaptionLimit.
+void applyRowCaptions(const std::vector<std::string>& lines, const CaptionWriter& write) {
+    const int count = std::min<int>(static_cast<int>(lines.size()), kRowCaptionLimit);
+    for (int row = 0; row < count; ++row)
+        write(0, row, lines[row]);
+}
+
+} // namespace
+
 std::vector<std::string> splitCaptionLines(std::string_view text) {
     text = text.substr(0, text.find('\0'));
     std::vector<std::string> lines;
@@ -20,22 +44,6 @@ std::vector<std::string> splitCaptionLines(std::string_view text) {
             ++start;
     }
     return lines;
-}
-
-std::vector<std::string> readCaptionLines(const std::string& path) {
-    return splitCaptionLines(windows1252ToUtf8(readWholeFile(path)));
-}
-
-void applyColumnCaptions(const std::vector<std::string>& lines, const CaptionWriter& write) {
-    const int count = std::min<int>(static_cast<int>(lines.size()), kColumnCaptionLimit);
-    for (int column = 0; column < count; ++column)
-        write(column, 0, lines[column]);
-}
-
-void applyRowCaptions(const std::vector<std::string>& lines, const CaptionWriter& write) {
-    const int count = std::min<int>(static_cast<int>(lines.size()), kRowCaptionLimit);
-    for (int row = 0; row < count; ++row)
-        write(0, row, lines[row]);
 }
 
 void loadCaptionFiles(const std::string& folder, const CaptionWriter& write) {

@@ -17,17 +17,8 @@ constexpr int kRowCaptionLimit = 31;
 // extra line; a zero byte ends the text; nothing is trimmed.
 std::vector<std::string> splitCaptionLines(std::string_view text);
 
-// A caption file read whole and decoded from the single-byte code page, as lines. Raises
-// "Cannot open file %s" with the path.
-std::vector<std::string> readCaptionLines(const std::string& path);
-
 // Stores one caption into the grid cell at column, row.
 using CaptionWriter = std::function<void(int column, int row, const std::string& text)>;
-
-// Line i into column i of row 0, below kColumnCaptionLimit.
-void applyColumnCaptions(const std::vector<std::string>& lines, const CaptionWriter& write);
-// Line i into row i of column 0, below kRowCaptionLimit.
-void applyRowCaptions(const std::vector<std::string>& lines, const CaptionWriter& write);
 
 // Reads and applies the column file, then the row file, from `folder`; the corner therefore ends
 // with the row file's first line. A failing file stops at once: after a failed row file the

@@ -240,6 +240,11 @@ locale_t classicLocale() {
     return locale;
 }
 
+// Unsigned byte as a plain decimal number.
+std::string formatByteCell(std::uint8_t value) {
+    return std::to_string(value);
+}
+
 std::string formatField(const PartRecord& record, const FieldDef& field,
                         std::string_view decimalSeparator) {
     if (field.type == FieldType::Byte)
@@ -249,10 +254,6 @@ std::string formatField(const PartRecord& record, const FieldDef& field,
 }
 
 } // namespace
-
-std::string formatByteCell(std::uint8_t value) {
-    return std::to_string(value);
-}
 
 std::string formatFloatCell(float value, int precision, int decimals,
                             std::string_view decimalSeparator) {

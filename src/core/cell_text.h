@@ -13,8 +13,6 @@ namespace dm {
 // Cell texts of the value columns, [slot][column - 1] for grid columns 1 to 22.
 using CellTexts = std::array<std::array<std::string, kFieldCount>, kSlotCount>;
 
-// Unsigned byte as a plain decimal number.
-std::string formatByteCell(std::uint8_t value);
 // Fixed-point text with at most `precision` significant digits and `decimals` decimals.
 std::string formatFloatCell(float value, int precision, int decimals,
                             std::string_view decimalSeparator);

@@ -1,10 +1,13 @@
 #include "commands.h"
 
+#include "core/cell_text.h"
+#include "core/damage_file.h"
 #include "core/errors.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -46,8 +49,7 @@ std::uint64_t fileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-} // namespace
-
+// The 30 lines of `cells`: 22 tab-separated texts per slot in grid column order.
 std::string formatCellLines(const dm::PartTable& table, std::string_view decimalSeparator) {
     const dm::CellTexts texts = dm::fillCells(table, decimalSeparator);
     std::string out;
@@ -63,6 +65,8 @@ std::string formatCellLines(const dm::PartTable& table, std::string_view decimal
     return out;
 }
 
+// Splits 30 lines of 22 tab-separated texts; texts are kept as written, blanks included.
+// A CRLF line end counts as a line end. Raises dm::DamageError when the shape is wrong.
 dm::CellTexts splitCellLines(std::string_view text) {
     dm::CellTexts texts;
     int row = 0;
@@ -95,6 +99,8 @@ dm::CellTexts splitCellLines(std::string_view text) {
     return texts;
 }
 
+// Parses edited texts against the table they were filled from; texts still as `cells` prints
+// them keep their exact values. A bad cell raises dm::DamageError naming its row and column.
 dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& current,
                              std::string_view decimalSeparator) {
     const dm::CellTexts lastFilled = dm::fillCells(current, decimalSeparator);
@@ -107,16 +113,7 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
     }
 }
 
-std::string jsonFloat(float value) {
-    if (std::isnan(value))
-        return "\"nan\"";
-    if (std::isinf(value))
-        return value > 0 ? "\"inf\"" : "\"-inf\"";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
+// The whole file as JSON: header as hex, records by field name, count of bytes after 2110.
 std::string dumpJson(const dm::DamageFileHeader& header, const dm::PartTable& table,
                      std::uint64_t trailingBytes) {
     std::string out = "{\n  \"header\": \"";
@@ -140,6 +137,18 @@ std::string dumpJson(const dm::DamageFileHeader& header, const dm::PartTable& ta
     }
     out += "  ],\n  \"trailing_bytes\": " + std::to_string(trailingBytes) + "\n}\n";
     return out;
+}
+
+} // namespace
+
+std::string jsonFloat(float value) {
+    if (std::isnan(value))
+        return "\"nan\"";
+    if (std::isinf(value))
+        return value > 0 ? "\"inf\"" : "\"-inf\"";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 std::string cellsCommand(const std::string& path, std::string_view decimalSeparator) {

@@ -243,7 +243,8 @@ int main(int argc, char** argv) {
     try {
         const Aircraft scout = singleSeatBiplane();
         writeAircraft(folder, scout, makeTable(scout));
-        writeAircraft(folder, twoSeatBiplane(), makeTable(twoSeatBiplane()));
+        const Aircraft twoSeater = twoSeatBiplane();
+        writeAircraft(folder, twoSeater, makeTable(twoSeater));
 
         // The bomber shows the edge values: a value in exponent form, an unused slot that still
         // holds bytes, and bytes after the records that every save keeps.

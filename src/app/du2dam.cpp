@@ -44,8 +44,7 @@ const QString kDefaultFolder = QStringLiteral("c:\\");
 } // namespace
 
 void closeCurrentDamageFile() {
-    if (CurrentDamageFile.isOpen())
-        CurrentDamageFile.close();
+    CurrentDamageFile.close();
 }
 
 TForm1::TForm1(QWidget* parent)

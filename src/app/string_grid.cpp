@@ -138,7 +138,6 @@ GridTextModel::GridTextModel(QObject* parent) : QAbstractTableModel(parent) {
         cells_[0][column] = QString::fromUtf8(dm::kColumnCaptions[column]);
     for (int slot = 0; slot < dm::kSlotCount; ++slot)
         cells_[slot + 1][0] = QString::fromUtf8(dm::kSlotNames[slot]);
-    cells_[0][0] = QString::fromUtf8(dm::kCornerCaption);
 }
 
 int GridTextModel::rowCount(const QModelIndex& parent) const {

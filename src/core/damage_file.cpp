@@ -243,8 +243,7 @@ void writeNewFile(const std::string& path, std::span<const std::byte> bytes) {
 }
 
 DamageFile::~DamageFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    close();
 }
 
 void DamageFile::open(const std::string& path, DamageFileHeader& header, PartTable& table) {

@@ -57,7 +57,6 @@ extern const std::array<FieldDef, kFieldCount> kFields;
 extern const std::array<const char*, kGridColumnCount> kColumnCaptions;
 // Part slot names, slot 0 to 29.
 extern const std::array<const char*, kSlotCount> kSlotNames;
-constexpr const char* kCornerCaption = "Plane Part";
 
 constexpr std::int64_t recordOffset(int slot) {
     return kHeaderSize + std::int64_t{kRecordSize} * slot;

@@ -11,8 +11,6 @@ class SettingsStore {
 public:
     explicit SettingsStore(std::string path) : path_(std::move(path)) {}
 
-    const std::string& path() const { return path_; }
-
     // The stored value, or `fallback` when the file or the key is missing. A key present with an
     // empty value reads as the empty string; one pair of double quotes around a value is dropped.
     std::string readString(const std::string& section, const std::string& key,

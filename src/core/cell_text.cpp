@@ -6,7 +6,6 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>

@@ -74,15 +74,23 @@ void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view) {
                      dm::buildHitBoxScene(request, hitBoxPartTable()));
 }
 
-void repaintHitBoxViews() {
-    if (Form5 != nullptr) {
+namespace {
+
+void repaintHitBoxWindow(dm::HitBoxView view) {
+    if (view == dm::HitBoxView::Top && Form5 != nullptr) {
         Form5->pb1Paint();
         Form5->pb1->update();
-    }
-    if (Form6 != nullptr) {
+    } else if (view == dm::HitBoxView::Side && Form6 != nullptr) {
         Form6->pb2Paint();
         Form6->pb2->update();
     }
+}
+
+} // namespace
+
+void repaintHitBoxViews(dm::HitBoxView first) {
+    repaintHitBoxWindow(first);
+    repaintHitBoxWindow(first == dm::HitBoxView::Top ? dm::HitBoxView::Side : dm::HitBoxView::Top);
 }
 
 // ---- Top view window ----
@@ -150,16 +158,7 @@ void TForm5::pb1Paint() {
 }
 
 void TForm5::pb1Click() {
-    redrawBothViews();
-}
-
-void TForm5::redrawBothViews() {
-    pb1Paint();
-    pb1->update();
-    if (Form6 != nullptr) {
-        Form6->pb2Paint();
-        Form6->pb2->update();
-    }
+    repaintHitBoxViews();
 }
 
 void TForm5::chooseGrid(const dm::ViewChoice& choice, QAction* entry) {
@@ -176,7 +175,7 @@ void TForm5::chooseZoom(const dm::ViewChoice& choice, QAction* entry) {
 
 // The pictures first, then the captions: the order every settings handler follows.
 void TForm5::redrawAfterChoice() {
-    redrawBothViews();
+    repaintHitBoxViews();
     composeCaptions();
 }
 

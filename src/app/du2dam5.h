@@ -97,10 +97,10 @@ private:
     void chooseGrid(const dm::ViewChoice& choice, QAction* entry);
     void chooseZoom(const dm::ViewChoice& choice, QAction* entry);
     void redrawAfterChoice();
-    void redrawBothViews();
 };
 
 extern TForm5* Form5;
 
-// Redraws both views, top first: for whoever changed the part table or the view settings.
-void repaintHitBoxViews();
+// Redraws both views, `first` before the other: for whoever changed the part table or the view
+// settings.
+void repaintHitBoxViews(dm::HitBoxView first = dm::HitBoxView::Top);

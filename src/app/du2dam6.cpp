@@ -40,12 +40,7 @@ void TForm6::pb2Paint() {
 }
 
 void TForm6::pb2Click() {
-    pb2Paint();
-    pb2->update();
-    if (Form5 != nullptr) {
-        Form5->pb1Paint();
-        Form5->pb1->update();
-    }
+    repaintHitBoxViews(dm::HitBoxView::Side);
 }
 
 void TForm6::contextMenuEvent(QContextMenuEvent* event) {

@@ -74,6 +74,27 @@ void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view) {
                      dm::buildHitBoxScene(request, hitBoxPartTable()));
 }
 
+TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
+    window.setAutoFillBackground(true);
+    QPalette colours = window.palette();
+    colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
+    window.setPalette(colours);
+    window.resize(size);
+
+    auto* box = new TPaintBox(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(box);
+    return box;
+}
+
+void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view) {
+    if (QPainter* canvas = box.canvas())
+        paintHitBoxView(*canvas, box.size(), view);
+    else
+        box.repaint();
+}
+
 namespace {
 
 void repaintHitBoxWindow(dm::HitBoxView view) {
@@ -97,16 +118,7 @@ void repaintHitBoxViews(dm::HitBoxView first) {
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Top View"));
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
-    setPalette(colours);
-    resize(515, 517);
-
-    pb1 = new TPaintBox(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(pb1);
+    pb1 = setUpHitBoxSurface(*this, QSize(515, 517));
     pb1->OnPaint = [this] { pb1Paint(); };
     pb1->OnClick = [this] { pb1Click(); };
 
@@ -151,10 +163,7 @@ void TForm5::composeCaptions() {
 }
 
 void TForm5::pb1Paint() {
-    if (QPainter* canvas = pb1->canvas())
-        paintHitBoxView(*canvas, pb1->size(), dm::HitBoxView::Top);
-    else
-        pb1->repaint();
+    paintHitBoxSurface(*pb1, dm::HitBoxView::Top);
 }
 
 void TForm5::pb1Click() {

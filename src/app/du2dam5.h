@@ -52,6 +52,11 @@ bool hitBoxMarkersShown();
 // Draws one view's picture on a painter covering `size`, exactly as its window shows it.
 void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view);
 
+// Gives a view window its grey background and `size`, and a paint box over its whole client area.
+TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size);
+// Draws the view on the box at once; inside a paint of the box it draws on that paint.
+void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view);
+
 // The top view window: draws every part's hit box seen from above, and owns the popup menu of
 // view settings that the side view uses too.
 class TForm5 : public QWidget {

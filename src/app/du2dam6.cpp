@@ -1,27 +1,16 @@
 #include "du2dam6.h"
 
 #include "du2dam5.h"
-#include "hitbox_painter.h"
 #include "platform/error_display.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QVBoxLayout>
 
 TForm6* Form6 = nullptr;
 
 TForm6::TForm6(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Side View"));
-    setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
-    setPalette(colours);
-    resize(454, 353);
-
-    pb2 = new TPaintBox(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(pb2);
+    pb2 = setUpHitBoxSurface(*this, QSize(454, 353));
     pb2->OnPaint = [this] { pb2Paint(); };
     pb2->OnClick = [this] { pb2Click(); };
 
@@ -33,10 +22,7 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent) {
 }
 
 void TForm6::pb2Paint() {
-    if (QPainter* canvas = pb2->canvas())
-        paintHitBoxView(*canvas, pb2->size(), dm::HitBoxView::Side);
-    else
-        pb2->repaint();
+    paintHitBoxSurface(*pb2, dm::HitBoxView::Side);
 }
 
 void TForm6::pb2Click() {

@@ -134,8 +134,6 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N1001 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[0], &TForm5::N1001Click);
     N501 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[1], &TForm5::N501Click);
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
-    N1ft1->setChecked(true); // the design-time marks
-    N1001->setChecked(true);
 
     platform::guarded([this] { FormActivate(); });
 }

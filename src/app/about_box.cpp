@@ -252,7 +252,7 @@ TLMDAboutDlg::TLMDAboutDlg(QWidget* owner)
       Description(QStringLiteral("This editing progam allows you to change the values in the "
                                  "aircraft damage files.")),
       Hints{QStringLiteral("Long Live Quellor!!")}, TitleGradient(true), GradientSteps(64),
-      OpeningEffect(Effect::Explode), EffectDelay(75), owner_(owner) {
+      EffectDelay(75), owner_(owner) {
     setObjectName(QStringLiteral("LMDAboutDlg1"));
 }
 
@@ -289,10 +289,9 @@ std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
 
 void TLMDAboutDlg::Execute() {
     const std::unique_ptr<QDialog> dialog = build();
-    if (OpeningEffect == Effect::Explode)
-        runExplodeEffect(QCursor::pos(),
-                         dialog->geometry().marginsAdded(platform::frameMargins(dialog.get())),
-                         EffectDelay);
+    runExplodeEffect(QCursor::pos(),
+                     dialog->geometry().marginsAdded(platform::frameMargins(dialog.get())),
+                     EffectDelay);
     dialog->exec();
 }
 

@@ -16,8 +16,6 @@ class QDialog;
 class TLMDAboutDlg : public QObject {
     Q_OBJECT
 public:
-    enum class Effect { None, Explode };
-
     explicit TLMDAboutDlg(QWidget* owner = nullptr);
 
     QString Caption;
@@ -29,7 +27,6 @@ public:
     QIcon Picture; // a null icon stands for the application icon at run time
     bool TitleGradient;
     int GradientSteps;
-    Effect OpeningEffect;
     int EffectDelay;
 
     void Execute();

@@ -1,3 +1,4 @@
+#include "../tests/support/test_support.h"
 #include "du2dam.h"
 #include "du2dam3.h"
 #include "du2dam5.h"
@@ -9,22 +10,13 @@
 #include "string_grid.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <optional>
 
 namespace {
-
-// Any error box fails the benchmark instead of waiting for a click.
-class FailingPresenter : public platform::ErrorPresenter {
-public:
-    void present(const QString&, const QString& text) override { errors << text; }
-    QStringList errors;
-};
 
 // Confirms every file dialog with the same file, as a user who always picks it.
 class ConfirmingDialogs : public platform::FileDialogRunner {
@@ -33,60 +25,42 @@ public:
     QString file;
 };
 
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
 // The program's windows in the editing state, over a temporary executable folder that holds the
 // caption files and a copy of a sample damage file.
 class EditorWindows {
 public:
     EditorWindows() {
-        const QString shipped = platform::executableFolder();
-        for (const char* name : {"DM Column Headers.txt", "DM Row Headers.txt", "DM File List.txt"})
-            QFile::copy(shipped + name, folder_.filePath(QLatin1String(name)));
         dialogs_.file = folder_.filePath(QStringLiteral("27damage.dat"));
         QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/27damage.dat"), dialogs_.file);
         QFile::setPermissions(dialogs_.file, QFile::ReadOwner | QFile::WriteOwner);
-        platform::setExecutableFolderOverride(folder_.path());
-        platform::setErrorPresenter(&presenter_);
         platform::setFileDialogRunner(&dialogs_);
         program::createWindows();
         Form1->Button5Click();
         QCoreApplication::processEvents();
-        Form5->pb1->installEventFilter(&paints_);
-        Form6->pb2->installEventFilter(&paints_);
+        paints_.watch(Form5->pb1);
+        paints_.watch(Form6->pb2);
     }
 
     ~EditorWindows() {
         program::destroyWindows();
         platform::setFileDialogRunner(nullptr);
-        platform::setErrorPresenter(nullptr);
-        platform::setExecutableFolderOverride(QString());
     }
 
+    // Any error box fails the benchmark instead of waiting for a click.
     bool failed(benchmark::State& state) const {
-        if (presenter_.errors.isEmpty())
+        if (errors_.shown.empty())
             return false;
-        state.SkipWithError(presenter_.errors.join('\n').toStdString().c_str());
+        state.SkipWithError(errors_.texts().join('\n').toStdString().c_str());
         return true;
     }
 
     int viewPaints() const { return paints_.paints; }
 
 private:
-    QTemporaryDir folder_;
-    FailingPresenter presenter_;
+    testsupport::ExecutableFolder folder_{platform::executableFolder()};
+    testsupport::RecordingPresenter errors_;
     ConfirmingDialogs dialogs_;
-    PaintCounter paints_;
+    testsupport::PaintCounter paints_;
 };
 
 } // namespace

@@ -15,19 +15,7 @@ using namespace commandtest;
 
 using OpenCommandTest = CommandTest;
 
-// Counts the paints of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
+using testsupport::PaintCounter;
 
 TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     const QString path = copySample("0fdamage.dat");

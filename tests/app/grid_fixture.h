@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/error_display.h"
+#include "../support/test_support.h"
 #include "string_grid.h"
 
 #include <QApplication>
@@ -11,18 +11,10 @@
 
 #include <memory>
 
-// Records what the error box would show.
-class RecordingPresenter : public platform::ErrorPresenter {
-public:
-    void present(const QString&, const QString& text) override { messages << text; }
-    QStringList messages;
-};
-
 // A shown, active grid with the keyboard focus, and helpers that drive it like a user.
 class GridFixture : public testing::Test {
 public:
     void SetUp() override {
-        platform::setErrorPresenter(&errors);
         window = std::make_unique<QWidget>();
         grid = new StringGrid(window.get());
         grid->setGeometry(0, 0, 900, 500);
@@ -36,8 +28,7 @@ public:
 
     void TearDown() override {
         window.reset();
-        platform::setErrorPresenter(nullptr);
-        EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join('\n').toStdString();
+        EXPECT_TRUE(errors.shown.empty()) << errors.texts().join('\n').toStdString();
     }
 
     void focusGrid() {
@@ -76,7 +67,7 @@ public:
         return texts;
     }
 
-    RecordingPresenter errors;
+    testsupport::RecordingPresenter errors;
     std::unique_ptr<QWidget> window;
     StringGrid* grid = nullptr;
     QLineEdit* other = nullptr;

@@ -1,3 +1,4 @@
+#include "../support/test_support.h"
 #include "about_box.h"
 #include "axis_picture.h"
 #include "du2dam2.h"
@@ -25,13 +26,7 @@
 
 namespace {
 
-class RecordingPresenter : public platform::ErrorPresenter {
-public:
-    RecordingPresenter() { platform::setErrorPresenter(this); }
-    ~RecordingPresenter() override { platform::setErrorPresenter(nullptr); }
-    void present(const QString&, const QString& text) override { messages.append(text); }
-    QStringList messages;
-};
+using testsupport::RecordingPresenter;
 
 QString asShown(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -74,7 +69,7 @@ TEST(AircraftList, LoadsTheListFileOrKeepsTheBuiltInList) {
         const QStringList expectedErrors =
             c.errorShown ? QStringList{QStringLiteral("Cannot open file ") + path + '.'}
                          : QStringList{};
-        EXPECT_EQ(errors.messages, expectedErrors);
+        EXPECT_EQ(errors.texts(), expectedErrors);
     }
 }
 
@@ -96,7 +91,7 @@ TEST(AircraftList, BuiltInListAndShippedFileHoldTheFortyLines) {
 
     RecordingPresenter errors;
     TForm4 list(QStringLiteral(DM_BIN_DIR "/"));
-    EXPECT_TRUE(errors.messages.isEmpty());
+    EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(list.LMDMemo1->toPlainText(), asShown(text));
 }
 

@@ -33,8 +33,7 @@ TEST(ShellErrorBoxTest, AppendsAPeriodOnlyAfterCharactersSortingAfterIt) {
 }
 
 TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
-    ShellErrorRecorder box;
-    platform::setErrorPresenter(&box);
+    testsupport::RecordingPresenter box;
     const QString title = platform::applicationTitle();
     platform::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
     bool after = false;
@@ -45,7 +44,6 @@ TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
     platform::setApplicationTitle(QStringLiteral("Quellor Damage File Editor"));
     platform::guarded([] { throw 42; });
     platform::guarded([] {});
-    platform::setErrorPresenter(nullptr);
     platform::setApplicationTitle(title);
 
     EXPECT_FALSE(after);

@@ -1,11 +1,11 @@
 // Restores stored placements under a real X server, started here, and looks at the screen to see
 // where the windows really are.
+#include "../support/test_support.h"
 #include "du2dam.h"
 #include "du2dam3.h"
 #include "du2dam5.h"
 #include "du2dam6.h"
 #include "platform/application.h"
-#include "platform/error_display.h"
 #include "program.h"
 
 #include <QApplication>
@@ -14,7 +14,6 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -111,12 +110,6 @@ private:
     pid_t pid_ = -1;
 };
 
-class RecordingPresenter : public platform::ErrorPresenter {
-public:
-    void present(const QString&, const QString& text) override { shown << text; }
-    QStringList shown;
-};
-
 class X11PlacementTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -145,17 +138,9 @@ protected:
             GTEST_SKIP() << "Xvfb is not installed";
         ASSERT_TRUE(app_) << "Xvfb did not start";
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        for (const char* name : {"DM Column Headers.txt", "DM Row Headers.txt", "DM File List.txt"})
-            QFile::copy(QStringLiteral(DM_BIN_DIR "/") + name, folder_.filePath(name));
-        platform::setExecutableFolderOverride(folder_.path());
-        platform::setErrorPresenter(&errors_);
     }
 
-    void TearDown() override {
-        program::destroyWindows();
-        platform::setErrorPresenter(nullptr);
-        platform::setExecutableFolderOverride(QString());
-    }
+    void TearDown() override { program::destroyWindows(); }
 
     void writeIni(const QByteArray& text) {
         QFile file(folder_.filePath(QStringLiteral("du2daminfo.INI")));
@@ -193,8 +178,8 @@ protected:
 
     static inline std::unique_ptr<XServer> server_;
     static inline std::unique_ptr<QApplication> app_;
-    QTemporaryDir folder_;
-    RecordingPresenter errors_;
+    testsupport::ExecutableFolder folder_{QStringLiteral(DM_BIN_DIR)};
+    testsupport::RecordingPresenter errors_;
 };
 
 TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
@@ -226,7 +211,7 @@ TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(300);
     EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 500, 400));
-    EXPECT_TRUE(errors_.shown.isEmpty()) << errors_.shown.join('\n').toStdString();
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
 TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays) {
@@ -268,7 +253,7 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
     program::destroyWindows();
     EXPECT_EQ(stored("HBTV", "Form5"), QStringLiteral("200,0,1,100,100,600,500"));
     EXPECT_EQ(stored("HBSV", "Form6"), QStringLiteral("200,0,1,620,50,1020,350"));
-    EXPECT_TRUE(errors_.shown.isEmpty()) << errors_.shown.join('\n').toStdString();
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <optional>
 
 namespace dm {
 
@@ -95,6 +96,61 @@ std::string fixedForm(const DecimalDigits& value, int decimals, std::string_view
         text += separator;
         for (int i = 0; i < decimals; ++i)
             text += value.at(value.exponent + i);
+    }
+    return text;
+}
+
+constexpr int kQuickLimit = 8; // 10^8 times a float's 24-bit significand stays exact in a double
+constexpr std::array<std::uint64_t, kQuickLimit + 1> kPowersOfTen = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+int decimalDigitCount(std::uint64_t value) {
+    int count = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++count;
+    }
+    return count;
+}
+
+// The fixed form straight from binary arithmetic, for the usual cells: at most 8 significant
+// digits and decimals, and no exponent form. magnitude x 10^scale is exact in a double, so its
+// fraction decides the rounding exactly. Only a fraction within a hair below one half, where
+// the 18-digit expansion could round it up to one half, is left to the decimal digits. Returns
+// nothing when the digit-by-digit way must decide.
+std::optional<std::string> formatFixedQuickly(float value, int precision, int decimals,
+                                              std::string_view separator) {
+    const double magnitude = std::fabs(static_cast<double>(value));
+    if (precision > kQuickLimit || decimals > kQuickLimit || magnitude >= 1e15)
+        return std::nullopt;
+    // A magnitude below 1 has no integer digits, so the decimals alone limit it, unless the
+    // precision is the tighter limit: then its leading zeros count, which this way does not see.
+    if (magnitude < 1 && precision < decimals)
+        return std::nullopt;
+    const int integerDigits =
+        magnitude < 1 ? 0 : decimalDigitCount(static_cast<std::uint64_t>(magnitude));
+    const int scale = std::min(precision - integerDigits, decimals);
+    if (scale < 0)
+        return std::nullopt;
+    const double scaled = magnitude * static_cast<double>(kPowersOfTen[scale]);
+    const double whole = std::floor(scaled);
+    const double belowHalf = 0.5 - (scaled - whole);
+    if (belowHalf > 0 && belowHalf < 1e-9)
+        return std::nullopt;
+    const std::uint64_t rounded = static_cast<std::uint64_t>(whole) + (belowHalf <= 0 ? 1 : 0);
+    const std::uint64_t unit = kPowersOfTen[scale];
+    if (rounded / unit >= kPowersOfTen[precision])
+        return std::nullopt; // rounding carried into one digit too many
+    std::string text = rounded != 0 && std::signbit(value) ? "-" : "";
+    text += std::to_string(rounded / unit);
+    if (decimals > 0) {
+        text += separator;
+        if (scale > 0) {
+            const std::string fraction = std::to_string(rounded % unit);
+            text.append(static_cast<std::size_t>(scale) - fraction.size(), '0');
+            text += fraction;
+        }
+        text.append(static_cast<std::size_t>(decimals - scale), '0');
     }
     return text;
 }
@@ -260,6 +316,9 @@ std::string formatFloatCell(float value, int precision, int decimals,
         return "INF";
     if (std::isnan(value))
         return "NAN";
+    if (std::optional<std::string> text =
+            formatFixedQuickly(value, precision, decimals, decimalSeparator))
+        return *std::move(text);
     const DecimalDigits full = decimalDigits(std::fabs(value));
     const DecimalDigits rounded =
         full.isZero() ? full : roundDigits(full, std::min(precision, full.exponent + decimals));

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -274,6 +275,70 @@ TEST(ParseFloatCell, AgreesWithTheFullConversionOnRandomTexts) {
             continue;
         ASSERT_EQ(parseFloatCell(text, "."), static_cast<float>(reference)) << text;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The rule written out once more, independently: the exact decimal expansion from the C library,
+// taken to 18 significant digits, then rounded half away from zero.
+std::string referenceFixedText(float value, int precision, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17e", std::fabs(static_cast<double>(value)));
+    std::string digits = std::string(1, text[0]) + std::string(text + 2, 17);
+    int exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
+    if (value == 0)
+        digits.clear(), exponent = 0;
+    const int keep = std::min(precision, exponent + decimals);
+    std::string kept = keep > 0 ? digits.substr(0, keep) : "";
+    if (keep >= 0 && keep < static_cast<int>(digits.size()) && digits[keep] >= '5') {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[i] == '9')
+            kept[i--] = '0';
+        if (i >= 0)
+            ++kept[i];
+        else
+            kept.insert(kept.begin(), '1'), ++exponent;
+    }
+    while (!kept.empty() && kept.back() == '0')
+        kept.pop_back();
+    if (kept.empty())
+        return decimals > 0 ? "0." + std::string(decimals, '0') : "0";
+    const std::string sign = std::signbit(value) ? "-" : "";
+    if (exponent > precision)
+        return sign + kept.substr(0, 1) + (kept.size() > 1 ? "." + kept.substr(1) : "") + "E" +
+               std::to_string(exponent - 1);
+    auto digitAt = [&](int i) { return i >= 0 && i < int(kept.size()) ? kept[i] : '0'; };
+    std::string out = sign + (exponent <= 0 ? "0" : "");
+    for (int i = 0; i < exponent; ++i)
+        out += digitAt(i);
+    if (decimals > 0) {
+        out += '.';
+        for (int i = 0; i < decimals; ++i)
+            out += digitAt(exponent + i);
+    }
+    return out;
+}
+
+TEST(FormatFloatCell, AgreesWithTheRuleOnRandomValuesOfEveryMagnitude) {
+    std::mt19937 random(99);
+    const std::vector<std::pair<int, int>> formats = {{7, 0}, {8, 3}, {7, 2}, {2, 5}, {12, 10}};
+    std::vector<float> values = {0.125f, -0.125f, 0.5f, 2.5f, 9999999.5f, 99999.995f, 1e-7f};
+    for (int i = 0; i < 100000; ++i) {
+        const float value = fromBits(static_cast<std::uint32_t>(random()));
+        if (std::isfinite(value))
+            values.push_back(value);
+        // Short decimals hit the halfway cases that random bit patterns seldom reach.
+        values.push_back(static_cast<float>(static_cast<int>(random() % 2000001) - 1000000) /
+                         std::pow(10.0f, static_cast<float>(random() % 6)));
+    }
+    for (const float value : values)
+        for (const auto& [precision, decimals] : formats)
+            ASSERT_EQ(formatFloatCell(value, precision, decimals, "."),
+                      referenceFixedText(value, precision, decimals))
+                << "value bits " << std::hex << std::bit_cast<std::uint32_t>(value) << " P"
+                << std::dec << precision << " D" << decimals;
 }
 
 } // namespace

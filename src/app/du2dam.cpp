@@ -132,13 +132,6 @@ void TForm1::FormClose() {
     platform::terminate();
 }
 
-// The start window is mapped before any other window is shown; the frame it learns stands in for
-// the views and the editor before the window system has framed them.
-void TForm1::moveEvent(QMoveEvent* event) {
-    platform::frameMargins(this);
-    QWidget::moveEvent(event);
-}
-
 void TForm1::closeEvent(QCloseEvent* event) {
     platform::guarded([this] { FormClose(); });
     event->accept();

@@ -97,14 +97,12 @@ void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view) {
 
 namespace {
 
+// Drawing at once paints the box right away, which is all a further repaint request would do.
 void repaintHitBoxWindow(dm::HitBoxView view) {
-    if (view == dm::HitBoxView::Top && Form5 != nullptr) {
+    if (view == dm::HitBoxView::Top && Form5 != nullptr)
         Form5->pb1Paint();
-        Form5->pb1->update();
-    } else if (view == dm::HitBoxView::Side && Form6 != nullptr) {
+    else if (view == dm::HitBoxView::Side && Form6 != nullptr)
         Form6->pb2Paint();
-        Form6->pb2->update();
-    }
 }
 
 } // namespace

@@ -13,18 +13,19 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DDM_BUILD_BENCHMARKS=ON
 
 build: configure
 	cmake --build build -j $(JOBS)
 
-run: build
+run: configure
+	cmake --build build -j $(JOBS) --target du2damage
 	./build/bin/du2damage
 
 # The sanitizer tree holds the Qt-free core and its tests.
 .PHONY: build-sanitize
 build-sanitize: deps
-	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDM_WITH_QT=OFF -DDM_SANITIZE=ON
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDM_WITH_QT=OFF -DDM_SANITIZE=ON -DBUILD_TESTING=ON
 	cmake --build build-sanitize -j $(JOBS)
 
 test: build build-sanitize

@@ -3,8 +3,8 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
-#include "du2dam.h"
-#include "du2dam3.h"
+#include "start_window.h"
+#include "editor_window.h"
 #include "file_names.h"
 #include "platform/file_dialog.h"
 #include "platform/question.h"

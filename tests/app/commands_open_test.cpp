@@ -1,7 +1,7 @@
 #include "commands_fixture.h"
 
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "platform/file_attributes.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "../support/test_support.h"
 #include "about_box.h"
 #include "axis_picture.h"
-#include "du2dam2.h"
-#include "du2dam4.h"
+#include "axis_window.h"
+#include "aircraft_list_window.h"
 #include "hint_pause.h"
 #include "platform/error_display.h"
 

@@ -1,10 +1,10 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
-#include "du2dam.h"
-#include "du2dam3.h"
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "start_window.h"
+#include "editor_window.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "platform/window_placement.h"
 
 #include <QFile>

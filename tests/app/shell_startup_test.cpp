@@ -1,11 +1,11 @@
 #include "shell_fixture.h"
 
-#include "du2dam.h"
-#include "du2dam2.h"
-#include "du2dam3.h"
-#include "du2dam4.h"
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "start_window.h"
+#include "axis_window.h"
+#include "editor_window.h"
+#include "aircraft_list_window.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "platform/file_dialog.h"
 #include "settings/form_placement.h"
 

@@ -1,7 +1,7 @@
 // The top and side view windows: settings menu, captions, clicks, markers and the pictures.
 
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "hitbox_painter.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // Restores stored placements under a real X server, started here, and looks at the screen to see
 // where the windows really are.
 #include "../support/test_support.h"
-#include "du2dam.h"
-#include "du2dam3.h"
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "start_window.h"
+#include "editor_window.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "platform/application.h"
 #include "program.h"
 

@@ -1,4 +1,4 @@
-#include "du2dam4.h"
+#include "aircraft_list_window.h"
 
 #include "core/text_file.h"
 #include "platform/application.h"

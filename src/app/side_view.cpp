@@ -1,6 +1,6 @@
-#include "du2dam6.h"
+#include "side_view.h"
 
-#include "du2dam5.h"
+#include "top_view.h"
 #include "platform/error_display.h"
 
 #include <QContextMenuEvent>

@@ -1,8 +1,8 @@
-#include "du2dam.h"
+#include "start_window.h"
 
-#include "du2dam3.h"
-#include "du2dam5.h"
-#include "du2dam6.h"
+#include "editor_window.h"
+#include "top_view.h"
+#include "side_view.h"
 #include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"

@@ -1,4 +1,4 @@
-#include "du2dam2.h"
+#include "axis_window.h"
 
 #include "axis_picture.h"
 #include "platform/error_display.h"

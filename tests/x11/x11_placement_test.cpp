@@ -10,6 +10,7 @@
 #include "about_box.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>

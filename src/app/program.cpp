@@ -1,14 +1,15 @@
 #include "program.h"
 
-#include "start_window.h"
+#include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
+#include "outside_files.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
 
 #include <QApplication>
 
@@ -48,6 +49,9 @@ void createWindows() {
     attachPlacementKeeper(Form5, "HBTV", "Form5");
     Form6 = new TForm6;
     attachPlacementKeeper(Form6, "HBSV", "Form6");
+    for (QWidget* window :
+         {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5), static_cast<QWidget*>(Form6)})
+        outside::acceptDroppedFiles(window);
 }
 
 void showMainWindow() {

@@ -1,5 +1,8 @@
 #include "platform/application.h"
 
+#include "core/install_layout.h"
+#include "core/platform_folders.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPainter>
@@ -10,6 +13,19 @@ namespace {
 QString title;
 QString folderOverride;
 bool endRequested = false;
+
+QString toQString(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+dm::InstallLayout layout() {
+    return folderOverride.isEmpty() ? dm::installLayout()
+                                    : dm::portableLayout(folderOverride.toStdString());
+}
 
 // A biplane seen from the front on a sky-blue tile, with a red hit mark on the upper wing.
 QPixmap drawIcon(int size) {
@@ -72,8 +88,16 @@ QIcon applicationIcon() {
 
 QString executableFolder() {
     const QString folder =
-        folderOverride.isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride;
-    return folder.endsWith('/') ? folder : folder + '/';
+        folderOverride.isEmpty() ? toQString(dm::executableFolder()) : folderOverride;
+    return withSeparator(folder);
+}
+
+QString dataFolder() {
+    return withSeparator(toQString(layout().dataFolder));
+}
+
+QString settingsFile() {
+    return toQString(layout().settingsFile);
 }
 
 void setExecutableFolderOverride(const QString& folder) {

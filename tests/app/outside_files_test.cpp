@@ -6,6 +6,7 @@
 #include "top_view.h"
 
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {

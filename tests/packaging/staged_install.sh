@@ -48,7 +48,8 @@ editor=$!
 # The start window shows only once every window is built: a missing text file would have
 # stopped start-up with an error box.
 start=$(timeout 20 xdotool search --sync --onlyvisible --name '^RO3z Damage Editor 26Vad01$' |
-    head -n 1) || fail "no start window"
+    head -n 1)
+[ -n "$start" ] || fail "no start window"
 xdotool mousemove --window "$start" 164 148 click 1
 timeout 20 xdotool search --sync --onlyvisible --name '^Editing DM File: 0fdamage.dat$' \
     >/dev/null || fail "the file named on the command line did not open"

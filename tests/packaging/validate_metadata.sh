@@ -20,8 +20,9 @@ quiet xmllint --noout "$source_dir/packaging/du2damage.xml"
 # (globs2 marks case-sensitive globs with ":cs").
 mkdir -p "$work/mime/packages"
 cp "$source_dir/packaging/du2damage.xml" "$work/mime/packages/"
-quiet update-mime-database "$work/mime"
-grep -qx '60:application/x-quellor-damage:\*damage.dat' "$work/mime/globs2" ||
+quiet env XDG_DATA_HOME="$work" XDG_DATA_DIRS="$work" update-mime-database "$work/mime"
+grep -qx '60:application/x-quellor-damage:\*damage.dat' "$work/mime/globs2" &&
+    ! grep -q ':cs$' "$work/mime/globs2" ||
     { cat "$work/mime/globs2"; echo "glob missing or case-sensitive"; exit 1; }
 
 for page in du2damage dmtool; do

@@ -47,6 +47,8 @@ int main(int argc, char* argv[]) {
         std::cerr << "du2damage: " << problem << "\nTry 'du2damage --help'.\n";
         return 2;
     }
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.du2damage.editor"));
     dm::installLayout(); // decided once, before any window reads a path
     program::createWindows();
     if (!line.files.empty())

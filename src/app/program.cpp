@@ -49,8 +49,7 @@ void createWindows() {
     attachPlacementKeeper(Form5, "HBTV", "Form5");
     Form6 = new TForm6;
     attachPlacementKeeper(Form6, "HBSV", "Form6");
-    for (QWidget* window :
-         {static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form5), static_cast<QWidget*>(Form6)})
+    for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window);
 }
 

@@ -45,9 +45,14 @@ void createWindows() {
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form4 = new TForm4;
+    // Both views draw the start window's part table, marked while its opened file exists.
+    const HitBoxSource viewSource{&PartTable,
+                                  [start = Form1] { return start->du2open.fileName(); }};
     Form5 = new TForm5;
+    Form5->drawFrom(viewSource);
     attachPlacementKeeper(Form5, "HBTV", "Form5");
     Form6 = new TForm6;
+    Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6");
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window);

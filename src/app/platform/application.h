@@ -13,7 +13,7 @@ namespace platform {
 void setApplicationTitle(const QString& title);
 QString applicationTitle();
 
-// The program's own icon, drawn once; every window carries it.
+// The program's own icon, the one the desktop menu shows; every window carries it.
 QIcon applicationIcon();
 
 // The running executable's folder, with its trailing separator.

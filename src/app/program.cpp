@@ -3,6 +3,7 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
+#include "outside_files.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
@@ -66,6 +67,8 @@ void createWindows() {
     Form6 = new TForm6;
     Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6");
+    for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
+        outside::acceptDroppedFiles(window);
 }
 
 void showMainWindow() {

@@ -1,5 +1,5 @@
-#include "commands.h"
 #include "dmtool.h"
+#include "json_document.h"
 #include "render_module.h"
 
 #include "core/cell_text.h"
@@ -428,8 +428,11 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
     const Case cases[] = {
         {{}, 2, "dmtool: no command given", ""},
         {{"bogus"}, 2, "dmtool: unknown command 'bogus'", ""},
-        {{"cells"}, 2, "dmtool: cells takes one file, 0 given", ""},
-        {{"cells", file, file}, 2, "dmtool: cells takes one file, 2 given", ""},
+        {{"cells"}, 2, "dmtool: cells takes one or more files, 0 given", ""},
+        {{"apply", file, cellsFile, file},
+         2,
+         "dmtool: apply takes a file and a cell file, 3 given",
+         ""},
         {{"apply", file}, 2, "dmtool: apply takes a file and a cell file, 1 given", ""},
         {{"cells", file, "--decimal-separator"},
          2,

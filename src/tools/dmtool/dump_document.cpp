@@ -1,0 +1,202 @@
+#include "dump_document.h"
+
+#include "core/errors.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace dmtool {
+
+namespace {
+
+constexpr const char* kHeaderKey = "header";
+constexpr const char* kRecordsKey = "records";
+constexpr const char* kTrailingKey = "trailing_bytes";
+constexpr const char* kSlotKey = "slot";
+constexpr const char* kPartKey = "part";
+constexpr const char* kFieldsKey = "fields";
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+[[noreturn]] void fail(const std::string& message) {
+    throw dm::DamageError(message);
+}
+
+std::string shown(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string recordName(int slot) {
+    return "slot " + std::to_string(slot) + " (" + dm::kSlotNames[slot] + ")";
+}
+
+void rejectUnknownMembers(const Json& object, std::initializer_list<std::string_view> known,
+                          const std::string& where) {
+    for (const auto& member : object.items())
+        if (std::find(known.begin(), known.end(), member.key()) == known.end())
+            fail("Unknown member '" + member.key() + "' in " + where);
+}
+
+int hexDigitValue(char c) {
+    const char* digit = std::find(kHexDigits, kHexDigits + 16, c >= 'A' && c <= 'F' ? c + 32 : c);
+    return digit == kHexDigits + 16 ? -1 : static_cast<int>(digit - kHexDigits);
+}
+
+dm::DamageFileHeader parseHeader(const Json& value) {
+    dm::DamageFileHeader header{};
+    const std::string message =
+        "The header is not " + std::to_string(2 * header.size()) + " hexadecimal digits";
+    const std::string* text = value.get_ptr<const std::string*>();
+    if (text == nullptr || text->size() != 2 * header.size())
+        fail(message);
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const int high = hexDigitValue((*text)[2 * i]);
+        const int low = hexDigitValue((*text)[2 * i + 1]);
+        if (high < 0 || low < 0)
+            fail(message);
+        header[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return header;
+}
+
+std::uint8_t byteValue(const Json& value, const std::string& where) {
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= 255)
+        return static_cast<std::uint8_t>(value.get<std::uint64_t>());
+    if (value.is_number_integer() && !value.is_number_unsigned() &&
+        value.get<std::int64_t>() >= -128)
+        return static_cast<std::uint8_t>(value.get<std::int64_t>());
+    fail(where + ": " + shown(value) + " is not a byte value (-128 to 255)");
+}
+
+float floatValueOf(const Json& value, float current, const std::string& where) {
+    if (value.is_number_float()) {
+        if (std::isinf(value.get<float>()))
+            fail(where + ": Floating point overflow");
+        return value.get<float>();
+    }
+    if (value.is_number_unsigned())
+        return static_cast<float>(value.get<std::uint64_t>());
+    if (value.is_number_integer())
+        return static_cast<float>(value.get<std::int64_t>());
+    if (value == "inf" || value == "-inf")
+        return value == "inf" ? std::numeric_limits<float>::infinity()
+                              : -std::numeric_limits<float>::infinity();
+    if (value == "nan")
+        return std::isnan(current) ? current : std::numeric_limits<float>::quiet_NaN();
+    fail(where + ": " + shown(value) + " is not a number");
+}
+
+// A record names its slot by number, by part name, or by both when they agree.
+int slotOf(const Json& record, const std::string& where) {
+    std::optional<int> slot;
+    if (const auto number = record.find(kSlotKey); number != record.end()) {
+        if (!number->is_number_integer() || number->get<std::int64_t>() < 0 ||
+            number->get<std::int64_t>() >= dm::kSlotCount)
+            fail(where + ": unknown slot " + shown(*number));
+        slot = number->get<int>();
+    }
+    if (const auto part = record.find(kPartKey); part != record.end()) {
+        const auto* name = part->get_ptr<const std::string*>();
+        const auto found = std::find_if(dm::kSlotNames.begin(), dm::kSlotNames.end(),
+                                        [&](const char* known) { return name && *name == known; });
+        if (found == dm::kSlotNames.end())
+            fail(where + ": unknown part " + shown(*part));
+        const int named = static_cast<int>(found - dm::kSlotNames.begin());
+        if (slot && *slot != named)
+            fail(where + ": slot " + std::to_string(*slot) + " is " + dm::kSlotNames[*slot] +
+                 ", not " + *name);
+        slot = named;
+    }
+    if (!slot)
+        fail(where + " names neither a slot nor a part");
+    return *slot;
+}
+
+void loadFields(const Json& fields, int slot, dm::PartRecord& record) {
+    if (!fields.is_object())
+        fail(recordName(slot) + ": the fields are not an object");
+    for (const auto& member : fields.items()) {
+        const auto field =
+            std::find_if(dm::kFields.begin(), dm::kFields.end(),
+                         [&](const dm::FieldDef& known) { return member.key() == known.name; });
+        if (field == dm::kFields.end())
+            fail(recordName(slot) + ": unknown field '" + member.key() + "'");
+        const std::string where = recordName(slot) + ", field " + field->name;
+        if (field->type == dm::FieldType::Byte)
+            record.*field->byteField = byteValue(member.value(), where);
+        else
+            record.*field->floatField =
+                floatValueOf(member.value(), record.*field->floatField, where);
+    }
+}
+
+void loadRecords(const Json& records, dm::PartTable& table) {
+    if (!records.is_array())
+        fail("The records are not an array");
+    std::array<bool, dm::kSlotCount> seen{};
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        const Json& record = records[index];
+        const std::string where = "records[" + std::to_string(index) + "]";
+        if (!record.is_object())
+            fail(where + " is not an object");
+        rejectUnknownMembers(record, {kSlotKey, kPartKey, kFieldsKey}, where);
+        const int slot = slotOf(record, where);
+        if (seen[slot])
+            fail(where + ": " + recordName(slot) + " is given twice");
+        seen[slot] = true;
+        if (const auto fields = record.find(kFieldsKey); fields != record.end())
+            loadFields(*fields, slot, table[slot]);
+    }
+}
+
+} // namespace
+
+Json dumpDocument(const dm::DamageFileHeader& header, const dm::PartTable& table,
+                  std::uint64_t trailingBytes) {
+    std::string headerHex;
+    for (const std::uint8_t byte : header) {
+        headerHex += kHexDigits[byte >> 4];
+        headerHex += kHexDigits[byte & 0xF];
+    }
+    Json records = Json::array();
+    for (int slot = 0; slot < dm::kSlotCount; ++slot) {
+        Json fields = Json::object();
+        for (const dm::FieldDef& field : dm::kFields)
+            fields[field.name] = field.type == dm::FieldType::Byte
+                                     ? Json(unsigned{table[slot].*field.byteField})
+                                     : floatValue(table[slot].*field.floatField);
+        Json record = Json::object();
+        record[kSlotKey] = slot;
+        record[kPartKey] = dm::kSlotNames[slot];
+        record[kFieldsKey] = std::move(fields);
+        records.push_back(std::move(record));
+    }
+    Json document = Json::object();
+    document[kHeaderKey] = headerHex;
+    document[kRecordsKey] = std::move(records);
+    document[kTrailingKey] = trailingBytes;
+    return document;
+}
+
+void loadDumpDocument(const Json& document, bool withHeader, dm::DamageFileHeader& header,
+                      dm::PartTable& table) {
+    if (!document.is_object())
+        fail("The document is not an object as 'dmtool dump' writes it");
+    rejectUnknownMembers(document, {kHeaderKey, kRecordsKey, kTrailingKey}, "the document");
+    dm::DamageFileHeader loadedHeader = header;
+    if (withHeader) {
+        const auto given = document.find(kHeaderKey);
+        if (given == document.end())
+            fail("The document holds no header");
+        loadedHeader = parseHeader(*given);
+    }
+    dm::PartTable loadedTable = table;
+    if (const auto records = document.find(kRecordsKey); records != document.end())
+        loadRecords(*records, loadedTable);
+    header = loadedHeader;
+    table = loadedTable;
+}
+
+} // namespace dmtool

@@ -15,6 +15,7 @@
 #include <istream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -236,18 +237,21 @@ int runDiff(const Invocation& invocation, const Streams& io) {
     Json all = Json::array();
     int status = kSame;
     for (auto nameB = invocation.files.begin() + 1; nameB != invocation.files.end(); ++nameB) {
-        Json differences; // stays null when B cannot be read
-        const bool read = attempt(*nameB, true, io.err, [&] {
-            differences =
-                compareFiles(nameA, a, *nameB, readFileImage(*nameB), invocation.decimalSeparator);
-        });
-        const bool same = read && differences["same"].get<bool>();
-        status = std::max(status, !read ? kTrouble : same ? kSame : kDifferent);
+        std::optional<FileImage> b;
+        if (!attempt(*nameB, true, io.err, [&] { b = readFileImage(*nameB); })) {
+            status = kTrouble;
+            all.push_back(nullptr);
+            continue;
+        }
+        const Comparison comparison =
+            compareFiles(nameA, a, *nameB, *b, invocation.decimalSeparator);
+        const bool same = comparison.differences.same();
+        status = std::max(status, same ? kSame : kDifferent);
         if (invocation.json)
-            all.push_back(differences);
-        else if (read && !same)
+            all.push_back(differenceDocument(comparison));
+        else if (!same)
             io.out << (several ? "diff " + nameA + " " + *nameB + "\n" : "")
-                   << differenceLines(differences);
+                   << differenceLines(comparison);
     }
     if (invocation.json && (several || !all[0].is_null()))
         io.out << formatJson(several ? all : all[0], several ? 3 : 2);

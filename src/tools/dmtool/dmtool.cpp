@@ -123,6 +123,8 @@ constexpr std::string_view kDiffHelp =
 constexpr int kSame = 0;
 constexpr int kDifferent = 1;
 constexpr int kTrouble = 2;
+// Each run and each field of a diff's JSON stands on one line.
+constexpr int kDiffExpandedDepth = 2;
 
 constexpr OptionSpec kSeparatorOption{"--decimal-separator", "", true};
 constexpr OptionSpec kJsonOption{"--json", "", false};
@@ -254,7 +256,7 @@ int runDiff(const Invocation& invocation, const Streams& io) {
                    << differenceLines(comparison);
     }
     if (invocation.json && (several || !all[0].is_null()))
-        io.out << formatJson(several ? all : all[0], several ? 3 : 2);
+        io.out << formatJson(several ? all : all[0], kDiffExpandedDepth + (several ? 1 : 0));
     return status;
 }
 

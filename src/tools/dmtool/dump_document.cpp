@@ -3,6 +3,7 @@
 #include "core/errors.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -39,25 +40,17 @@ void rejectUnknownMembers(const Json& object, std::initializer_list<std::string_
             fail("Unknown member '" + member.key() + "' in " + where);
 }
 
-int hexDigitValue(char c) {
-    const char* digit = std::find(kHexDigits, kHexDigits + 16, c >= 'A' && c <= 'F' ? c + 32 : c);
-    return digit == kHexDigits + 16 ? -1 : static_cast<int>(digit - kHexDigits);
-}
-
 dm::DamageFileHeader parseHeader(const Json& value) {
     dm::DamageFileHeader header{};
-    const std::string message =
-        "The header is not " + std::to_string(2 * header.size()) + " hexadecimal digits";
     const std::string* text = value.get_ptr<const std::string*>();
-    if (text == nullptr || text->size() != 2 * header.size())
-        fail(message);
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        const int high = hexDigitValue((*text)[2 * i]);
-        const int low = hexDigitValue((*text)[2 * i + 1]);
-        if (high < 0 || low < 0)
-            fail(message);
-        header[i] = static_cast<std::uint8_t>(high << 4 | low);
+    bool valid = text != nullptr && text->size() == 2 * header.size();
+    for (std::size_t i = 0; valid && i < header.size(); ++i) {
+        const char* digits = text->data() + 2 * i;
+        const auto [end, error] = std::from_chars(digits, digits + 2, header[i], 16);
+        valid = error == std::errc() && end == digits + 2;
     }
+    if (!valid)
+        fail("The header is not " + std::to_string(2 * header.size()) + " hexadecimal digits");
     return header;
 }
 
@@ -71,11 +64,8 @@ std::uint8_t byteValue(const Json& value, const std::string& where) {
 }
 
 float floatValueOf(const Json& value, float current, const std::string& where) {
-    if (value.is_number_float()) {
-        if (std::isinf(value.get<float>()))
-            fail(where + ": Floating point overflow");
+    if (value.is_number_float()) // the parser refuses numbers beyond the float range
         return value.get<float>();
-    }
     if (value.is_number_unsigned())
         return static_cast<float>(value.get<std::uint64_t>());
     if (value.is_number_integer())

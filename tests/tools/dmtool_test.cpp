@@ -810,14 +810,17 @@ TEST_F(DmtoolProcessTest, UnwritableOutputAndUnreadableInputAreReported) {
         {"--help", "/dev/null", ">&-", unwritten},
         {"cells --help", "/dev/null", "> /dev/full", unwritten},
         {"load --help", "/dev/null", ">&-", unwritten},
-        {"render --help", "/dev/null", "> /dev/full", unwritten},
         {"apply " + file + " -", "/dev/null", "<&-",
          "Cannot read standard input: Bad file descriptor"},
         {"apply " + file + " -", path("folder"), "", "Cannot read standard input: Is a directory"},
         {"load " + file + " -", "/dev/null", "<&-",
          "Cannot read standard input: Bad file descriptor"},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    // The tree built without Qt has no render module.
+    if (fs::exists(fs::path(DM_BIN_DIR) / dmtool::kRenderModuleName))
+        all.push_back({"render --help", "/dev/null", "> /dev/full", unwritten});
+    for (const Case& c : all) {
         SCOPED_TRACE(c.arguments + " " + c.redirections);
         const ToolResult result = runProcess(c.arguments, c.input, c.redirections);
         EXPECT_EQ(result.status, 1);

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 

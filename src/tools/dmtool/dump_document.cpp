@@ -54,16 +54,17 @@ dm::DamageFileHeader parseHeader(const Json& value) {
     return header;
 }
 
-std::uint8_t byteValue(const Json& value, const std::string& where) {
+// Whole numbers from -128 to 255; negatives wrap as in the editor's byte cells.
+std::optional<std::uint8_t> byteValue(const Json& value) {
     if (value.is_number_unsigned() && value.get<std::uint64_t>() <= 255)
         return static_cast<std::uint8_t>(value.get<std::uint64_t>());
     if (value.is_number_integer() && !value.is_number_unsigned() &&
         value.get<std::int64_t>() >= -128)
         return static_cast<std::uint8_t>(value.get<std::int64_t>());
-    fail(where + ": " + shown(value) + " is not a byte value (-128 to 255)");
+    return std::nullopt;
 }
 
-float floatValueOf(const Json& value, float current, const std::string& where) {
+std::optional<float> floatValueOf(const Json& value, float current) {
     if (value.is_number_float()) // the parser refuses numbers beyond the float range
         return value.get<float>();
     if (value.is_number_unsigned())
@@ -75,7 +76,7 @@ float floatValueOf(const Json& value, float current, const std::string& where) {
                               : -std::numeric_limits<float>::infinity();
     if (value == "nan")
         return std::isnan(current) ? current : std::numeric_limits<float>::quiet_NaN();
-    fail(where + ": " + shown(value) + " is not a number");
+    return std::nullopt;
 }
 
 // A record names its slot by number, by part name, or by both when they agree.
@@ -113,12 +114,22 @@ void loadFields(const Json& fields, int slot, dm::PartRecord& record) {
                          [&](const dm::FieldDef& known) { return member.key() == known.name; });
         if (field == dm::kFields.end())
             fail(recordName(slot) + ": unknown field '" + member.key() + "'");
-        const std::string where = recordName(slot) + ", field " + field->name;
-        if (field->type == dm::FieldType::Byte)
-            record.*field->byteField = byteValue(member.value(), where);
-        else
-            record.*field->floatField =
-                floatValueOf(member.value(), record.*field->floatField, where);
+        // Messages are made only on failure: most documents hold hundreds of good values.
+        const auto failValue = [&](const char* problem) {
+            fail(recordName(slot) + ", field " + field->name + ": " + shown(member.value()) +
+                 problem);
+        };
+        if (field->type == dm::FieldType::Byte) {
+            const auto byte = byteValue(member.value());
+            if (!byte)
+                failValue(" is not a byte value (-128 to 255)");
+            record.*field->byteField = *byte;
+        } else {
+            const auto number = floatValueOf(member.value(), record.*field->floatField);
+            if (!number)
+                failValue(" is not a number");
+            record.*field->floatField = *number;
+        }
     }
 }
 

@@ -45,25 +45,25 @@ bool continuesNumber(char c) {
 // negative zero: such tokens outside strings are handed over as "-0.0".
 std::string keepNegativeZeros(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
+    out.reserve(text.size() + 16);
     bool inString = false;
+    std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        out += c;
         if (inString) {
-            if (c == '\\' && i + 1 < text.size())
-                out += text[++i];
+            if (c == '\\')
+                ++i;
             else if (c == '"')
                 inString = false;
         } else if (c == '"') {
             inString = true;
         } else if (c == '-' && text.substr(i + 1, 1) == "0" &&
                    (i + 2 == text.size() || !continuesNumber(text[i + 2]))) {
-            out += "0.0";
-            ++i;
+            out.append(text, copied, i + 2 - copied).append(".0");
+            copied = i + 2;
         }
     }
-    return out;
+    return out.append(text, copied);
 }
 
 } // namespace

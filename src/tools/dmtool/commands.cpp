@@ -4,6 +4,7 @@
 
 #include "core/cell_text.h"
 #include "core/errors.h"
+#include "core/part_slots.h"
 
 #include <cerrno>
 #include <fstream>
@@ -72,7 +73,7 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
         return dm::parseCells(texts, lastFilled, current, decimalSeparator);
     } catch (const dm::CellParseError& error) {
         throw dm::ConvertError("row " + std::to_string(error.row()) + " (" +
-                               dm::kSlotNames[error.row() - 1] + "), column " +
+                               dm::kPartSlots[error.row() - 1].name + "), column " +
                                dm::kColumnCaptions[error.column()] + ": " + error.what());
     }
 }

@@ -1,5 +1,7 @@
 #include "diff.h"
 
+#include "core/part_slots.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -109,7 +111,7 @@ std::string differenceLines(const Comparison& comparison) {
     for (const auto& [slot, field] : differences.fields) {
         const std::string& cellA = comparison.cellsA[slot][field->column - 1];
         const std::string& cellB = comparison.cellsB[slot][field->column - 1];
-        out += std::string(dm::kSlotNames[slot]) + " (" + std::to_string(slot) + ") " +
+        out += std::string(dm::kPartSlots[slot].name) + " (" + std::to_string(slot) + ") " +
                field->name + ": " + cellA + " -> " + cellB;
         if (cellA == cellB) // only floats: differing bytes always show differing texts
             out += " (same text; exact values " +
@@ -134,7 +136,7 @@ Json differenceDocument(const Comparison& comparison) {
         const dm::PartRecord& a = comparison.a.table[slot];
         const dm::PartRecord& b = comparison.b.table[slot];
         Json change = {{"slot", slot},
-                       {"part", dm::kSlotNames[slot]},
+                       {"part", dm::kPartSlots[slot].name},
                        {"field", field->name},
                        {"a", fieldValue(a, *field)},
                        {"b", fieldValue(b, *field)},

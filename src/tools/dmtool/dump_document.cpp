@@ -1,6 +1,7 @@
 #include "dump_document.h"
 
 #include "core/errors.h"
+#include "core/part_slots.h"
 
 #include <algorithm>
 #include <charconv>
@@ -30,7 +31,7 @@ std::string shown(const Json& value) {
 }
 
 std::string recordName(int slot) {
-    return "slot " + std::to_string(slot) + " (" + dm::kSlotNames[slot] + ")";
+    return "slot " + std::to_string(slot) + " (" + dm::kPartSlots[slot].name + ")";
 }
 
 void rejectUnknownMembers(const Json& object, std::initializer_list<std::string_view> known,
@@ -90,13 +91,14 @@ int slotOf(const Json& record, const std::string& where) {
     }
     if (const auto part = record.find(kPartKey); part != record.end()) {
         const auto* name = part->get_ptr<const std::string*>();
-        const auto found = std::find_if(dm::kSlotNames.begin(), dm::kSlotNames.end(),
-                                        [&](const char* known) { return name && *name == known; });
-        if (found == dm::kSlotNames.end())
+        const auto found =
+            std::find_if(dm::kPartSlots.begin(), dm::kPartSlots.end(),
+                         [&](const dm::PartSlot& known) { return name && *name == known.name; });
+        if (found == dm::kPartSlots.end())
             fail(where + ": unknown part " + shown(*part));
-        const int named = static_cast<int>(found - dm::kSlotNames.begin());
+        const int named = static_cast<int>(found - dm::kPartSlots.begin());
         if (slot && *slot != named)
-            fail(where + ": slot " + std::to_string(*slot) + " is " + dm::kSlotNames[*slot] +
+            fail(where + ": slot " + std::to_string(*slot) + " is " + dm::kPartSlots[*slot].name +
                  ", not " + *name);
         slot = named;
     }
@@ -170,7 +172,7 @@ Json dumpDocument(const dm::DamageFileHeader& header, const dm::PartTable& table
                                      : floatValue(table[slot].*field.floatField);
         Json record = Json::object();
         record[kSlotKey] = slot;
-        record[kPartKey] = dm::kSlotNames[slot];
+        record[kPartKey] = dm::kPartSlots[slot].name;
         record[kFieldsKey] = std::move(fields);
         records.push_back(std::move(record));
     }

@@ -1,4 +1,5 @@
 #include "platform/application.h"
+#include "platform/test_hooks.h"
 
 #include "core/install_layout.h"
 #include "core/platform_folders.h"

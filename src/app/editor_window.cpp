@@ -170,7 +170,7 @@ dm::PartTable TForm3::parseGrid(const dm::CellTexts& texts) {
 
 void TForm3::keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed) {
     PartTable = parsed;
-    StringGrid1->fillValueCells(texts);
+    StringGrid1->fillValueCells(texts, StringGrid::History::Keep);
     StringGrid1->clearMarker();
     repaintHitBoxViews();
 }

@@ -1,5 +1,8 @@
 #include "core/hitbox_scene.h"
 
+#include "core/cell_text.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace dm {
@@ -219,6 +222,52 @@ std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTabl
     std::vector<DrawOp> ops;
     buildHitBoxScene(request, table, ops);
     return ops;
+}
+
+PixelRect rectanglePixels(const DrawOp& rectangle) {
+    const int width = std::max(rectangle.penWidth, 1);
+    // An odd pen is centred on the edge; an even one has its extra pixel inside, before it.
+    const int before = width / 2;
+    const int after = width - 1 - before;
+    return {std::min(rectangle.from.x, rectangle.to.x) - before,
+            std::min(rectangle.from.y, rectangle.to.y) - before,
+            std::max(rectangle.from.x, rectangle.to.x) + after,
+            std::max(rectangle.from.y, rectangle.to.y) + after};
+}
+
+std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {
+    for (auto op = scene.rbegin(); op != scene.rend(); ++op)
+        if (op->shape == ShapeKind::Rectangle && op->slot >= 0 &&
+            rectanglePixels(*op).contains(point))
+            return op->slot;
+    return std::nullopt;
+}
+
+std::string hitBoxValuesText(const PartRecord& part, HitBoxView view,
+                             std::string_view decimalSeparator) {
+    const bool top = view == HitBoxView::Top;
+    const std::array<std::array<const char*, 2>, 3> points = {{
+        {top ? "PX1" : "PZ1", "PY1"},
+        {top ? "PX2" : "PZ2", "PY2"},
+        {top ? "PX3" : "PZ3", "PY3"},
+    }};
+    std::string text;
+    for (const auto& point : points) {
+        if (!text.empty())
+            text += '\n';
+        for (const char* name : point) {
+            const auto field = std::find_if(kFields.begin(), kFields.end(), [&](const FieldDef& f) {
+                return std::string_view(f.name) == name;
+            });
+            if (name != point.front())
+                text += "  ";
+            text += std::string(kColumnCaptions[field->column]) + ' ' +
+                    formatFloatCell(part.*field->floatField, field->precision, field->decimals,
+                                    decimalSeparator) +
+                    " ft";
+        }
+    }
+    return text;
 }
 
 } // namespace dm

@@ -195,6 +195,12 @@ void TForm3::hitboxClick() {
     platform::showWindow(Form6);
 }
 
+void TForm3::showPartRow(int slot) {
+    StringGrid1->setCurrentCell(1, slot + 1);
+    StringGrid1->scrollTo(StringGrid1->currentIndex());
+    platform::showWindow(this);
+}
+
 void TForm3::AircraftList1Click() {
     platform::showWindow(Form4);
 }

@@ -48,6 +48,8 @@ public:
     // With unsaved changes asks whether to save them first; false when the user cancels.
     bool confirmUnsavedChanges();
     void hitboxClick();
+    // A part pointed at in a view: the first value cell of its row becomes current, in front.
+    void showPartRow(int slot);
     void AircraftList1Click();
     void DamageAxis1Click();
     void About1Click();

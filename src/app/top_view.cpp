@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 TForm5* Form5 = nullptr;
@@ -17,7 +18,9 @@ dm::HitBoxViewSettings HitBoxSettings;
 
 // ---- Paint box ----
 
-TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true); // for the tooltip to follow the pointer
+}
 
 void TPaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -43,6 +46,41 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
             if (OnClick)
                 OnClick();
         });
+}
+
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event); // a press, so the release still clicks
+    if (event->button() == Qt::LeftButton)
+        platform::guarded([&] {
+            if (OnDoubleClick)
+                OnDoubleClick(event->position().toPoint());
+        });
+}
+
+bool TPaintBox::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    showHint(help->pos(), help->globalPos());
+    return true;
+}
+
+// A tip that is shown follows the pointer from part to part.
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+    if (QToolTip::isVisible())
+        showHint(event->position().toPoint(), event->globalPosition().toPoint());
+}
+
+void TPaintBox::showHint(QPoint at, QPoint globalAt) {
+    QString hint;
+    platform::guarded([&] {
+        if (OnHint)
+            hint = OnHint(at);
+    });
+    if (hint.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(globalAt, hint, this, rect());
 }
 
 // ---- What the views draw ----

@@ -1,0 +1,119 @@
+// Pointing at hit boxes in the views: tooltips and double-clicks on the parts of a sample.
+
+#include "commands_fixture.h"
+
+#include "side_view.h"
+#include "top_view.h"
+
+#include <QHelpEvent>
+#include <QToolTip>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using commandtest::CommandTest;
+
+struct ViewPoint {
+    const char* name;
+    dm::HitBoxView view;
+    QAction* (*zoom)();
+    float across; // feet: x from above, z from the side
+    float up;     // feet: y
+    int slot;     // -1: no part there
+};
+
+QAction* zoom100() {
+    return Form5->N1001;
+}
+QAction* zoom50() {
+    return Form5->N501;
+}
+
+// The pixel of a point in feet, by the views' projection.
+QPoint pixelOf(const TPaintBox& box, int zoom, float across, float up) {
+    const int cx = box.width() / 2;
+    const int originY = box.height() / 2 - 50;
+    return {cx - static_cast<int>(std::trunc(zoom * double{across})),
+            originY - static_cast<int>(std::trunc(zoom * double{up}))};
+}
+
+class ViewPointingTest : public CommandTest {
+protected:
+    void SetUp() override {
+        CommandTest::SetUp();
+        open(copySample("00damage.dat"));
+    }
+
+    // The part's row caption and slot, then its points as the grid shows them.
+    QString expectedHint(int slot, dm::HitBoxView view) const {
+        const int row = slot + 1;
+        const int acrossColumn = view == dm::HitBoxView::Top ? 10 : 12;
+        QString hint = QStringLiteral("%1, slot %2").arg(grid_->cellText(0, row)).arg(slot);
+        for (int point = 0; point < 3; ++point)
+            hint += QStringLiteral("\n%1 %2 ft  PY%3 %4 ft")
+                        .arg(grid_->cellText(acrossColumn + 3 * point, 0),
+                             grid_->cellText(acrossColumn + 3 * point, row))
+                        .arg(point + 1)
+                        .arg(grid_->cellText(11 + 3 * point, row));
+        return hint;
+    }
+};
+
+// 00damage.dat, from above: the right lower outer wing where the upper wing does not cover it,
+// the propeller, the engine over the fuselage, and open space; from the side the engine again.
+const std::vector<ViewPoint> kPoints = {
+    {"wing, 100%", dm::HitBoxView::Top, zoom100, 10, -1.6f, 0},
+    {"wing, 50%", dm::HitBoxView::Top, zoom50, 10, -1.6f, 0},
+    {"propeller, 100%", dm::HitBoxView::Top, zoom100, 3, 6.25f, 23},
+    {"propeller, 50%", dm::HitBoxView::Top, zoom50, 3, 6.25f, 23},
+    {"engine over the fuselage, 100%", dm::HitBoxView::Top, zoom100, 1, 3.8f, 22},
+    {"engine over the fuselage, 50%", dm::HitBoxView::Top, zoom50, 1, 3.8f, 22},
+    {"open space, 100%", dm::HitBoxView::Top, zoom100, -20, 0, -1},
+    {"open space, 50%", dm::HitBoxView::Top, zoom50, -20, 0, -1},
+    {"engine from the side, 100%", dm::HitBoxView::Side, zoom100, 1, 3.8f, 22},
+    {"engine from the side, 50%", dm::HitBoxView::Side, zoom50, 1, 3.8f, 22},
+};
+
+TEST_F(ViewPointingTest, HoverNamesThePartUnderThePointerWithItsValues) {
+    for (const ViewPoint& p : kPoints) {
+        SCOPED_TRACE(p.name);
+        p.zoom()->trigger();
+        TPaintBox* box = p.view == dm::HitBoxView::Top ? Form5->pb1 : Form6->pb2;
+        const QPoint at = pixelOf(*box, HitBoxSettings.ZoomFactor, p.across, p.up);
+        QHelpEvent hover(QEvent::ToolTip, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &hover);
+        if (p.slot < 0) {
+            EXPECT_FALSE(QToolTip::isVisible());
+            continue;
+        }
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_EQ(QToolTip::text(), expectedHint(p.slot, p.view));
+        QToolTip::hideText();
+    }
+}
+
+TEST_F(ViewPointingTest, DoubleClickMakesThePartsRowCurrentAndBringsTheEditorToTheFront) {
+    for (const ViewPoint& p : kPoints) {
+        SCOPED_TRACE(p.name);
+        p.zoom()->trigger();
+        grid_->setCurrentCell(7, 30);
+        QWidget* view = p.view == dm::HitBoxView::Top ? static_cast<QWidget*>(Form5) : Form6;
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+        TPaintBox* box = p.view == dm::HitBoxView::Top ? Form5->pb1 : Form6->pb2;
+        QTest::mouseDClick(box, Qt::LeftButton, {},
+                           pixelOf(*box, HitBoxSettings.ZoomFactor, p.across, p.up));
+        if (p.slot < 0) {
+            EXPECT_EQ(grid_->currentCell(), (GridCell{7, 30}));
+            EXPECT_EQ(QApplication::activeWindow(), view);
+            continue;
+        }
+        EXPECT_EQ(grid_->currentCell(), (GridCell{1, p.slot + 1}));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form3));
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+} // namespace

@@ -98,13 +98,38 @@ bool HitBoxSource::markersShown() const {
     return !name.isEmpty() && QFileInfo(name).isFile();
 }
 
-void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
-                     const HitBoxSource& source) {
+std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source) {
     const dm::SceneRequest request{
         size.width(), size.height(),        HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
         view,         source.markersShown()};
-    paintHitBoxScene(painter, QRect(QPoint(0, 0), size),
-                     dm::buildHitBoxScene(request, source.table()));
+    return dm::buildHitBoxScene(request, source.table());
+}
+
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
+                     const HitBoxSource& source) {
+    paintHitBoxScene(painter, QRect(QPoint(0, 0), size), hitBoxScene(size, view, source));
+}
+
+void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,
+                  HitBoxPointing pointing) {
+    const auto slotAt = [&box, view, source](QPoint at) {
+        return dm::slotAt(hitBoxScene(box.size(), view, source()), {at.x(), at.y()});
+    };
+    box.OnHint = [slotAt, view, source, pointing](QPoint at) {
+        const std::optional<int> slot = slotAt(at);
+        if (!slot)
+            return QString();
+        const std::string values = dm::hitBoxValuesText(source().table()[*slot], view,
+                                                        pointing.decimalSeparator().toStdString());
+        return QStringLiteral("%1, slot %2\n%3")
+            .arg(pointing.rowCaption(*slot))
+            .arg(*slot)
+            .arg(QString::fromStdString(values));
+    };
+    box.OnDoubleClick = [slotAt, pointing](QPoint at) {
+        if (const std::optional<int> slot = slotAt(at))
+            pointing.showPartRow(*slot);
+    };
 }
 
 TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
@@ -189,6 +214,12 @@ void TForm5::composeCaptions() {
     setWindowTitle(QString::fromStdString(HitBoxSettings.topViewCaption()));
     if (Form6 != nullptr)
         Form6->setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+}
+
+void TForm5::pointWith(HitBoxPointing pointing) {
+    pointAtParts(
+        *pb1, dm::HitBoxView::Top, [this]() -> const HitBoxSource& { return source_; },
+        std::move(pointing));
 }
 
 void TForm5::pb1Paint() {

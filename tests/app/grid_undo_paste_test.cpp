@@ -1,6 +1,8 @@
 #include "commands_fixture.h"
 #include "grid_fixture.h"
 
+#include "core/part_slots.h"
+
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -94,7 +96,7 @@ TEST_F(GridUndoPasteTest, PasteIsClippedAtTheLastShownColumnAndRowAndWritesNoHea
         for (int column = 0; column <= 22; ++column)
             EXPECT_EQ(grid->cellText(column, 0), QString::fromUtf8(dm::kColumnCaptions[column]));
         for (int row = 1; row <= 30; ++row)
-            EXPECT_EQ(grid->cellText(0, row), QString::fromUtf8(dm::kSlotNames[row - 1]));
+            EXPECT_EQ(grid->cellText(0, row), QString::fromUtf8(dm::kPartSlots[row - 1].name));
     }
 }
 
@@ -274,7 +276,7 @@ TEST_F(GridUndoPasteTest, ContextMenuShowsTheEditItemsWithShortcutsGreyedWhenThe
         grid->GridMenu->hide();
     }
     // The menu key opens it at the current cell.
-    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint());
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(grid, &byKey);
     EXPECT_TRUE(grid->GridMenu->isVisible());
     EXPECT_TRUE(grid->GridMenu->geometry().contains(

@@ -119,7 +119,7 @@ void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBo
         const std::optional<int> slot = slotAt(at);
         if (!slot)
             return QString();
-        const std::string values = dm::hitBoxValuesText(source().table()[*slot], view,
+        const std::string values = dm::hitBoxValuesText(source().table(), *slot, view,
                                                         pointing.decimalSeparator().toStdString());
         return QStringLiteral("%1, slot %2\n%3")
             .arg(pointing.rowCaption(*slot))
@@ -138,6 +138,8 @@ TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
     colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
     window.setPalette(colours);
     window.resize(size);
+    // Pointing at a part names it while the user works in the editor, too.
+    window.setAttribute(Qt::WA_AlwaysShowToolTips);
 
     auto* box = new TPaintBox(&window);
     auto* layout = new QVBoxLayout(&window);

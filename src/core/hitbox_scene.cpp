@@ -197,7 +197,7 @@ std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {
     return std::nullopt;
 }
 
-std::string hitBoxValuesText(const PartRecord& part, HitBoxView view,
+std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
                              std::string_view decimalSeparator) {
     const bool top = view == HitBoxView::Top;
     const std::array<std::array<const char*, 2>, 3> points = {{
@@ -205,19 +205,20 @@ std::string hitBoxValuesText(const PartRecord& part, HitBoxView view,
         {top ? "PX2" : "PZ2", "PY2"},
         {top ? "PX3" : "PZ3", "PY3"},
     }};
+    const bool marked = kPartSlots[slot].view.marker.has_value();
     std::string text;
-    for (const auto& point : points) {
-        if (!text.empty())
+    for (std::size_t point = 0; point < (marked ? 3u : 2u); ++point) {
+        if (point > 0)
             text += '\n';
-        for (const char* name : point) {
+        for (const char* name : points[point]) {
             const auto field = std::find_if(kFields.begin(), kFields.end(), [&](const FieldDef& f) {
                 return std::string_view(f.name) == name;
             });
-            if (name != point.front())
+            if (name != points[point].front())
                 text += "  ";
             text += std::string(kColumnCaptions[field->column]) + ' ' +
-                    formatFloatCell(part.*field->floatField, field->precision, field->decimals,
-                                    decimalSeparator) +
+                    formatFloatCell(table[slot].*field->floatField, field->precision,
+                                    field->decimals, decimalSeparator) +
                     " ft";
         }
     }

@@ -106,9 +106,9 @@ PixelRect rectanglePixels(const DrawOp& rectangle);
 // it, a box over its whole area whether filled or outlined. None where no part is drawn.
 std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point);
 
-// The points a view draws a part from, in feet as the grid shows them: one line per point,
-// such as "PX1 1.00 ft  PY1 2.00 ft" from above.
-std::string hitBoxValuesText(const PartRecord& part, HitBoxView view,
+// The points a view draws a slot from, in feet as the grid shows them: one line per point,
+// such as "PX1 1.00 ft  PY1 2.00 ft" from above; the third point for slots that mark it.
+std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
                              std::string_view decimalSeparator);
 
 } // namespace dm

@@ -2,6 +2,7 @@
 
 #include "commands_fixture.h"
 
+#include "core/part_slots.h"
 #include "side_view.h"
 #include "top_view.h"
 
@@ -51,7 +52,8 @@ protected:
         const int row = slot + 1;
         const int acrossColumn = view == dm::HitBoxView::Top ? 10 : 12;
         QString hint = QStringLiteral("%1, slot %2").arg(grid_->cellText(0, row)).arg(slot);
-        for (int point = 0; point < 3; ++point)
+        const int points = dm::kPartSlots[slot].view.marker ? 3 : 2;
+        for (int point = 0; point < points; ++point)
             hint += QStringLiteral("\n%1 %2 ft  PY%3 %4 ft")
                         .arg(grid_->cellText(acrossColumn + 3 * point, 0),
                              grid_->cellText(acrossColumn + 3 * point, row))

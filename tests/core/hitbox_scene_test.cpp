@@ -466,20 +466,25 @@ TEST(HitBoxPointing, TheTopmostBoxOrMarkerUnderAPixelNamesItsSlot) {
 }
 
 TEST(HitBoxPointing, ValuesTextShowsTheViewsPointsAsTheGridDoes) {
-    dm::PartRecord part{};
-    part.PX1 = 0.125f;
-    part.PY1 = -2;
-    part.PZ1 = 3.5f;
-    part.PX2 = 12345678;
-    part.PY2 = -0.004f;
-    part.PZ2 = 1;
-    part.PX3 = 1.5f;
-    part.PY3 = 2.25f;
+    dm::PartTable table{};
+    for (const int slot : {22, 23}) { // the last slot with a marker, the first without
+        dm::PartRecord& part = table[slot];
+        part.PX1 = 0.125f;
+        part.PY1 = -2;
+        part.PZ1 = 3.5f;
+        part.PX2 = 12345678;
+        part.PY2 = -0.004f;
+        part.PZ2 = 1;
+        part.PX3 = 1.5f;
+        part.PY3 = 2.25f;
+    }
     EXPECT_EQ(
-        dm::hitBoxValuesText(part, HitBoxView::Top, "."),
+        dm::hitBoxValuesText(table, 22, HitBoxView::Top, "."),
         "PX1 0.13 ft  PY1 -2.00 ft\nPX2 1.234568E7 ft  PY2 0.00 ft\nPX3 1.50 ft  PY3 2.25 ft");
-    EXPECT_EQ(dm::hitBoxValuesText(part, HitBoxView::Side, ","),
+    EXPECT_EQ(dm::hitBoxValuesText(table, 22, HitBoxView::Side, ","),
               "PZ1 3,50 ft  PY1 -2,00 ft\nPZ2 1,00 ft  PY2 0,00 ft\nPZ3 0,00 ft  PY3 2,25 ft");
+    EXPECT_EQ(dm::hitBoxValuesText(table, 23, HitBoxView::Top, "."),
+              "PX1 0.13 ft  PY1 -2.00 ft\nPX2 1.234568E7 ft  PY2 0.00 ft");
 }
 
 } // namespace

@@ -19,18 +19,11 @@ using commandtest::CommandTest;
 struct ViewPoint {
     const char* name;
     dm::HitBoxView view;
-    QAction* (*zoom)();
+    int zoom;     // pixels per foot: 100% or 50%
     float across; // feet: x from above, z from the side
     float up;     // feet: y
     int slot;     // -1: no part there
 };
-
-QAction* zoom100() {
-    return Form5->N1001;
-}
-QAction* zoom50() {
-    return Form5->N501;
-}
 
 // The pixel of a point in feet, by the views' projection.
 QPoint pixelOf(const TPaintBox& box, int zoom, float across, float up) {
@@ -66,55 +59,48 @@ protected:
 // 00damage.dat, from above: the right lower outer wing where the upper wing does not cover it,
 // the propeller, the engine over the fuselage, and open space; from the side the engine again.
 const std::vector<ViewPoint> kPoints = {
-    {"wing, 100%", dm::HitBoxView::Top, zoom100, 10, -1.6f, 0},
-    {"wing, 50%", dm::HitBoxView::Top, zoom50, 10, -1.6f, 0},
-    {"propeller, 100%", dm::HitBoxView::Top, zoom100, 3, 6.25f, 23},
-    {"propeller, 50%", dm::HitBoxView::Top, zoom50, 3, 6.25f, 23},
-    {"engine over the fuselage, 100%", dm::HitBoxView::Top, zoom100, 1, 3.8f, 22},
-    {"engine over the fuselage, 50%", dm::HitBoxView::Top, zoom50, 1, 3.8f, 22},
-    {"open space, 100%", dm::HitBoxView::Top, zoom100, -20, 0, -1},
-    {"open space, 50%", dm::HitBoxView::Top, zoom50, -20, 0, -1},
-    {"engine from the side, 100%", dm::HitBoxView::Side, zoom100, 1, 3.8f, 22},
-    {"engine from the side, 50%", dm::HitBoxView::Side, zoom50, 1, 3.8f, 22},
+    {"wing, 100%", dm::HitBoxView::Top, 10, 10, -1.6f, 0},
+    {"wing, 50%", dm::HitBoxView::Top, 5, 10, -1.6f, 0},
+    {"propeller, 100%", dm::HitBoxView::Top, 10, 3, 6.25f, 23},
+    {"propeller, 50%", dm::HitBoxView::Top, 5, 3, 6.25f, 23},
+    {"engine over the fuselage, 100%", dm::HitBoxView::Top, 10, 1, 3.8f, 22},
+    {"engine over the fuselage, 50%", dm::HitBoxView::Top, 5, 1, 3.8f, 22},
+    {"open space, 100%", dm::HitBoxView::Top, 10, -20, 0, -1},
+    {"open space, 50%", dm::HitBoxView::Top, 5, -20, 0, -1},
+    {"engine from the side, 100%", dm::HitBoxView::Side, 10, 1, 3.8f, 22},
+    {"engine from the side, 50%", dm::HitBoxView::Side, 5, 1, 3.8f, 22},
 };
 
-TEST_F(ViewPointingTest, HoverNamesThePartUnderThePointerWithItsValues) {
+TEST_F(ViewPointingTest, HoverNamesThePartAndDoubleClickShowsItsRowInTheEditor) {
     for (const ViewPoint& p : kPoints) {
         SCOPED_TRACE(p.name);
-        p.zoom()->trigger();
+        (p.zoom == 10 ? Form5->N1001 : Form5->N501)->trigger();
+        QWidget* view = p.view == dm::HitBoxView::Top ? static_cast<QWidget*>(Form5) : Form6;
         TPaintBox* box = p.view == dm::HitBoxView::Top ? Form5->pb1 : Form6->pb2;
-        const QPoint at = pixelOf(*box, HitBoxSettings.ZoomFactor, p.across, p.up);
-        QHelpEvent hover(QEvent::ToolTip, at, box->mapToGlobal(at));
-        QApplication::sendEvent(box, &hover);
-        if (p.slot < 0) { // the tip of the part before goes, after the toolkit's short delay
+        const auto hover = [box](QPoint at) {
+            QHelpEvent help(QEvent::ToolTip, at, box->mapToGlobal(at));
+            QApplication::sendEvent(box, &help);
+        };
+        const QPoint at = pixelOf(*box, p.zoom, p.across, p.up);
+        if (p.slot < 0) // a tip shown before must go
+            hover(pixelOf(*box, p.zoom, 1, 3.8f));
+        hover(at);
+        if (p.slot >= 0) {
+            EXPECT_TRUE(QToolTip::isVisible());
+            EXPECT_EQ(QToolTip::text(), expectedHint(p.slot, p.view));
+        } else { // after the toolkit's short delay
             for (int wait = 0; wait < 50 && QToolTip::isVisible(); ++wait)
                 QTest::qWait(20);
             EXPECT_FALSE(QToolTip::isVisible());
-            continue;
         }
-        EXPECT_TRUE(QToolTip::isVisible());
-        EXPECT_EQ(QToolTip::text(), expectedHint(p.slot, p.view));
-    }
-}
 
-TEST_F(ViewPointingTest, DoubleClickMakesThePartsRowCurrentAndBringsTheEditorToTheFront) {
-    for (const ViewPoint& p : kPoints) {
-        SCOPED_TRACE(p.name);
-        p.zoom()->trigger();
         grid_->setCurrentCell(7, 30);
-        QWidget* view = p.view == dm::HitBoxView::Top ? static_cast<QWidget*>(Form5) : Form6;
         view->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(view));
-        TPaintBox* box = p.view == dm::HitBoxView::Top ? Form5->pb1 : Form6->pb2;
-        QTest::mouseDClick(box, Qt::LeftButton, {},
-                           pixelOf(*box, HitBoxSettings.ZoomFactor, p.across, p.up));
-        if (p.slot < 0) {
-            EXPECT_EQ(grid_->currentCell(), (GridCell{7, 30}));
-            EXPECT_EQ(QApplication::activeWindow(), view);
-            continue;
-        }
-        EXPECT_EQ(grid_->currentCell(), (GridCell{1, p.slot + 1}));
-        EXPECT_TRUE(QTest::qWaitForWindowActive(Form3));
+        QTest::mouseDClick(box, Qt::LeftButton, {}, at);
+        const GridCell shown = p.slot >= 0 ? GridCell{1, p.slot + 1} : GridCell{7, 30};
+        EXPECT_EQ(grid_->currentCell(), shown);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(p.slot >= 0 ? Form3 : view));
     }
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }

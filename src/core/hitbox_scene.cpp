@@ -180,7 +180,7 @@ std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTabl
 
 PixelRect rectanglePixels(const DrawOp& rectangle) {
     const int width = std::max(rectangle.penWidth, 1);
-    // An odd pen is centred on the edge; an even one has its extra pixel inside, before it.
+    // Across each edge an aliased pen of width w covers [edge - w/2, edge - w/2 + w - 1].
     const int before = width / 2;
     const int after = width - 1 - before;
     return {std::min(rectangle.from.x, rectangle.to.x) - before,

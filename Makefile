@@ -1,6 +1,6 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libsimpleini-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev libx11-dev xvfb xauth fonts-dejavu-core
+            libbenchmark-dev libx11-dev xvfb xauth fonts-dejavu-core openbox
 JOBS ?= $(shell nproc)
 
 .PHONY: deps configure build run test bench clean

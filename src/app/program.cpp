@@ -12,6 +12,7 @@
 #include "top_view.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 namespace program {
 namespace {
@@ -33,6 +34,17 @@ template <class Window> void destroyWindow(Window*& window) {
     window = nullptr;
 }
 
+// The end of the session asks about unsaved changes like closing the editor does, where the session
+// lets the program ask.
+void commitData(QSessionManager& manager) {
+    if (!manager.allowsInteraction())
+        return;
+    const bool ending = askBeforeEnding();
+    manager.release();
+    if (!ending)
+        manager.cancel();
+}
+
 } // namespace
 
 void createWindows() {
@@ -42,6 +54,7 @@ void createWindows() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     Form1 = new TForm1;
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form4 = new TForm4;

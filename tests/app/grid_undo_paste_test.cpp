@@ -306,7 +306,7 @@ TEST_F(CommandTest, UndoAndRedoDecideWhatSaveWritesAndOpenEmptiesTheHistory) {
     EXPECT_EQ(saved[4].PX1, 1.5f);
     EXPECT_EQ(saved[5].PY1, 4.0f);
 
-    open(std::nullopt); // a cancelled dialog still fills the grid
+    open(std::nullopt); // with nothing unsaved, a cancelled dialog still fills the grid
     EXPECT_EQ(grid_->history().count(), 0);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }

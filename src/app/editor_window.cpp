@@ -96,7 +96,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 // The grid's header texts and column widths are set up before the caption. A failing step skips
 // the rest, so the window keeps its design caption.
 void TForm3::FormCreate() {
-    StringGrid1->loadCaptionFiles(platform::executableFolder());
+    StringGrid1->loadCaptionFiles(platform::dataFolder());
     StringGrid1->sizeColumns();
     setEditorCaption();
 }

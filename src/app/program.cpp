@@ -3,6 +3,7 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
+#include "outside_files.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
@@ -74,6 +75,8 @@ void createWindows() {
         [](int slot) { Form3->showPartRow(slot); }};
     Form5->pointWith(pointing);
     Form6->pointWith(pointing);
+    for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
+        outside::acceptDroppedFiles(window);
 }
 
 void showMainWindow() {

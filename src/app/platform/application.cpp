@@ -51,7 +51,9 @@ QString applicationTitle() {
 
 QFont classicFont() {
     const QString classic = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(classic))
+    // Looking the family up asks the font configuration each time: once is enough.
+    static const bool classicInstalled = QFontDatabase::hasFamily(classic);
+    if (classicInstalled)
         return QFont(classic, 8);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(11);

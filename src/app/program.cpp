@@ -5,6 +5,7 @@
 #include "editor_window.h"
 #include "outside_files.h"
 #include "platform/application.h"
+#include "platform/deferred_icon_style.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
 #include "side_view.h"
@@ -53,6 +54,7 @@ void createWindows() {
     QApplication::setWindowIcon(platform::applicationIcon());
     // The program ends when the editor or the main window closes, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new platform::DeferredIconStyle);
 
     Form1 = new TForm1;
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);

@@ -280,6 +280,14 @@ QColor GridTextModel::headerTextColor() const {
 
 // ---- GridHeaderView ----
 
+QSize GridHeaderView::sizeHint() const {
+    if (orientation() == Qt::Horizontal && minimumHeight() == maximumHeight())
+        return {defaultSectionSize(), minimumHeight()};
+    if (orientation() == Qt::Vertical && minimumWidth() == maximumWidth())
+        return {minimumWidth(), defaultSectionSize()};
+    return QHeaderView::sizeHint();
+}
+
 void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     platform::guarded([&] {
         const auto role = [&](Qt::ItemDataRole itemRole) {
@@ -304,6 +312,9 @@ StringGrid::StringGrid(QWidget* parent)
     model_.headerPaint = [this](GridCell cell) { return cellPaint(cell); };
 
     setFont(gridFont_);
+    // Fixed before the model arrives, so that no header measures its captions.
+    columnHeader_->setFixedHeight(kRowHeight);
+    rowHeader_->setFixedWidth(kInitialColumnWidth);
     setHorizontalHeader(columnHeader_);
     setVerticalHeader(rowHeader_);
     setModel(&model_);
@@ -321,9 +332,7 @@ StringGrid::StringGrid(QWidget* parent)
         header->setFont(gridFont_);
     }
     columnHeader_->setDefaultSectionSize(kInitialColumnWidth);
-    columnHeader_->setFixedHeight(kRowHeight);
     rowHeader_->setDefaultSectionSize(kRowHeight);
-    rowHeader_->setFixedWidth(kInitialColumnWidth);
 
     setSortingEnabled(false);
     setWordWrap(false);

@@ -92,6 +92,9 @@ class GridHeaderView : public QHeaderView {
 public:
     using QHeaderView::QHeaderView;
 
+    // A header of fixed thickness hints that thickness without measuring its captions.
+    QSize sizeHint() const override;
+
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 };

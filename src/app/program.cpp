@@ -6,6 +6,7 @@
 #include "aircraft_list_window.h"
 #include "top_view.h"
 #include "side_view.h"
+#include "hitbox_3d_view.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
@@ -56,6 +57,7 @@ void showMainWindow() {
 
 void destroyWindows() {
     platform::guarded([] { closeCurrentDamageFile(); });
+    destroyWindow(Form7); // created last, on demand, if at all
     destroyWindow(Form6);
     destroyWindow(Form5);
     destroyWindow(Form4);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/hitbox_scene_3d.h"
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+// What the 3-D view draws from, wired by whoever creates it.
+struct HitBox3dSources {
+    std::function<const dm::PartTable&()> partTable;
+    std::function<bool()> markersShown; // the flat views' rule for third-point markers
+    std::function<int()> gridFeet;
+    std::function<QString(int slot)> rowCaption;
+};
+
+// The hit boxes as solids, turned, zoomed and panned with the mouse; drawn without a 3-D library
+// from the core's depth-sorted scene.
+class TForm7 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm7(HitBox3dSources sources, QWidget* parent = nullptr);
+
+    const dm::Camera3d& camera() const { return camera_; }
+    // Back to the starting angle, zoom and place.
+    void resetCamera();
+    // The text hover shows at `point`: a part's row caption, help on the axes, or nothing.
+    QString hoverText(QPoint point) const;
+
+    // Opens the views' popup menu; set by the creator.
+    std::function<void(QPoint globalPosition)> OnMenu;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    enum class Drag { None, Turn, Pan };
+
+    dm::Scene3dRequest request() const;
+
+    HitBox3dSources sources_;
+    dm::Camera3d camera_;
+    std::vector<dm::DrawOp3d> scene_; // as last painted, for hover and double-click
+    Drag drag_ = Drag::None;
+    QPoint lastPosition_;
+    bool moved_ = false;
+};
+
+extern TForm7* Form7;
+
+// Creates the 3-D view the first time (placement read from the settings file), then shows it.
+void showHitBox3dView();

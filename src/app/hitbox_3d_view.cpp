@@ -44,6 +44,7 @@ TForm7::TForm7(HitBox3dSources sources, QWidget* parent)
 
 void TForm7::resetCamera() {
     camera_ = dm::Camera3d{};
+    fitPending_ = true;
     update();
 }
 
@@ -65,6 +66,8 @@ QString TForm7::hoverText(QPoint point) const {
 void TForm7::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     platform::guarded([this, &painter] {
+        if (std::exchange(fitPending_, false))
+            camera_.zoom = dm::fittingZoom(sources_.partTable(), camera_, width(), height());
         dm::buildHitBoxScene3d(request(), sources_.partTable(), scene_);
         paintHitBoxScene3d(painter, rect(), scene_);
     });

@@ -25,7 +25,7 @@ public:
     explicit TForm7(HitBox3dSources sources, QWidget* parent = nullptr);
 
     const dm::Camera3d& camera() const { return camera_; }
-    // Back to the starting angle, zoom and place.
+    // Back to the starting angle and place, zoomed so that the boxes fit.
     void resetCamera();
     // The text hover shows at `point`: a part's row caption, help on the axes, or nothing.
     QString hoverText(QPoint point) const;
@@ -50,6 +50,7 @@ private:
 
     HitBox3dSources sources_;
     dm::Camera3d camera_;
+    bool fitPending_ = true;          // the zoom is fitted at the next paint, to the size shown
     std::vector<dm::DrawOp3d> scene_; // as last painted, for hover and double-click
     Drag drag_ = Drag::None;
     QPoint lastPosition_;

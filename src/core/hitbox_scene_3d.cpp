@@ -83,6 +83,35 @@ void zoomCameraAround(Camera3d& camera, double factor, double px, double py, int
               py + fromPointerY * scale - height / 2);
 }
 
+double fittingZoom(const PartTable& table, const Camera3d& camera, int width, int height) {
+    Camera3d unit = camera;
+    unit.zoom = 1;
+    unit.panX = 0;
+    unit.panY = 0;
+    const Projection view(unit, 0, 0);
+    // The farthest corner from the origin across and up, in feet of the picture.
+    double across = 0;
+    double up = 0;
+    for (const PartRecord& p : table) {
+        for (const float x : {p.PX1, p.PX2})
+            for (const float y : {p.PY1, p.PY2})
+                for (const float z : {p.PZ1, p.PZ2}) {
+                    const ScreenPoint at = view.project(x, y, z);
+                    if (std::isfinite(at.x) && std::isfinite(at.y)) {
+                        across = std::max(across, double{std::abs(at.x)});
+                        up = std::max(up, double{std::abs(at.y)});
+                    }
+                }
+    }
+    constexpr double kFilled = 0.9;
+    double zoom = kStartZoom;
+    if (across > 0)
+        zoom = std::min(zoom, kFilled * width / 2 / across);
+    if (up > 0)
+        zoom = std::min(zoom, kFilled * height / 2 / up);
+    return std::clamp(zoom, kSmallestZoom, kStartZoom);
+}
+
 namespace {
 
 using namespace colours;

@@ -62,6 +62,10 @@ void panCamera(Camera3d& camera, double dx, double dy);
 // Multiplies the zoom by `factor` within its limits, keeping what lies under (px, py) in place.
 void zoomCameraAround(Camera3d& camera, double factor, double px, double py, int width, int height);
 
+// The zoom at which every box seen from the camera's angle fits in the middle nine tenths of the
+// picture around the origin, but never more than kStartZoom.
+double fittingZoom(const PartTable& table, const Camera3d& camera, int width, int height);
+
 // ---- The picture as a depth-sorted list of draw operations ----
 
 enum class Shape3d { Polygon, Line, Label, Marker };

@@ -6,12 +6,14 @@
 #include "hitbox_painter_3d.h"
 #include "platform/window_placement.h"
 #include "qt_colours.h"
+#include "render_module.h"
 #include "start_window.h"
 #include "top_view.h"
 
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -199,6 +201,34 @@ TEST_F(HitBox3dWindow, DoubleClickResetsOnlyOnEmptySpaceAndHoverNamesTheRow) {
     EXPECT_EQ(window_->camera().pitch, 90);
     QTest::mouseDClick(window_.get(), Qt::LeftButton, {}, {395, 5});
     EXPECT_EQ(window_->camera(), dm::Camera3d{});
+}
+
+// dmtool render --view 3d draws what the window shows, pixel for pixel.
+TEST_F(HitBox3dWindow, RenderedFileEqualsTheWindowsPicture) {
+    QTemporaryDir folder;
+    const std::string file = folder.filePath(QStringLiteral("07damage.dat")).toStdString();
+    const std::string out = folder.filePath(QStringLiteral("view.png")).toStdString();
+    dm::writeWholeFile(file, {}, table_);
+    struct Case {
+        std::vector<std::string> options;
+        std::function<void()> turn;
+    };
+    const Case cases[]{
+        {{}, [] {}},
+        {{"--yaw", "0", "--pitch", "90", "--zoom", "100"},
+         [&] {
+             drag(Qt::LeftButton, {}, {160, 50}, {100, 250});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.size());
+        std::vector<std::string> args{file, "-o", out, "--view", "3d", "--size", "400x300"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ASSERT_EQ(runRenderModule(args), 0);
+        c.turn();
+        const QImage shown = window_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32), shown);
+    }
 }
 
 class HitBox3dShell : public shelltest::ShellTest {};

@@ -3,6 +3,7 @@
 #include "top_view.h"
 #include "side_view.h"
 #include "hitbox_painter.h"
+#include "render_module.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <string>
 #include <vector>
 
@@ -303,26 +303,6 @@ TEST_F(HitBoxViews, WindowPicturesAtKnownPixels) {
     ASSERT_EQ(side.size(), QSize(454, 353));
     expectPixels(top, kTopPixels);
     expectPixels(side, kSidePixels);
-}
-
-int runRenderModule(const std::vector<std::string>& args) {
-    void* module = dlopen(DM_BIN_DIR "/libdmtool_render.so", RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        ADD_FAILURE() << dlerror();
-        return -1;
-    }
-    using Entry = int (*)(int, char**);
-    const auto entry = reinterpret_cast<Entry>(dlsym(module, "dmtool_render_main"));
-    if (entry == nullptr) {
-        ADD_FAILURE() << "no dmtool_render_main";
-        return -1;
-    }
-    std::vector<std::string> storage{"render"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : storage)
-        argv.push_back(arg.data());
-    return entry(static_cast<int>(storage.size()), argv.data());
 }
 
 // dmtool render draws what the window shows, pixel for pixel, at every size and setting.

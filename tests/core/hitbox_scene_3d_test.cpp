@@ -248,4 +248,36 @@ TEST(Camera3dGestures, TurnPanAndZoomAroundThePointer) {
     }
 }
 
+TEST(Camera3dGestures, StartingZoomFitsTheBoxesInThePicture) {
+    dm::PartTable bomber{};
+    bomber[0] = box(2, -4.5f, -3.5f, 37.5f, 1, -3);
+    bomber[3] = box(-2, -4.5f, -3.5f, -37.5f, 1, -3);
+    bomber[15] = box(-2, -30, -3, 2, 10, 3);
+    struct Case {
+        const char* name;
+        dm::PartTable table;
+        bool fitted; // false: small enough for the starting zoom
+    };
+    const Case cases[]{
+        {"bomber", bomber, true}, {"sample", sampleBoxes(), false}, {"empty", {}, false}};
+    for (const Camera3d camera :
+         {Camera3d{}, Camera3d{0, 90, 10, 0, 0}, Camera3d{-90, 0, 10, 0, 0}})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << " yaw " << camera.yaw);
+            Camera3d fitted = camera;
+            fitted.zoom = dm::fittingZoom(c.table, camera, 640, 480);
+            const auto ops = dm::buildHitBoxScene3d({640, 480, 1, fitted, false}, c.table);
+            float margin = 320;
+            for (const DrawOp3d& op : only(ops, Layer3d::Box))
+                for (const dm::ScreenPoint& p : op.points)
+                    margin = std::min({margin, p.x, 640 - p.x, p.y, 480 - p.y});
+            EXPECT_GE(margin, 0.05f * 480 - 1e-3f);
+            if (c.fitted) {
+                EXPECT_LT(margin, 0.05f * 640 + 1e-3f);
+            } else {
+                EXPECT_EQ(fitted.zoom, dm::kStartZoom);
+            }
+        }
+}
+
 } // namespace

@@ -64,12 +64,19 @@ QString TForm7::hoverText(QPoint point) const {
 }
 
 void TForm7::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    platform::guarded([this, &painter] {
+    platform::guarded([this] {
         if (std::exchange(fitPending_, false))
             camera_.zoom = dm::fittingZoom(sources_.partTable(), camera_, width(), height());
         dm::buildHitBoxScene3d(request(), sources_.partTable(), scene_);
-        paintHitBoxScene3d(painter, rect(), scene_);
+        const qreal ratio = devicePixelRatioF();
+        if (frame_.size() != size() * ratio) {
+            frame_ = QImage(size() * ratio, QImage::Format_RGB32);
+            frame_.setDevicePixelRatio(ratio);
+        }
+        QPainter onFrame(&frame_);
+        paintHitBoxScene3d(onFrame, rect(), scene_);
+        onFrame.end();
+        QPainter(this).drawImage(0, 0, frame_);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/hitbox_scene_3d.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -52,6 +53,7 @@ private:
     dm::Camera3d camera_;
     bool fitPending_ = true;          // the zoom is fitted at the next paint, to the size shown
     std::vector<dm::DrawOp3d> scene_; // as last painted, for hover and double-click
+    QImage frame_;                    // drawn whole, then shown: its pixels are written directly
     Drag drag_ = Drag::None;
     QPoint lastPosition_;
     bool moved_ = false;

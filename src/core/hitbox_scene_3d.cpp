@@ -130,8 +130,11 @@ bool anyNan(std::initializer_list<float> values) {
     return std::any_of(values.begin(), values.end(), [](float v) { return std::isnan(v); });
 }
 
-// The axes' foot scale is labelled every 5 or 10 feet, on grid lines.
-int labelStep(int gridFeet) {
+// The axes' foot scale is labelled every 5 or 10 feet, on grid lines, or every twice, four
+// times... as many where the labels would crowd each other.
+constexpr float kLabelSpacing = 40.0f; // pixels between two labels at least
+
+int firstLabelStep(int gridFeet) {
     if (gridFeet >= 5)
         return gridFeet;
     return 5 % gridFeet == 0 ? 5 : 10;
@@ -180,12 +183,12 @@ public:
     // Each axis in steps of the grid, so that every piece sorts at its own depth.
     void axes() {
         static constexpr const char* kNames[] = {"x", "y", "z"};
-        const int every = labelStep(step_);
         for (int axis = 0; axis < 3; ++axis) {
             const int reach = reach_[axis];
             for (int feet = 0; feet < reach; feet += step_)
                 line(Layer3d::Axis, black, kAxisPenWidth, along(axis, feet),
                      along(axis, std::min(feet + step_, reach)));
+            const int every = labelStep(axis);
             for (int feet = every; feet <= reach; feet += every)
                 label(std::to_string(feet) + " ft", along(axis, feet),
                       {kLabelOffset, kLabelOffset});
@@ -226,6 +229,19 @@ private:
         const double wanted = std::clamp(extent, double{kSmallestReach}, double{kLargestGridReach});
         const int steps = static_cast<int>(std::ceil(wanted / step_));
         return std::min(steps * step_, kLargestGridReach / step_ * step_);
+    }
+
+    // An axis seen end on gets no foot labels at all: its step outgrows its reach.
+    int labelStep(int axis) const {
+        const ScreenPoint origin = project(along(axis, 0));
+        int every = firstLabelStep(step_);
+        while (every <= reach_[axis]) {
+            const ScreenPoint next = project(along(axis, every));
+            if (std::hypot(next.x - origin.x, next.y - origin.y) >= kLabelSpacing)
+                break;
+            every *= 2;
+        }
+        return every;
     }
 
     static Point along(int axis, double feet) {
@@ -277,7 +293,9 @@ private:
         for (int axis = 0; axis < 3; ++axis) {
             const int b = (axis + 1) % 3;
             const int c = (axis + 2) % 3;
-            for (const double level : {box.low[axis], box.high[axis]}) {
+            const bool flat = box.low[axis] == box.high[axis];
+            for (const int sign : {-1, 1}) {
+                const double level = sign < 0 ? box.low[axis] : box.high[axis];
                 Point corners[4];
                 for (int k = 0; k < 4; ++k) {
                     corners[k][axis] = level;
@@ -292,9 +310,10 @@ private:
                     add(Shape3d::Polygon, Layer3d::Box, style.outline, kBoxPenWidth, centre);
                 for (int k = 0; k < 4; ++k)
                     op.points[k] = project(corners[k]);
-                op.fill = style.fill;
+                if (flat || view_.facesViewer(axis, sign))
+                    op.fill = style.fill;
                 op.slot = slot;
-                if (box.low[axis] == box.high[axis])
+                if (flat)
                     break;
             }
         }

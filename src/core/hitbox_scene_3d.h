@@ -42,6 +42,8 @@ struct Projection {
     Projection(const Camera3d& camera, int width, int height);
     ScreenPoint project(double x, double y, double z) const;
     double depth(double x, double y, double z) const;
+    // Whether the side of a box facing along +axis (sign 1) or -axis (sign -1) faces the viewer.
+    bool facesViewer(int axis, int sign) const { return sign * forward_[axis] < 0; }
     // Coordinates are clamped to this many feet, so every projected point stays well inside the
     // range a painter clips correctly while the visible picture is unchanged.
     double farFeet() const { return farFeet_; }
@@ -71,7 +73,8 @@ double fittingZoom(const PartTable& table, const Camera3d& camera, int width, in
 enum class Shape3d { Polygon, Line, Label, Marker };
 enum class Layer3d { Grid, Axis, Box, Marker };
 
-// Fills of box faces are drawn with this opacity (of 255) so that boxes behind stay visible.
+// Fills of box faces are drawn with this opacity (of 255) so that boxes behind stay visible. Only
+// the faces toward the viewer are filled, so each box tints what lies behind it once.
 constexpr int kFaceAlpha = 80;
 constexpr int kMarkerHalfSize3d = 3;
 
@@ -81,7 +84,7 @@ struct DrawOp3d {
     std::array<ScreenPoint, 4> points{}; // polygon: 4 corners; line: 2 ends; label, marker: 1
     Rgb pen;
     int penWidth = 1;
-    std::optional<Rgb> fill; // polygons (translucent) and markers (solid)
+    std::optional<Rgb> fill; // faces toward the viewer (translucent) and markers (solid)
     int slot = -1;           // box faces and markers
     std::string text;        // labels, centred on their point
     float depth = 0;

@@ -124,16 +124,18 @@ TEST(HitBoxScene3d, NearerBoxesAreDrawnLater) {
         Camera3d camera;
         int nearSlot;
         int slotUnderProbe;
+        int filledFaces; // of slot 15: those toward the viewer, not edge on
     };
     // Slot 24 lies ahead of slot 15 and above it; the probe point lies inside slot 15.
     dm::PartTable table{};
     table[15] = box(-1, 0, 0, 1, 2, 1);
     table[24] = box(-1.5f, 4, 1.5f, 1.5f, 6, 3);
     const Case cases[]{
-        {"from behind and below, overlapping", {0, -30, 10, 0, 0}, 15, 15},
-        {"from the front and above, overlapping", {180, 30, 10, 0, 0}, 24, 24},
-        {"straight down", {0, 90, 10, 0, 0}, 24, 15},
-        {"straight up", {0, -90, 10, 0, 0}, 15, 15},
+        {"from behind and below, overlapping", {0, -30, 10, 0, 0}, 15, 15, 2},
+        {"from the front and above, overlapping", {180, 30, 10, 0, 0}, 24, 24, 2},
+        {"straight down", {0, 90, 10, 0, 0}, 24, 15, 1},
+        {"straight up", {0, -90, 10, 0, 0}, 15, 15, 1},
+        {"from behind, left and below", {20, -20, 10, 0, 0}, 15, 15, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,6 +148,9 @@ TEST(HitBoxScene3d, NearerBoxesAreDrawnLater) {
         const auto firstNear = std::find_if(
             faces.begin(), faces.end(), [&](const DrawOp3d& f) { return f.slot == c.nearSlot; });
         EXPECT_LT(faces.rend() - lastFar, firstNear - faces.begin() + 1);
+        EXPECT_EQ(std::count_if(faces.begin(), faces.end(),
+                                [](const DrawOp3d& f) { return f.slot == 15 && f.fill; }),
+                  c.filledFaces);
         EXPECT_TRUE(std::is_sorted(faces.begin(), faces.end(),
                                    [](const auto& a, const auto& b) { return a.depth > b.depth; }));
         const dm::ScreenPoint probe = dm::Projection(c.camera, 400, 300).project(0, 1, 0.2);
@@ -157,19 +162,21 @@ TEST(HitBoxScene3d, NearerBoxesAreDrawnLater) {
 TEST(HitBoxScene3d, GridAxesScaleAndMarkers) {
     struct Case {
         int gridFeet;
+        double zoom;
         std::size_t gridLines;           // across x from -12 to 12 and y from -9 to 9, rounded out
-        std::vector<std::string> labels; // x reaches 12, y 9 and z 4.5, rounded out
+        std::vector<std::string> labels; // x reaches 12 and y 9, rounded out; z is seen end on
     };
     const Case cases[]{
-        {1, 25 + 19, {"10 ft", "5 ft", "5 ft", "5 ft", "x", "y", "z"}},
-        {2, 13 + 11, {"10 ft", "10 ft", "x", "y", "z"}},
-        {5, 7 + 5, {"10 ft", "10 ft", "15 ft", "5 ft", "5 ft", "5 ft", "x", "y", "z"}},
-        {10, 5 + 3, {"10 ft", "10 ft", "10 ft", "20 ft", "x", "y", "z"}},
+        {1, 10, 25 + 19, {"10 ft", "5 ft", "5 ft", "x", "y", "z"}},
+        {1, 4, 25 + 19, {"10 ft", "x", "y", "z"}}, // 5 ft would be 20 pixels apart
+        {2, 10, 13 + 11, {"10 ft", "10 ft", "x", "y", "z"}},
+        {5, 10, 7 + 5, {"10 ft", "10 ft", "15 ft", "5 ft", "5 ft", "x", "y", "z"}},
+        {10, 10, 5 + 3, {"10 ft", "10 ft", "20 ft", "x", "y", "z"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.gridFeet);
-        const auto ops =
-            dm::buildHitBoxScene3d({400, 300, c.gridFeet, {0, 90, 10, 0, 0}, true}, sampleBoxes());
+        SCOPED_TRACE(testing::Message() << c.gridFeet << " ft at " << c.zoom);
+        const auto ops = dm::buildHitBoxScene3d({400, 300, c.gridFeet, {0, 90, c.zoom, 0, 0}, true},
+                                                sampleBoxes());
         EXPECT_EQ(only(ops, Layer3d::Grid).size(), c.gridLines);
         std::vector<std::string> labels;
         for (const DrawOp3d& op : ops)
@@ -180,7 +187,7 @@ TEST(HitBoxScene3d, GridAxesScaleAndMarkers) {
         // Seen from above the x label stands right of the origin: the picture is not mirrored.
         const auto x =
             std::find_if(ops.begin(), ops.end(), [](const DrawOp3d& op) { return op.text == "x"; });
-        EXPECT_GT(x->points[0].x, 200 + 10 * 12);
+        EXPECT_GT(x->points[0].x, 200 + c.zoom * 12);
         // Markers for slots 0 to 22 only, on top of everything.
         const auto markers = only(ops, Layer3d::Marker);
         ASSERT_EQ(markers.size(), 23u);

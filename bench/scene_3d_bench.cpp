@@ -3,7 +3,7 @@
 
 #include "core/damage_file.h"
 #include "core/hitbox_scene_3d.h"
-#include "hitbox_painter_3d.h"
+#include "views/scene_painter_3d.h"
 
 #include <QImage>
 #include <QPainter>

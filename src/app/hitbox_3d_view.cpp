@@ -1,12 +1,14 @@
 #include "hitbox_3d_view.h"
 
+#include "core/part_slots.h"
 #include "editor_window.h"
-#include "hitbox_painter_3d.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
 #include "start_window.h"
 #include "string_grid.h"
 #include "top_view.h"
+#include "views/scene_painter_3d.h"
+#include "views/view_sizes.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -36,7 +38,7 @@ const QString kAxesHelp = QStringLiteral(
 TForm7::TForm7(HitBox3dSources sources, QWidget* parent)
     : QWidget(parent), sources_(std::move(sources)) {
     setWindowTitle(QStringLiteral("Hit Box Graphic-3D View"));
-    resize(640, 480);
+    resize(views::kView3dDesignSize);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -49,7 +51,7 @@ void TForm7::resetCamera() {
 }
 
 dm::Scene3dRequest TForm7::request() const {
-    return {width(), height(), sources_.gridFeet(), camera_, sources_.markersShown()};
+    return {width(), height(), sources_.gridFeet(), camera_, sources_.views.markersShown()};
 }
 
 QString TForm7::hoverText(QPoint point) const {
@@ -66,8 +68,8 @@ QString TForm7::hoverText(QPoint point) const {
 void TForm7::paintEvent(QPaintEvent*) {
     platform::guarded([this] {
         if (std::exchange(fitPending_, false))
-            camera_.zoom = dm::fittingZoom(sources_.partTable(), camera_, width(), height());
-        dm::buildHitBoxScene3d(request(), sources_.partTable(), scene_);
+            camera_.zoom = dm::fittingZoom(sources_.views.table(), camera_, width(), height());
+        dm::buildHitBoxScene3d(request(), sources_.views.table(), scene_);
         const qreal ratio = devicePixelRatioF();
         if (frame_.size() != size() * ratio) {
             frame_ = QImage(size() * ratio, QImage::Format_RGB32);
@@ -148,22 +150,19 @@ bool TForm7::event(QEvent* event) {
 
 namespace {
 
-const dm::PartTable& viewedPartTable() {
-    return hitBoxPartTable();
-}
-
 QString gridRowCaption(int slot) {
     if (Form3 != nullptr)
         return Form3->StringGrid1->cellText(0, slot + 1);
-    return QString::fromUtf8(dm::kSlotNames[slot]);
+    return QString::fromUtf8(dm::kPartSlots[slot].name);
 }
 
 } // namespace
 
 void showHitBox3dView() {
     if (Form7 == nullptr) {
-        Form7 = new TForm7({viewedPartTable, hitBoxMarkersShown,
-                            [] { return HitBoxSettings.GridFeet; }, gridRowCaption});
+        // It draws what the top view draws, with the views' grid spacing.
+        const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
+        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, gridRowCaption});
         Form7->OnMenu = [](QPoint at) {
             if (Form5 != nullptr)
                 Form5->tvpum->popup(at);

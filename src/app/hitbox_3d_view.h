@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hitbox_scene_3d.h"
+#include "top_view.h"
 
 #include <QImage>
 #include <QPoint>
@@ -10,10 +11,10 @@
 #include <functional>
 #include <vector>
 
-// What the 3-D view draws from, wired by whoever creates it.
+// What the 3-D view draws from, wired by whoever creates it: what the flat views draw, their grid
+// spacing, and the captions of the grid's rows.
 struct HitBox3dSources {
-    std::function<const dm::PartTable&()> partTable;
-    std::function<bool()> markersShown; // the flat views' rule for third-point markers
+    HitBoxSource views;
     std::function<int()> gridFeet;
     std::function<QString(int slot)> rowCaption;
 };

@@ -1,6 +1,7 @@
 #include "core/hitbox_scene_3d.h"
 
 #include "core/hitbox_scene.h"
+#include "core/part_slots.h"
 
 #include <algorithm>
 #include <cmath>
@@ -206,7 +207,7 @@ public:
     void markers(const PartTable& table) {
         for (int slot = 0; slot < kSlotCount; ++slot) {
             const PartRecord& p = table[slot];
-            const auto& fill = kSlotStyles[slot].marker;
+            const auto& fill = kPartSlots[slot].view.marker;
             if (!fill || anyNan({p.PX3, p.PY3, p.PZ3}))
                 continue;
             const std::array<double, 3> point{clamped(p.PX3), clamped(p.PY3), clamped(p.PZ3)};
@@ -289,7 +290,7 @@ private:
 
     // Six faces, or one where the box is flat across them: a flat face is drawn once.
     void boxFaces(int slot, const Box& box) {
-        const SlotStyle& style = kSlotStyles[slot];
+        const SlotStyle& style = kPartSlots[slot].view;
         for (int axis = 0; axis < 3; ++axis) {
             const int b = (axis + 1) % 3;
             const int c = (axis + 2) % 3;

@@ -2,13 +2,14 @@
 
 #include "shell_fixture.h"
 
+#include "core/damage_file.h"
 #include "hitbox_3d_view.h"
-#include "hitbox_painter_3d.h"
 #include "platform/window_placement.h"
-#include "qt_colours.h"
 #include "render_module.h"
 #include "start_window.h"
 #include "top_view.h"
+#include "views/qt_colours.h"
+#include "views/scene_painter_3d.h"
 
 #include <QImage>
 #include <QMenu>
@@ -113,9 +114,13 @@ TEST(HitBox3dPicture, TwoAnglesCheckedAtComputedPoints) {
 class HitBox3dWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = std::make_unique<TForm7>(HitBox3dSources{
-            [this]() -> const dm::PartTable& { return table_; }, [] { return true; },
-            [] { return 1; }, [](int slot) { return QStringLiteral("row %1").arg(slot + 1); }});
+        ASSERT_TRUE(folder_.isValid());
+        dm::writeWholeFile(file_, {}, table_);
+        // The opened file exists, so the markers are drawn.
+        const HitBoxSource views{&table_, [this] { return QString::fromStdString(file_); }};
+        window_ = std::make_unique<TForm7>(
+            HitBox3dSources{views, [] { return 1; },
+                            [](int slot) { return QStringLiteral("row %1").arg(slot + 1); }});
         window_->resize(400, 300);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -136,6 +141,8 @@ protected:
     }
 
     dm::PartTable table_ = sampleTable();
+    QTemporaryDir folder_;
+    std::string file_ = folder_.filePath(QStringLiteral("07damage.dat")).toStdString();
     std::unique_ptr<TForm7> window_;
 };
 
@@ -205,10 +212,7 @@ TEST_F(HitBox3dWindow, DoubleClickResetsOnlyOnEmptySpaceAndHoverNamesTheRow) {
 
 // dmtool render --view 3d draws what the window shows, pixel for pixel.
 TEST_F(HitBox3dWindow, RenderedFileEqualsTheWindowsPicture) {
-    QTemporaryDir folder;
-    const std::string file = folder.filePath(QStringLiteral("07damage.dat")).toStdString();
-    const std::string out = folder.filePath(QStringLiteral("view.png")).toStdString();
-    dm::writeWholeFile(file, {}, table_);
+    const std::string out = folder_.filePath(QStringLiteral("view.png")).toStdString();
     struct Case {
         std::vector<std::string> options;
         std::function<void()> turn;
@@ -222,7 +226,7 @@ TEST_F(HitBox3dWindow, RenderedFileEqualsTheWindowsPicture) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.size());
-        std::vector<std::string> args{file, "-o", out, "--view", "3d", "--size", "400x300"};
+        std::vector<std::string> args{file_, "-o", out, "--view", "3d", "--size", "400x300"};
         args.insert(args.end(), c.options.begin(), c.options.end());
         ASSERT_EQ(runRenderModule(args), 0);
         c.turn();

@@ -5,9 +5,10 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "core/hitbox_scene_3d.h"
-#include "hitbox_painter.h"
-#include "hitbox_painter_3d.h"
 #include "usage.h"
+#include "views/scene_painter.h"
+#include "views/scene_painter_3d.h"
+#include "views/view_sizes.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -36,7 +37,8 @@ using dmtool::kSuccess;
 using dmtool::kUsageError;
 constexpr int kLargestSide = 16384;
 
-constexpr std::string_view kHelp =
+// The help text around the design sizes, which the views' size constants fill in.
+constexpr std::string_view kHelpBeforeSizes =
     "Usage: dmtool render FILE --view top|side|3d -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
     "                     [--zoom PERCENT] [--yaw DEG] [--pitch DEG] [--no-markers]\n"
     "\n"
@@ -48,7 +50,9 @@ constexpr std::string_view kHelp =
     "                     (z across, y up); 3d: the boxes as solids, turned by --yaw and --pitch\n"
     "  -o, --output OUT   the PNG file to write (created or replaced)\n"
     "  --size WxH         client width and height in pixels, 1 to 16384 (default: the window's\n"
-    "                     design size, 515x517 for top, 454x353 for side, 640x480 for 3d)\n"
+    "                     design size, ";
+constexpr std::string_view kHelpAfterSizes =
+    " for 3d)\n"
     "  --grid FEET        grid spacing: 1, 2, 5 or 10 feet (default 1)\n"
     "  --zoom PERCENT     100, 50 or 20: 10, 5 or 2 pixels per foot (default 100); for 3d any\n"
     "                     whole number from 5 to 2000 (default: as large as fits, at most 100)\n"
@@ -59,6 +63,16 @@ constexpr std::string_view kHelp =
     "\n"
     "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
     "2 usage error.\n";
+
+std::string sizeText(QSize size) {
+    return std::to_string(size.width()) + "x" + std::to_string(size.height());
+}
+
+std::string helpText() {
+    return std::string(kHelpBeforeSizes) + sizeText(views::kTopViewDesignSize) + " for top, " +
+           sizeText(views::kSideViewDesignSize) + " for side, " +
+           sizeText(views::kView3dDesignSize) + std::string(kHelpAfterSizes);
+}
 
 using dmtool::UsageError;
 
@@ -213,12 +227,6 @@ RenderOptions parseArguments(const std::vector<std::string>& args) {
     return options;
 }
 
-std::pair<int, int> designSize(const RenderOptions& options) {
-    if (options.threeD)
-        return {640, 480};
-    return *options.view == dm::HitBoxView::Top ? std::pair{515, 517} : std::pair{454, 353};
-}
-
 // The 3-D view's labels need fonts, and fonts a GUI application: without one (dmtool has none),
 // one is made for the rest of the process, on no display. Its notices (such as a missing runtime
 // folder) would only clutter dmtool's standard error.
@@ -252,7 +260,10 @@ void paint3d(QPainter& painter, const QRect& area, const RenderOptions& options,
 }
 
 QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
-    const auto [width, height] = options.size.value_or(designSize(options));
+    const QSize designSize =
+        options.threeD ? views::kView3dDesignSize : views::designSize(*options.view);
+    const auto [width, height] =
+        options.size.value_or(std::pair{designSize.width(), designSize.height()});
     if (options.threeD)
         ensureGuiApplication();
     QImage image(width, height, QImage::Format_RGB32);
@@ -283,7 +294,7 @@ QByteArray encodePng(const QImage& image) {
 
 int render(const std::vector<std::string>& args) {
     if (asksForHelp(args)) {
-        std::cout << kHelp << std::flush;
+        std::cout << helpText() << std::flush;
         return kSuccess;
     }
     try {

@@ -1,6 +1,6 @@
-#include "hitbox_painter_3d.h"
+#include "views/scene_painter_3d.h"
 
-#include "qt_colours.h"
+#include "views/qt_colours.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,6 +3,7 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
+#include "hitbox_3d_view.h"
 #include "outside_files.h"
 #include "platform/application.h"
 #include "platform/deferred_icon_style.h"
@@ -87,6 +88,7 @@ void showMainWindow() {
 
 void destroyWindows() {
     platform::guarded([] { closeCurrentDamageFile(); });
+    destroyWindow(Form7); // created last, on demand, if at all
     destroyWindow(Form6);
     destroyWindow(Form5);
     destroyWindow(Form4);

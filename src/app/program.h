@@ -12,9 +12,10 @@ void createWindows();
 // Shows the start window, the program's main window.
 void showMainWindow();
 
-// Closes the current damage file if it is still open, then destroys the windows from the side view
-// back to the start window; the side view, the top view and the editor store their placements as
-// they go, and the settings store goes last with the start window.
+// Closes the current damage file if it is still open, then destroys the 3-D view if it was created
+// and the windows from the side view back to the start window; the 3-D view, the side view, the
+// top view and the editor store their placements as they go, and the settings store goes last with
+// the start window.
 void destroyWindows();
 
 } // namespace program

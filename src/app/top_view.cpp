@@ -1,5 +1,6 @@
 #include "top_view.h"
 
+#include "hitbox_3d_view.h"
 #include "platform/error_display.h"
 #include "side_view.h"
 #include "views/scene_painter.h"
@@ -170,6 +171,8 @@ void repaintHitBoxWindow(dm::HitBoxView view) {
 void repaintHitBoxViews(dm::HitBoxView first) {
     repaintHitBoxWindow(first);
     repaintHitBoxWindow(first == dm::HitBoxView::Top ? dm::HitBoxView::Side : dm::HitBoxView::Top);
+    if (Form7 != nullptr)
+        Form7->repaint();
 }
 
 // ---- Top view window ----
@@ -192,6 +195,9 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N1001 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[0], &TForm5::N1001Click);
     N501 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[1], &TForm5::N501Click);
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
+    N3DView1 = tvpum->addAction(QStringLiteral("3D View"));
+    connect(N3DView1, &QAction::triggered, this,
+            platform::guardedSlot(this, &TForm5::N3DView1Click));
 
     platform::guarded([this] { FormActivate(); });
 }
@@ -270,6 +276,10 @@ void TForm5::N501Click() {
 }
 void TForm5::N201Click() {
     chooseZoom(dm::kZoomChoices[2], N201);
+}
+
+void TForm5::N3DView1Click() {
+    showHitBox3dView();
 }
 
 void TForm5::contextMenuEvent(QContextMenuEvent* event) {

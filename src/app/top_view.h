@@ -103,6 +103,7 @@ public:
     QAction* N1001;
     QAction* N501;
     QAction* N201;
+    QAction* N3DView1; // last entry: opens the 3-D view
 
     // The creation handler: initial view settings, check marks and both captions.
     void FormActivate();
@@ -117,6 +118,7 @@ public:
     void N1001Click();
     void N501Click();
     void N201Click();
+    void N3DView1Click();
 
     // Sets both windows' captions from the view settings.
     void composeCaptions();

@@ -1,6 +1,7 @@
 // The top and side view windows: settings menu, captions, clicks, markers and the pictures.
 
 #include "side_view.h"
+#include "render_module.h"
 #include "top_view.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
@@ -18,7 +19,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <string>
 #include <vector>
 
@@ -110,6 +110,8 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
     QStringList menu;
     for (QAction* item : Form5->tvpum->actions()) {
         menu << item->text();
+        if (item->menu() == nullptr)
+            continue; // "3D View" opens a window
         for (QAction* entry : item->menu()->actions()) {
             menu << "  " + entry->text();
             EXPECT_TRUE(entry->isCheckable());
@@ -117,7 +119,7 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
         }
     }
     EXPECT_EQ(menu, (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom",
-                                 "  100%", "  50%", "  20%"}));
+                                 "  100%", "  50%", "  20%", "3D View"}));
     EXPECT_EQ(Form5->Grid1ft1->menuAction(), Form5->tvpum->actions()[0]);
     EXPECT_EQ(Form5->SetZoom1->menuAction(), Form5->tvpum->actions()[1]);
 }
@@ -305,26 +307,6 @@ TEST_F(HitBoxViews, WindowPicturesAtKnownPixels) {
     ASSERT_EQ(side.size(), views::kSideViewDesignSize);
     expectPixels(top, kTopPixels);
     expectPixels(side, kSidePixels);
-}
-
-int runRenderModule(const std::vector<std::string>& args) {
-    void* module = dlopen(DM_BIN_DIR "/libdmtool_render.so", RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        ADD_FAILURE() << dlerror();
-        return -1;
-    }
-    using Entry = int (*)(int, char**);
-    const auto entry = reinterpret_cast<Entry>(dlsym(module, "dmtool_render_main"));
-    if (entry == nullptr) {
-        ADD_FAILURE() << "no dmtool_render_main";
-        return -1;
-    }
-    std::vector<std::string> storage{"render"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : storage)
-        argv.push_back(arg.data());
-    return entry(static_cast<int>(storage.size()), argv.data());
 }
 
 // dmtool render draws what the window shows, pixel for pixel, at every size and setting.

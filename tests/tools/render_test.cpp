@@ -93,6 +93,9 @@ TEST_F(RenderCommand, WritesAPngOfTheViewsClientSize) {
         {{"--view", "side"}, views::kSideViewDesignSize},
         {{"--view=side", "--size", "800x600", "--grid", "10", "--zoom", "20"}, {800, 600}},
         {{"--view", "top", "--size=1x1", "--zoom=50", "--grid=2", "--no-markers"}, {1, 1}},
+        {{"--view", "3d"}, views::kView3dDesignSize},
+        {{"--view=3d", "--yaw", "-45.5", "--pitch=90", "--zoom", "2000", "--size", "300x200"},
+         {300, 200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options[0]);
@@ -157,6 +160,12 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndWriteNothing) {
         {damageFile_, "--view", "top", "-o", out, "--size", "16385x10"},
         {damageFile_, "--view", "top", "-o", out, "--size", "10*10"},
         {damageFile_, "--view", "top", "-o", out, "--markers"},
+        {damageFile_, "--view", "top", "-o", out, "--yaw", "10"},
+        {damageFile_, "--view", "3d", "-o", out, "--pitch", "90.5"},
+        {damageFile_, "--view", "3d", "-o", out, "--yaw", "ten"},
+        {damageFile_, "--view", "3d", "-o", out, "--yaw", "nan"},
+        {damageFile_, "--view", "3d", "-o", out, "--zoom", "4"},
+        {damageFile_, "--view", "3d", "-o", out, "--zoom", "2001"},
         // Usage is checked before any file is touched.
         {(folder_ / "none.dat").string(), "--view", "top", "-o", out, "--grid", "7"},
     };
@@ -179,7 +188,7 @@ TEST_F(RenderCommand, HelpDescribesEveryOption) {
     EXPECT_EQ(outcome.err, "");
     for (const char* option :
          {"Usage: dmtool render FILE", "--view top|side", "-o, --output", "--size WxH", "--grid",
-          "--zoom", "--no-markers", "515x517", "454x353"})
+          "--zoom", "--no-markers", "515x517", "454x353", "3d", "--yaw", "--pitch", "640x480"})
         EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
 }
 

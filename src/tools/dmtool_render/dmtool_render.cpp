@@ -4,13 +4,16 @@
 #include "core/damage_file.h"
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
+#include "core/hitbox_scene_3d.h"
 #include "options.h"
 #include "usage.h"
 #include "views/scene_painter.h"
+#include "views/scene_painter_3d.h"
 #include "views/view_sizes.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <iostream>
 #include <optional>
@@ -36,22 +40,25 @@ constexpr int kLargestSide = 16384;
 
 // The help text around the design sizes, which the views' size constants fill in.
 constexpr std::string_view kHelpBeforeSizes =
-    "Usage: dmtool render FILE --view top|side -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
-    "                     [--zoom 100|50|20] [--no-markers]\n"
+    "Usage: dmtool render FILE --view top|side|3d -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
+    "                     [--zoom PERCENT] [--yaw DEG] [--pitch DEG] [--no-markers]\n"
     "\n"
-    "Draws the hit boxes of the damage file FILE as the editor's top or side view shows them\n"
-    "at the given client size and view settings, and writes the picture as a PNG file. No\n"
+    "Draws the hit boxes of the damage file FILE as the editor's top, side or 3-D view shows\n"
+    "them at the given client size and view settings, and writes the picture as a PNG file. No\n"
     "display is needed.\n"
     "\n"
-    "  --view top|side    top: seen from above (x across, y up); side: seen from the side\n"
-    "                     (z across, y up)\n"
+    "  --view top|side|3d top: seen from above (x across, y up); side: seen from the side\n"
+    "                     (z across, y up); 3d: the boxes as solids, turned by --yaw and --pitch\n"
     "  -o, --output OUT   the PNG file to write (created or replaced)\n"
     "  --size WxH         client width and height in pixels, 1 to 16384 (default: the window's\n"
     "                     design size, ";
 constexpr std::string_view kHelpAfterSizes =
-    " for side)\n"
+    " for 3d)\n"
     "  --grid FEET        grid spacing: 1, 2, 5 or 10 feet (default 1)\n"
-    "  --zoom PERCENT     100, 50 or 20: 10, 5 or 2 pixels per foot (default 100)\n"
+    "  --zoom PERCENT     100, 50 or 20: 10, 5 or 2 pixels per foot (default 100); for 3d any\n"
+    "                     whole number from 5 to 2000 (default: as large as fits, at most 100)\n"
+    "  --yaw DEG          3d only: turn around the vertical axis, 0 from behind (default 30)\n"
+    "  --pitch DEG        3d only: -90 from below to 90 from above (default 20)\n"
     "  --no-markers       leave out the third-point markers of parts 1 to 23, as the editor\n"
     "                     does when its opened file is gone\n"
     "\n"
@@ -64,7 +71,8 @@ std::string sizeText(QSize size) {
 
 std::string helpText() {
     return std::string(kHelpBeforeSizes) + sizeText(views::kTopViewDesignSize) + " for top, " +
-           sizeText(views::kSideViewDesignSize) + std::string(kHelpAfterSizes);
+           sizeText(views::kSideViewDesignSize) + " for side, " +
+           sizeText(views::kView3dDesignSize) + std::string(kHelpAfterSizes);
 }
 
 using dmtool::UsageError;
@@ -73,11 +81,19 @@ struct RenderOptions {
     std::string damageFile;
     std::string output;
     std::optional<dm::HitBoxView> view;
+    bool threeD = false; // --view 3d
     std::optional<std::pair<int, int>> size;
     int gridFeet = dm::kGridChoices[0].value;
+    std::optional<std::string> zoomText; // read once the view is known
     int zoomFactor = dm::kZoomChoices[0].value;
+    std::optional<int> zoomPercent3d; // none: the window's starting zoom
+    std::optional<double> yaw;
+    std::optional<double> pitch;
     bool markers = true;
 };
+
+constexpr int kSmallest3dPercent = 5;
+constexpr int kLargest3dPercent = 2000;
 
 std::optional<int> parseCount(std::string_view text) {
     int value = 0;
@@ -118,29 +134,54 @@ int percentOf(const dm::ViewChoice& choice) {
     return choice.value * 10;
 }
 
-dm::HitBoxView parseView(const std::string& text) {
+void parseView(const std::string& text, RenderOptions& options) {
+    options.threeD = text == "3d";
     if (text == "top")
-        return dm::HitBoxView::Top;
-    if (text == "side")
-        return dm::HitBoxView::Side;
-    throw UsageError("'" + text + "' is not a view (top, side)");
+        options.view = dm::HitBoxView::Top;
+    else if (text == "side")
+        options.view = dm::HitBoxView::Side;
+    else if (!options.threeD)
+        throw UsageError("'" + text + "' is not a view (top, side, 3d)");
+}
+
+double parseAngle(const std::string& text, const char* option, double limit) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value) || std::abs(value) > limit)
+        throw UsageError("'" + text + "' is not a valid " + option + " value (degrees, -" +
+                         std::to_string(int(limit)) + " to " + std::to_string(int(limit)) + ")");
+    return value;
+}
+
+int parse3dPercent(const std::string& text) {
+    const auto value = parseCount(text);
+    if (!value || *value < kSmallest3dPercent || *value > kLargest3dPercent)
+        throw UsageError("'" + text + "' is not a valid --zoom value for 3d (" +
+                         std::to_string(kSmallest3dPercent) + " to " +
+                         std::to_string(kLargest3dPercent) + ")");
+    return *value;
 }
 
 constexpr dmtool::OptionSpec kOptions[] = {
-    {"--view", "", true}, {"--output", "-o", true}, {"--size", "", true},
-    {"--grid", "", true}, {"--zoom", "", true},     {"--no-markers", "", false},
+    {"--view", "", true}, {"--output", "-o", true},    {"--size", "", true}, {"--grid", "", true},
+    {"--zoom", "", true}, {"--no-markers", "", false}, {"--yaw", "", true},  {"--pitch", "", true},
 };
 
 void applyOption(RenderOptions& options, const dmtool::GivenOption& option) {
     const std::string& value = option.value;
     if (option.name == "--view")
-        options.view = parseView(value);
+        parseView(value, options);
+    else if (option.name == "--yaw")
+        options.yaw = parseAngle(value, "--yaw", 36000);
+    else if (option.name == "--pitch")
+        options.pitch = parseAngle(value, "--pitch", 90);
     else if (option.name == "--size")
         options.size = parseSize(value);
     else if (option.name == "--grid")
         options.gridFeet = parseChoice(value, dm::kGridChoices, feetOf, "--grid");
     else if (option.name == "--zoom")
-        options.zoomFactor = parseChoice(value, dm::kZoomChoices, percentOf, "--zoom");
+        options.zoomText = value;
     else if (option.name == "--no-markers")
         options.markers = false;
     else if (value.empty())
@@ -157,26 +198,71 @@ RenderOptions parseArguments(const std::vector<std::string>& args) {
     if (line.operands.size() != 1)
         throw UsageError("render takes one damage file, " + std::to_string(line.operands.size()) +
                          " given");
-    if (!options.view)
-        throw UsageError("--view top or --view side is required");
+    if (!options.view && !options.threeD)
+        throw UsageError("--view top, side or 3d is required");
+    if (!options.threeD && (options.yaw || options.pitch))
+        throw UsageError("--yaw and --pitch apply to --view 3d only");
+    if (options.zoomText && options.threeD)
+        options.zoomPercent3d = parse3dPercent(*options.zoomText);
+    else if (options.zoomText)
+        options.zoomFactor = parseChoice(*options.zoomText, dm::kZoomChoices, percentOf, "--zoom");
     if (options.output.empty())
         throw UsageError("-o OUT.png is required");
     options.damageFile = line.operands[0];
     return options;
 }
 
+// The 3-D view's labels need fonts, and fonts a GUI application: without one (dmtool has none),
+// one is made for the rest of the process, on no display. Its notices (such as a missing runtime
+// folder) would only clutter dmtool's standard error.
+void ensureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr)
+        return;
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << text.toStdString() << '\n';
+    });
+    static char name[] = "dmtool";
+    static char platformOption[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char* argv[] = {name, platformOption, offscreen, nullptr};
+    static int argc = 3;
+    new QGuiApplication(argc, argv);
+}
+
+// The 3-D view as its window shows it at the starting place, turned and zoomed as asked.
+void paint3d(QPainter& painter, const QRect& area, const RenderOptions& options,
+             const dm::PartTable& table) {
+    dm::Camera3d camera;
+    camera.yaw = options.yaw.value_or(dm::kStartYaw);
+    camera.pitch = options.pitch.value_or(dm::kStartPitch);
+    camera.zoom = options.zoomPercent3d
+                      ? *options.zoomPercent3d * dm::kStartZoom / 100
+                      : dm::fittingZoom(table, camera, area.width(), area.height());
+    const dm::Scene3dRequest request{area.width(), area.height(), options.gridFeet, camera,
+                                     options.markers};
+    paintHitBoxScene3d(painter, area, dm::buildHitBoxScene3d(request, table));
+}
+
 QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
-    const QSize designSize = views::designSize(*options.view);
+    const QSize designSize =
+        options.threeD ? views::kView3dDesignSize : views::designSize(*options.view);
     const auto [width, height] =
         options.size.value_or(std::pair{designSize.width(), designSize.height()});
-    const dm::SceneRequest request{
-        width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
+    if (options.threeD)
+        ensureGuiApplication();
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         throw dm::DamageError("Not enough memory for a " + std::to_string(width) + "x" +
                               std::to_string(height) + " picture");
     QPainter painter(&image);
-    paintHitBoxScene(painter, image.rect(), dm::buildHitBoxScene(request, table));
+    if (options.threeD) {
+        paint3d(painter, image.rect(), options, table);
+    } else {
+        const dm::SceneRequest request{
+            width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
+        paintHitBoxScene(painter, image.rect(), dm::buildHitBoxScene(request, table));
+    }
     painter.end();
     return image;
 }

@@ -1,5 +1,5 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
-PACKAGES := cmake g++ make pkg-config qt6-base-dev libsimpleini-dev libgtest-dev libgmock-dev \
+PACKAGES := cmake g++ make pkg-config qt6-base-dev libgtest-dev libgmock-dev \
             libbenchmark-dev xvfb xauth fonts-dejavu-core
 JOBS ?= $(shell nproc)
 

@@ -15,9 +15,11 @@
 namespace program {
 namespace {
 
-void attachPlacementKeeper(QWidget* window, const char* section, const char* key) {
+// A view's stored size never falls below its design size, frame included.
+void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
+                           QSize designSize) {
     new TLMDForm(window, Form1->LMDIniCtrl1, QLatin1String(section), QLatin1String(key),
-                 soPos | soSize);
+                 soPos | soSize, designSize);
 }
 
 // Hides the window, lets its placement keeper store the placement, then destroys the window.
@@ -45,9 +47,9 @@ void createWindows() {
     Form3 = new TForm3;
     Form4 = new TForm4;
     Form5 = new TForm5;
-    attachPlacementKeeper(Form5, "HBTV", "Form5");
+    attachPlacementKeeper(Form5, "HBTV", "Form5", QSize(523, 544));
     Form6 = new TForm6;
-    attachPlacementKeeper(Form6, "HBSV", "Form6");
+    attachPlacementKeeper(Form6, "HBSV", "Form6", QSize(462, 380));
 }
 
 void showMainWindow() {

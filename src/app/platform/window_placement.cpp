@@ -1,5 +1,7 @@
 #include "platform/window_placement.h"
 
+#include "platform/application.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -8,11 +10,16 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace platform {
 namespace {
 
 QMargins lastSeenMargins;
+
+constexpr Qt::WindowStates kNotNormal =
+    Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
 
 int showStateOf(Qt::WindowStates states) {
     if (states & Qt::WindowMinimized)
@@ -34,9 +41,6 @@ Qt::WindowStates windowStatesOf(const dm::Placement& placement) {
         return Qt::WindowNoState;
     }
 }
-
-constexpr Qt::WindowStates kNotNormal =
-    Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
 
 // The frame as the window system reports it now; none before the window is framed.
 QMargins reportedMargins(const QWidget* window) {
@@ -66,6 +70,11 @@ public:
         hasSeen_ = true;
     }
 
+    // The outer rectangle of the window's normal state, as last given or seen: a maximised window
+    // has neither its normal frame nor, under every window manager, its normal geometry.
+    const std::optional<QRect>& normalOuter() const { return normalOuter_; }
+    void setNormalOuter(const QRect& outer) { normalOuter_ = outer; }
+
     void place(std::function<void(const QMargins&)> place) {
         pending_ = std::move(place);
         placedWith_ = frameMargins(window_);
@@ -90,8 +99,10 @@ protected:
         case QEvent::Resize:
         case QEvent::Paint:
         case QEvent::WindowActivate:
-            if (watched == window_)
+            if (watched == window_) {
                 frameReported();
+                normalGeometryReported(event->type());
+            }
             break;
         default:
             break;
@@ -122,11 +133,44 @@ private:
             Qt::QueuedConnection);
     }
 
+    // Where a visible window in normal state is, once its frame is known.
+    void normalGeometryReported(QEvent::Type type) {
+        const QMargins reported = reportedMargins(window_);
+        if ((type == QEvent::Move || type == QEvent::Resize) && window_->isVisible() &&
+            !(window_->windowState() & kNotNormal) && !reported.isNull())
+            normalOuter_ = window_->geometry().marginsAdded(reported);
+    }
+
     QWidget* window_;
     QMargins seen_;
     bool hasSeen_ = false;
+    std::optional<QRect> normalOuter_;
     std::function<void(const QMargins&)> pending_;
     QMargins placedWith_;
+};
+
+// Raises windows again, in order, once the watched window is on the screen.
+class RaiseWhenExposed : public QObject {
+public:
+    RaiseWhenExposed(QWindow* watched, std::vector<QPointer<QWidget>> later)
+        : QObject(watched), watched_(watched), later_(std::move(later)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::Expose && watched_->isExposed()) {
+            for (const QPointer<QWidget>& window : later_)
+                if (window && window->isVisible())
+                    showWindow(window);
+            deleteLater();
+        }
+        return QObject::eventFilter(object, event);
+    }
+
+private:
+    QWindow* watched_;
+    std::vector<QPointer<QWidget>> later_;
 };
 
 } // namespace
@@ -151,6 +195,16 @@ void watchFrame(QWidget* window) {
 void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> place) {
     watchFrame(window);
     FrameWatcher::of(window)->place(std::move(place));
+}
+
+void showInOrder(std::initializer_list<QWidget*> windows) {
+    for (auto window = windows.begin(); window != windows.end(); ++window) {
+        const bool wasHidden = !(*window)->isVisible();
+        showWindow(*window);
+        QWindow* handle = (*window)->windowHandle();
+        if (wasHidden && handle && !handle->isExposed() && window + 1 != windows.end())
+            new RaiseWhenExposed(handle, {window + 1, windows.end()});
+    }
 }
 
 void centreOnScreen(QWidget* window) {
@@ -180,6 +234,8 @@ dm::Placement windowPlacement(const QWidget* window) {
     const QRect client =
         normal || window->normalGeometry().isNull() ? window->geometry() : window->normalGeometry();
     QRect outer = client.marginsAdded(frameMargins(window));
+    if (const FrameWatcher* watcher = FrameWatcher::of(window); watcher && !normal)
+        outer = watcher->normalOuter().value_or(outer);
     if (!window->windowHandle()) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         outer.moveTopLeft(screen ? screen->availableGeometry().topLeft() : QPoint());
@@ -202,6 +258,8 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement) {
     // The rectangle is the normal one: put it while the window is in its normal state.
     if (window->windowState() & kNotNormal)
         window->setWindowState(Qt::WindowNoState);
+    watchFrame(window);
+    FrameWatcher::of(window)->setNormalOuter(outer);
     placeByFrame(window, [window, outer](const QMargins& frame) {
         // A maximised window keeps the normal rectangle it was given with the frame expected.
         if (!(window->windowState() & kNotNormal))
@@ -214,6 +272,19 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement) {
 QSize primaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
+}
+
+dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize whole = screen ? screen->geometry().size() : QSize();
+    const QSize work = screen ? screen->availableGeometry().size() : QSize();
+    if (smallest.isEmpty())
+        smallest = window->minimumSize()
+                       .expandedTo(window->minimumSizeHint())
+                       .expandedTo(QSize(1, 1))
+                       .grownBy(frameMargins(window));
+    return {whole.width(), whole.height(),   work.width(),
+            work.height(), smallest.width(), smallest.height()};
 }
 
 } // namespace platform

@@ -308,12 +308,13 @@ TEST_F(X11FramedTest, AnEditorEndingMaximisedStoresItsNormalRectangleRunAfterRun
 }
 
 TEST_F(X11FramedTest, TheAircraftListComesUpAtItsDesignPlaceEveryTime) {
-    for (int run = 0; run < 6; ++run) {
+    for (int run = 0; run < 12; ++run) {
         ASSERT_NO_FATAL_FAILURE(runToEditor([run] {
             Form3->AircraftList1->trigger();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
             QTest::qWait(300);
-            EXPECT_EQ(Form4->frameGeometry(), QRect(945, 171, 260, 631)) << run;
+            // As the window system has it: the widget's own frame is not always up to date.
+            EXPECT_EQ(Form4->windowHandle()->frameGeometry(), QRect(945, 171, 260, 631)) << run;
         }));
     }
 }

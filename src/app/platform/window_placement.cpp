@@ -42,10 +42,11 @@ Qt::WindowStates windowStatesOf(const dm::Placement& placement) {
     }
 }
 
-// The frame as the window system reports it now; none before the window is framed.
+// The frame as the window system reports it now; none before the window is on the screen: while
+// a window manager is still framing it, what is reported may be neither no frame nor the final one.
 QMargins reportedMargins(const QWidget* window) {
     const QWindow* handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
+    return handle && handle->isExposed() ? handle->frameMargins() : QMargins();
 }
 
 // Remembers a window's frame while the window system reports it, and puts the window again by

@@ -221,6 +221,8 @@ TEST_F(SettingsStoreTest, HandEditedFilesReadWhatIsWrittenAndKeepEveryOtherLine)
          "[A]\rk=1\r[HBTV]\rForm5=new\r[B]\rm=2\r"},
         {"mixed line ends", "[A]\r\nk=1\r[B]\nm=2",
          "[A]\r\nk=1\r[B]\nm=2\r\n[HBTV]\r\nForm5=new\r\n"},
+        {"CR line put before a blank LF line", "[HBTV]\rA=1\n\n[B]\r",
+         "[HBTV]\rA=1\nForm5=new\r\n\n[B]\r"},
         {"equals in key line", "[HBTV]\n Form5 = a=b \n", "[HBTV]\nForm5=new\n"},
     };
     const dm::SettingsStore store(path_);
@@ -329,7 +331,9 @@ void expectOnlyTheEntryChanged(const std::string& before, const std::string& aft
 }
 
 TEST(SettingsModelTest, AnyContentReadsBackTheWrittenValueAndKeepsEveryOtherLine) {
-    std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+    // A new seed each run (--gtest_random_seed repeats one).
+    const int seed = ::testing::UnitTest::GetInstance()->random_seed();
+    std::mt19937 random(seed);
     const char* sections[] = {"HBTV", "hbtv", "a", "new one", "file settings"};
     const char* keys[] = {"Form5", "FORM5", "x", "initdirect"};
     for (int round = 0; round < 20000; ++round) {
@@ -340,8 +344,8 @@ TEST(SettingsModelTest, AnyContentReadsBackTheWrittenValueAndKeepsEveryOtherLine
         const std::string value =
             "@" + std::to_string(round) + "[=;\"" + std::string(1, '\0') + "@";
         const std::string after = dm::ini::withValue(before, section, key, value);
-        SCOPED_TRACE(testing::Message() << "round " << round << ", content \"" << before << "\", ["
-                                        << section << "] " << key);
+        SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round << ", content \""
+                                        << before << "\", [" << section << "] " << key);
         ASSERT_EQ(dm::ini::valueIn(after, section, key), value);
         ASSERT_NO_FATAL_FAILURE(expectOnlyTheEntryChanged(before, after, section, key, value));
         const std::optional<std::string> removed = dm::ini::withoutKey(after, section, key);

@@ -1,6 +1,6 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev xvfb xauth fonts-dejavu-core
+            libbenchmark-dev libx11-dev xvfb xauth fonts-dejavu-core
 JOBS ?= $(shell nproc)
 
 .PHONY: deps configure build run test bench clean
@@ -36,6 +36,7 @@ test: build build-sanitize
 bench: build
 	QT_QPA_PLATFORM=xcb xvfb-run -a ./build/bin/dm_bench
 	./bench/dmtool_vs_cat.sh
+	xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/startup/startup.sh build/bin
 
 clean:
 	rm -rf build build-sanitize

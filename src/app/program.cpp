@@ -1,21 +1,22 @@
 #include "program.h"
 
-#include "start_window.h"
+#include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
+#include "views/view_sizes.h"
 
 #include <QApplication>
 
 namespace program {
 namespace {
 
-// A view's stored size never falls below its design size, frame included.
+// A view's stored size never falls below its design size.
 void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
                            QSize designSize) {
     new TLMDForm(window, Form1->LMDIniCtrl1, QLatin1String(section), QLatin1String(key),
@@ -46,10 +47,15 @@ void createWindows() {
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form4 = new TForm4;
+    // Both views draw the start window's part table, marked while its opened file exists.
+    const HitBoxSource viewSource{&PartTable,
+                                  [start = Form1] { return start->du2open.fileName(); }};
     Form5 = new TForm5;
-    attachPlacementKeeper(Form5, "HBTV", "Form5", QSize(523, 544));
+    Form5->drawFrom(viewSource);
+    attachPlacementKeeper(Form5, "HBTV", "Form5", views::kTopViewDesignSize);
     Form6 = new TForm6;
-    attachPlacementKeeper(Form6, "HBSV", "Form6", QSize(462, 380));
+    Form6->drawFrom(viewSource);
+    attachPlacementKeeper(Form6, "HBSV", "Form6", views::kSideViewDesignSize);
 }
 
 void showMainWindow() {

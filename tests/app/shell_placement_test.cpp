@@ -1,11 +1,12 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
-#include "start_window.h"
 #include "editor_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/window_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
+#include "views/view_sizes.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -116,14 +117,17 @@ TEST_F(PlacementKeeperTest, BrokenStoredPlacementsComeUpUsableAndAreStoredHealed
         const char* section;
         const char* key;
         const char* value;
-        QSize smallest; // outer; empty: the editor's own minimum
+        QSize smallest; // client size
     };
     const Case cases[] = {
-        {"side view without area", "HBSV", "Form6", "200,0,1,300,300,200,200", QSize(462, 380)},
-        {"top view without area", "HBTV", "Form5", "200,0,1,300,300,300,300", QSize(523, 544)},
-        {"huge top view", "HBTV", "Form5", "200,0,1,0,0,100000,100000", QSize(523, 544)},
-        {"far left", "HBTV", "Form5", "200,0,1,-2147483000,0,2000,300", QSize(523, 544)},
-        {"above the screen", "HBSV", "Form6", "200,0,1,10,-5000,600,-4500", QSize(462, 380)},
+        {"side view without area", "HBSV", "Form6", "200,0,1,300,300,200,200",
+         views::kSideViewDesignSize},
+        {"top view without area", "HBTV", "Form5", "200,0,1,300,300,300,300",
+         views::kTopViewDesignSize},
+        {"huge top view", "HBTV", "Form5", "200,0,1,0,0,100000,100000", views::kTopViewDesignSize},
+        {"far left", "HBTV", "Form5", "200,0,1,-2147483000,0,2000,300", views::kTopViewDesignSize},
+        {"above the screen", "HBSV", "Form6", "200,0,1,10,-5000,600,-4500",
+         views::kSideViewDesignSize},
         {"editor without area", "Common", "Form3", "200,0,1,10,10,10,10", QSize(1, 1)},
     };
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -138,8 +142,8 @@ TEST_F(PlacementKeeperTest, BrokenStoredPlacementsComeUpUsableAndAreStoredHealed
                                                           : Form6;
         const QRect shown = window->frameGeometry();
         EXPECT_TRUE(window->isVisible()) << c.name;
-        EXPECT_GE(shown.width(), c.smallest.width()) << c.name;
-        EXPECT_GE(shown.height(), c.smallest.height()) << c.name;
+        EXPECT_GE(window->width(), c.smallest.width()) << c.name;
+        EXPECT_GE(window->height(), c.smallest.height()) << c.name;
         EXPECT_LE(shown.width(), work.width()) << c.name;
         EXPECT_LE(shown.height(), work.height()) << c.name;
         EXPECT_GE(shown.top(), screen.top()) << c.name << ": the title bar must be reachable";
@@ -214,8 +218,8 @@ TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) 
                                     corner.y() + outer.height()});
     };
     const std::string editor = value(QSize(797, 327));
-    const std::string top = value(QSize(515, 517).grownBy(frame));
-    const std::string side = value(QSize(454, 353).grownBy(frame));
+    const std::string top = value(views::kTopViewDesignSize.grownBy(frame));
+    const std::string side = value(views::kSideViewDesignSize.grownBy(frame));
     program::destroyWindows();
     EXPECT_EQ(stored("Common", "Form3"), editor);
     EXPECT_EQ(stored("HBTV", "Form5"), top);

@@ -1,13 +1,13 @@
 // Restores stored placements under a real X server, started here, and looks at the screen to see
 // where the windows really are.
 #include "../support/test_support.h"
-#include "start_window.h"
-#include "editor_window.h"
 #include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
+#include "editor_window.h"
 #include "platform/application.h"
 #include "program.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
 
 #include <QApplication>
 #include <QFile>

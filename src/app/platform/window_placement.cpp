@@ -280,10 +280,8 @@ dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest) {
     const QSize whole = screen ? screen->geometry().size() : QSize();
     const QSize work = screen ? screen->availableGeometry().size() : QSize();
     if (smallest.isEmpty())
-        smallest = window->minimumSize()
-                       .expandedTo(window->minimumSizeHint())
-                       .expandedTo(QSize(1, 1))
-                       .grownBy(frameMargins(window));
+        smallest = window->minimumSize().expandedTo(window->minimumSizeHint()).expandedTo({1, 1});
+    smallest = smallest.grownBy(frameMargins(window));
     return {whole.width(), whole.height(),   work.width(),
             work.height(), smallest.width(), smallest.height()};
 }

@@ -25,8 +25,8 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement);
 // The primary screen's width and height.
 QSize primaryScreenSize();
 
-// The primary screen, its work area, and `smallest` or else the window's own minimum, frame
-// included, as limits for a stored placement.
+// The primary screen, its work area, and the client size `smallest` (else the window's own
+// minimum) with the window's frame, as limits for a stored placement.
 dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest);
 
 // The frame the window system puts around the window: as it reports it, else as it last reported

@@ -21,8 +21,8 @@ class TLMDForm : public QObject {
     Q_OBJECT
 public:
     // Keeps `window`'s placement under `iniKey` in `section` of `store`; becomes a child of the
-    // window. Without a store it keeps nothing. A stored size below `smallestSize` (outer; when
-    // empty, the window's own minimum) grows to it.
+    // window. Without a store it keeps nothing. A stored size below `smallestSize` (a client
+    // size, the frame comes on top; when empty, the window's own minimum) grows to it.
     TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section, const QString& iniKey,
              TLMDIniSaveOptions options, QSize smallestSize = QSize());
     ~TLMDForm() override;

@@ -42,11 +42,18 @@ Qt::WindowStates windowStatesOf(const dm::Placement& placement) {
     }
 }
 
-// The frame as the window system reports it now; none before the window is on the screen: while
-// a window manager is still framing it, what is reported may be neither no frame nor the final one.
+// The frame as the window system reports it now; none before the window is framed.
 QMargins reportedMargins(const QWidget* window) {
     const QWindow* handle = window->windowHandle();
-    return handle && handle->isExposed() ? handle->frameMargins() : QMargins();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
+// The frame for good: under X11 only once the window is on the screen, since while the window
+// manager is still framing it what is reported may be neither no frame nor the final one.
+QMargins settledMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const bool framedLater = QGuiApplication::platformName() == QLatin1String("xcb");
+    return handle && (handle->isExposed() || !framedLater) ? handle->frameMargins() : QMargins();
 }
 
 // Remembers a window's frame while the window system reports it, and puts the window again by
@@ -113,7 +120,7 @@ protected:
 
 private:
     void frameReported() {
-        const QMargins reported = reportedMargins(window_);
+        const QMargins reported = settledMargins(window_);
         if (reported.isNull())
             return;
         learn(reported);
@@ -136,7 +143,7 @@ private:
 
     // Where a visible window in normal state is, once its frame is known.
     void normalGeometryReported(QEvent::Type type) {
-        const QMargins reported = reportedMargins(window_);
+        const QMargins reported = settledMargins(window_);
         if ((type == QEvent::Move || type == QEvent::Resize) && window_->isVisible() &&
             !(window_->windowState() & kNotNormal) && !reported.isNull())
             normalOuter_ = window_->geometry().marginsAdded(reported);

@@ -195,13 +195,15 @@ struct FloatText {
     bool negative = false;
     std::uint64_t mantissa = 0;
     int significantDigits = 0;
-    int fractionDigits = 0;
-    int exponent = 0;
+    std::int64_t fractionDigits = 0;
+    std::int64_t exponent = 0;
 };
 
 constexpr int kExactMantissaDigits = 19; // below 2^64, exact in a long double
 constexpr int kExactPowerOfTen = 27;     // 10^27 is exact in a long double
-constexpr int kExponentCap = 100000;
+// Far beyond any text's length, so that a capped exponent still puts the value outside the exact
+// range and the full conversion reads the exponent as written.
+constexpr std::int64_t kExponentCap = 1'000'000'000'000'000;
 
 void addDigit(FloatText& parsed, char digit, bool afterSeparator) {
     parsed.number += digit;
@@ -222,7 +224,7 @@ bool scanExponent(const std::string& text, std::size_t& position, FloatText& par
         parsed.number += text[position++];
     }
     const std::size_t start = position;
-    int exponent = 0;
+    std::int64_t exponent = 0;
     while (position < text.size() && isDigit(text[position])) {
         exponent = std::min(kExponentCap, exponent * 10 + (text[position] - '0'));
         parsed.number += text[position++];
@@ -274,7 +276,7 @@ long double powerOfTen(int exponent) {
 bool convertExactly(const FloatText& parsed, long double& value) {
     if (parsed.significantDigits > kExactMantissaDigits)
         return false;
-    const int scale = parsed.exponent - parsed.fractionDigits;
+    const std::int64_t scale = parsed.exponent - parsed.fractionDigits;
     if (scale < -kExactPowerOfTen || scale > kExactPowerOfTen)
         return false;
     static const std::array<long double, kExactPowerOfTen + 1> powers = [] {

@@ -1,6 +1,7 @@
 // Restores stored placements under a real X server, started here, and looks at the screen to see
 // where the windows really are.
 #include "../support/test_support.h"
+#include "about_box.h"
 #include "aircraft_list_window.h"
 #include "editor_window.h"
 #include "platform/application.h"
@@ -10,6 +11,7 @@
 #include "top_view.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
@@ -353,6 +355,27 @@ TEST_F(X11FramedTest, HitBoxImageLeavesTheSideViewInFrontWhicheverViewWasClosed)
             EXPECT_EQ(screen.pixelColor(overlap), QColor(Qt::cyan)) << c.name;
         }));
     }
+}
+
+TEST_F(X11PlacementTest, UnderAWindowManagerTheAboutBoxHasOneTitleBarItsOwn) {
+    if (!onPath("openbox"))
+        GTEST_SKIP() << "openbox is not installed: the scenario with a window frame is not run";
+    const WindowManager manager(server_->display());
+    QTest::qWait(1000);
+    TLMDAboutDlg about;
+    const auto dialog = about.build();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    QTest::qWait(500);
+
+    EXPECT_TRUE(dialog->windowHandle()->frameMargins().isNull())
+        << "the window manager framed the about box";
+    EXPECT_EQ(dialog->frameGeometry().width(), 440);
+    const QRect screen(0, 0, kScreenWidth, kScreenHeight);
+    EXPECT_LE((dialog->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+    // On the screen the gradient starts right inside the dialog's own three-pixel frame.
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    EXPECT_EQ(shot.pixelColor(dialog->geometry().topLeft() + QPoint(3, 3)), QColor(0, 0, 128));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <dlfcn.h>
 #include <ostream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace dmtool {
 
@@ -19,22 +18,6 @@ bool fileExists(const std::string& path) {
 }
 
 } // namespace
-
-std::string executableFolder() {
-    std::string path(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-        if (length < 0)
-            return ".";
-        if (static_cast<std::size_t>(length) < path.size()) {
-            path.resize(static_cast<std::size_t>(length));
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const auto slash = path.find_last_of('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 int runRenderModule(const std::string& folder, const std::vector<std::string>& args,
                     std::ostream& err) {

@@ -9,9 +9,6 @@ namespace dmtool {
 constexpr const char* kRenderModuleName = "libdmtool_render.so";
 constexpr const char* kRenderEntryName = "dmtool_render_main";
 
-// Folder of the running executable, from /proc/self/exe.
-std::string executableFolder();
-
 // Loads the render module from `folder` and hands it the arguments after "render", with
 // argv[0] = "render". The module is loaded only here, so other commands never load Qt.
 int runRenderModule(const std::string& folder, const std::vector<std::string>& args,

@@ -196,6 +196,12 @@ void writeRecordsInPlace(const std::string& path, const PartTable& table) {
     file.close();
 }
 
+void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header) {
+    FileHandle file(path, O_RDWR);
+    file.writeExactly(0, header.data(), header.size());
+    file.close();
+}
+
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table) {
     const auto records = encodeRecords(table);

@@ -203,8 +203,7 @@ bool TForm3::chooseSaveAsTarget() {
 }
 
 void TForm3::hitboxClick() {
-    platform::showWindow(Form5);
-    platform::showWindow(Form6);
+    platform::showInOrder({Form5, Form6});
 }
 
 void TForm3::showPartRow(int slot) {

@@ -13,6 +13,7 @@
 #include "start_window.h"
 #include "string_grid.h"
 #include "top_view.h"
+#include "views/view_sizes.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -20,9 +21,11 @@
 namespace program {
 namespace {
 
-void attachPlacementKeeper(QWidget* window, const char* section, const char* key) {
+// A view's stored size never falls below its design size.
+void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
+                           QSize designSize) {
     new TLMDForm(window, Form1->LMDIniCtrl1, QLatin1String(section), QLatin1String(key),
-                 soPos | soSize);
+                 soPos | soSize, designSize);
 }
 
 // Hides the window, lets its placement keeper store the placement, then destroys the window.
@@ -67,10 +70,10 @@ void createWindows() {
                                   [start = Form1] { return start->du2open.fileName(); }};
     Form5 = new TForm5;
     Form5->drawFrom(viewSource);
-    attachPlacementKeeper(Form5, "HBTV", "Form5");
+    attachPlacementKeeper(Form5, "HBTV", "Form5", views::kTopViewDesignSize);
     Form6 = new TForm6;
     Form6->drawFrom(viewSource);
-    attachPlacementKeeper(Form6, "HBSV", "Form6");
+    attachPlacementKeeper(Form6, "HBSV", "Form6", views::kSideViewDesignSize);
     // Pointing at a part in a view names it by its grid row and shows that row in the editor.
     const HitBoxPointing pointing{
         [](int slot) { return Form3->StringGrid1->cellText(0, slot + 1); },

@@ -2,7 +2,8 @@
 
 #include "core/cell_text.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
 
 namespace dm {
 
@@ -53,16 +54,36 @@ std::optional<Placement> parsePlacement(std::string_view value, bool withState,
     return placement;
 }
 
-Placement clampToScreen(Placement placement, int screenWidth, int screenHeight) {
-    if (placement.right > screenWidth) {
-        placement.left = screenWidth - std::abs(placement.right - placement.left);
-        placement.right = screenWidth;
-    }
-    if (placement.bottom > screenHeight) {
-        placement.top = screenHeight - std::abs(placement.bottom - placement.top);
-        placement.bottom = screenHeight;
-    }
-    return placement;
+namespace {
+
+// One side of the rectangle: its start and length, fitted in 64 bits so no sum overflows.
+struct Span {
+    std::int64_t start;
+    std::int64_t length;
+};
+
+Span fitSpan(Span span, std::int64_t smallest, std::int64_t largest, std::int64_t screenEnd) {
+    span.length = std::clamp(span.length, std::min(smallest, largest), largest);
+    if (span.start + span.length > screenEnd)
+        span.start = screenEnd - span.length;
+    return span;
+}
+
+} // namespace
+
+Placement fitToScreen(const Placement& placement, const PlacementLimits& limits) {
+    Span across = fitSpan({placement.left, std::int64_t{placement.right} - placement.left},
+                          limits.minimumWidth, limits.maximumWidth, limits.screenWidth);
+    Span down = fitSpan({placement.top, std::int64_t{placement.bottom} - placement.top},
+                        limits.minimumHeight, limits.maximumHeight, limits.screenHeight);
+    across.start = std::max(across.start, kReachableTitleWidth - across.length);
+    down.start = std::max<std::int64_t>(down.start, 0);
+    Placement fitted = placement;
+    fitted.left = static_cast<int>(across.start);
+    fitted.right = static_cast<int>(across.start + across.length);
+    fitted.top = static_cast<int>(down.start);
+    fitted.bottom = static_cast<int>(down.start + down.length);
+    return fitted;
 }
 
 } // namespace dm

@@ -38,7 +38,23 @@ std::string formatPlacement(const Placement& placement);
 std::optional<Placement> parsePlacement(std::string_view value, bool withState,
                                         const Placement& current);
 
-// Moves the rectangle back inside the screen's right and bottom edges; left and top are left alone.
-Placement clampToScreen(Placement placement, int screenWidth, int screenHeight);
+// What a stored rectangle is fitted to: the primary screen, the largest size a window may take
+// (the work area) and the smallest (the window's minimum).
+struct PlacementLimits {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int maximumWidth = 0;
+    int maximumHeight = 0;
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+};
+
+// How much of a window's title bar stays on the screen, so that the user can reach it.
+constexpr int kReachableTitleWidth = 50;
+
+// Makes a stored rectangle safe to use: its size is brought within the limits, it moves back
+// inside the screen's right and bottom edges, and its title bar's top edge and at least
+// kReachableTitleWidth pixels of it lie on the screen. A rectangle within all that is unchanged.
+Placement fitToScreen(const Placement& placement, const PlacementLimits& limits);
 
 } // namespace dm

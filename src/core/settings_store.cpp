@@ -2,36 +2,31 @@
 
 #include "core/errors.h"
 
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
+#include <random>
 #include <sstream>
-#include <string_view>
-#include <utility>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
 
 namespace dm {
 
 namespace {
 
-// The file's text, or nothing when there is no readable regular file.
-std::optional<std::string> readText(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+#ifdef _WIN32
+constexpr std::string_view kNewLine = "\r\n";
+#else
+constexpr std::string_view kNewLine = "\n";
+#endif
 
 std::string lowered(std::string_view text) {
     std::string lower(text);
@@ -41,160 +36,272 @@ std::string lowered(std::string_view text) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
         return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// Not blank and not a comment.
-bool isEntryLine(std::string_view line) {
-    const std::string_view text = trimmed(line);
-    return !text.empty() && text.front() != ';' && text.front() != '#';
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // One pair of double quotes around a value is not part of it.
-std::string withoutSurroundingQuotes(std::string value) {
+std::string withoutSurroundingQuotes(std::string_view value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-        return value.substr(1, value.size() - 2);
-    return value;
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
 }
 
-// The file as lines, each with its line end, edited in place the way the platform's profile
-// writer does: every line that is not the entry in hand stays exactly as it was.
+struct Line {
+    std::string text; // without its line end
+    std::string end;  // "\r\n", "\n", "\r", or empty for a last line without one
+};
+
+// Every CR LF, LF and bare CR ends a line; nothing else does.
+std::vector<Line> splitLines(std::string_view text) {
+    std::vector<Line> lines;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t breakAt = text.find_first_of("\r\n", begin);
+        if (breakAt == std::string_view::npos) {
+            lines.push_back({std::string(text.substr(begin)), {}});
+            break;
+        }
+        const bool crlf = text[breakAt] == '\r' && text.substr(breakAt, 2) == "\r\n";
+        const std::size_t next = breakAt + (crlf ? 2 : 1);
+        lines.push_back({std::string(text.substr(begin, breakAt - begin)),
+                         std::string(text.substr(breakAt, next - breakAt))});
+        begin = next;
+    }
+    return lines;
+}
+
+bool isComment(std::string_view line) {
+    const std::string_view text = trimmed(line);
+    return !text.empty() && (text.front() == ';' || text.front() == '#');
+}
+
+// The lowered name of a "[name]" line; nothing for any other line.
+std::optional<std::string> sectionName(std::string_view line) {
+    const std::string_view text = trimmed(line);
+    const std::size_t close = text.find(']');
+    if (text.empty() || text.front() != '[' || close == std::string_view::npos)
+        return std::nullopt;
+    return lowered(trimmed(text.substr(1, close - 1)));
+}
+
+// The name of a "key=value" line as written, nothing for any other line.
+std::optional<std::string_view> keyName(std::string_view line) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || isComment(line) || sectionName(line))
+        return std::nullopt;
+    const std::string_view key = trimmed(line.substr(0, equals));
+    if (key.empty())
+        return std::nullopt;
+    return key;
+}
+
 class IniLines {
 public:
-    explicit IniLines(const std::string& text) {
-        newline_ = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-        std::size_t begin = 0;
-        while (begin < text.size()) {
-            std::size_t end = text.find('\n', begin);
-            end = end == std::string::npos ? text.size() : end + 1;
-            lines_.push_back(text.substr(begin, end - begin));
-            begin = end;
+    explicit IniLines(std::string_view text) : lines_(splitLines(text)) {
+        const auto ended = std::find_if(lines_.begin(), lines_.end(),
+                                        [](const Line& line) { return !line.end.empty(); });
+        newLine_ = ended == lines_.end() ? std::string(kNewLine) : ended->end;
+    }
+
+    // Where the entry is; `end` is the line where the first section of that name ends.
+    struct Entry {
+        std::size_t header = npos;
+        std::size_t end = npos;
+        std::size_t line = npos;
+    };
+
+    Entry find(std::string_view section, std::string_view key) const {
+        const std::string wantedSection = lowered(section);
+        const std::string wantedKey = lowered(key);
+        Entry entry;
+        for (std::size_t i = 0; i < lines_.size() && entry.header == npos; ++i)
+            if (sectionName(lines_[i].text) == wantedSection)
+                entry.header = i;
+        if (entry.header == npos)
+            return entry;
+        entry.end = entry.header + 1;
+        while (entry.end < lines_.size() && !sectionName(lines_[entry.end].text))
+            ++entry.end;
+        for (std::size_t i = entry.header + 1; i < entry.end && entry.line == npos; ++i) {
+            const std::optional<std::string_view> name = keyName(lines_[i].text);
+            if (name && lowered(*name) == wantedKey)
+                entry.line = i;
+        }
+        return entry;
+    }
+
+    std::optional<std::string> value(const Entry& entry) const {
+        if (entry.line == npos)
+            return std::nullopt;
+        const std::string& text = lines_[entry.line].text;
+        return withoutSurroundingQuotes(trimmed(std::string_view(text).substr(text.find('=') + 1)));
+    }
+
+    void set(const Entry& entry, std::string_view section, std::string_view key,
+             std::string_view value) {
+        const std::string line = std::string(key) + '=' + std::string(value);
+        if (entry.line != npos) {
+            Line& found = lines_[entry.line];
+            found.text = std::string(*keyName(found.text)) + '=' + std::string(value);
+        } else if (entry.header != npos) {
+            std::size_t after = entry.header + 1;
+            for (std::size_t i = entry.header + 1; i < entry.end; ++i)
+                if (!trimmed(lines_[i].text).empty() && !isComment(lines_[i].text))
+                    after = i + 1;
+            insert(after, line);
+        } else {
+            insert(lines_.size(), '[' + std::string(section) + ']');
+            insert(lines_.size(), line);
         }
     }
 
-    // Replaces the key's line or adds it at the end of its section, adding the section if needed.
-    void set(const std::string& section, const std::string& key, const std::string& value) {
-        const auto [first, last] = sectionLines(section);
-        if (first == npos) {
-            endLastLine();
-            lines_.push_back('[' + section + ']' + newline_);
-            lines_.push_back(key + '=' + value + newline_);
-            return;
-        }
-        if (const std::size_t at = keyLine(first, last, key); at != npos) {
-            const std::string_view line = lines_[at];
-            const std::string_view end = line.substr(line.find_last_not_of("\r\n") + 1);
-            lines_[at] = std::string(trimmed(line.substr(0, line.find('=')))) + '=' + value +
-                         std::string(end);
-            return;
-        }
-        std::size_t after = first + 1;
-        for (std::size_t i = first + 1; i < last; ++i)
-            if (isEntryLine(lines_[i]))
-                after = i + 1;
-        if (after == lines_.size())
-            endLastLine();
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(after),
-                      key + '=' + value + newline_);
-    }
-
-    // Removes the key's line; false when there is none.
-    bool remove(const std::string& section, const std::string& key) {
-        const auto [first, last] = sectionLines(section);
-        const std::size_t at = first == npos ? npos : keyLine(first, last, key);
-        if (at == npos)
-            return false;
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
-        return true;
+    void remove(const Entry& entry) {
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(entry.line));
     }
 
     std::string text() const {
         std::string all;
-        for (const std::string& line : lines_)
-            all += line;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            all += lines_[i].text + lines_[i].end;
+            // A CR before an empty LF line would read as one CR LF: the lines stay apart.
+            const bool nextIsLineFeed = i + 1 < lines_.size() && lines_[i + 1].text.empty() &&
+                                        lines_[i + 1].end == "\n";
+            if (lines_[i].end == "\r" && nextIsLineFeed)
+                all += '\n';
+        }
         return all;
     }
 
 private:
     static constexpr std::size_t npos = std::string::npos;
 
-    static std::optional<std::string> sectionName(std::string_view line) {
-        const std::string_view text = trimmed(line);
-        const std::size_t close = text.find(']');
-        if (text.empty() || text.front() != '[' || close == std::string_view::npos)
-            return std::nullopt;
-        return lowered(trimmed(text.substr(1, close - 1)));
+    // Only the last line can lack a line end; one goes before it when a line follows.
+    void insert(std::size_t at, std::string text) {
+        if (at > 0 && lines_[at - 1].end.empty())
+            lines_[at - 1].end = newLine_;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at),
+                      {std::move(text), newLine_});
     }
 
-    // The section's header line and the line where the next section starts.
-    std::pair<std::size_t, std::size_t> sectionLines(const std::string& section) const {
-        const std::string wanted = lowered(section);
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (sectionName(lines_[i]) != wanted)
-                continue;
-            std::size_t next = i + 1;
-            while (next < lines_.size() && !sectionName(lines_[next]))
-                ++next;
-            return {i, next};
-        }
-        return {npos, npos};
-    }
-
-    std::size_t keyLine(std::size_t header, std::size_t end, const std::string& key) const {
-        const std::string wanted = lowered(key);
-        for (std::size_t i = header + 1; i < end; ++i) {
-            const std::string_view line = trimmed(lines_[i]);
-            const std::size_t equals = line.find('=');
-            if (!isEntryLine(line) || equals == std::string_view::npos)
-                continue;
-            if (lowered(trimmed(line.substr(0, equals))) == wanted)
-                return i;
-        }
-        return npos;
-    }
-
-    void endLastLine() {
-        if (!lines_.empty() && lines_.back().back() != '\n')
-            lines_.back() += newline_;
-    }
-
-    std::vector<std::string> lines_;
-    std::string newline_;
+    std::vector<Line> lines_;
+    std::string newLine_;
 };
 
-bool writeText(const std::string& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+// The file's bytes, or nothing when there is no readable regular file.
+std::optional<std::string> readText(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0)
         return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// A name in the file's folder that no file has yet.
+fs::path temporaryBeside(const fs::path& target) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (;;) {
+        fs::path candidate = target;
+        candidate += ".tmp" + std::to_string(random() % 1000000);
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(candidate, error)))
+            return candidate;
+    }
 }
 
 } // namespace
+
+namespace ini {
+
+std::optional<std::string> valueIn(std::string_view text, std::string_view section,
+                                   std::string_view key) {
+    const IniLines lines(text);
+    return lines.value(lines.find(section, key));
+}
+
+std::string withValue(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    IniLines lines(text);
+    lines.set(lines.find(section, key), section, key, value);
+    return lines.text();
+}
+
+std::optional<std::string> withoutKey(std::string_view text, std::string_view section,
+                                      std::string_view key) {
+    IniLines lines(text);
+    const IniLines::Entry entry = lines.find(section, key);
+    if (entry.line == std::string::npos)
+        return std::nullopt;
+    lines.remove(entry);
+    return lines.text();
+}
+
+} // namespace ini
+
+bool SettingsStore::writeAllBytes(std::FILE* file, std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool SettingsStore::replaceFile(const std::string& text) const {
+    std::error_code error;
+    // A link stays a link: the file it names is replaced.
+    fs::path target = path_;
+    if (fs::is_symlink(fs::symlink_status(target, error)))
+        target = fs::weakly_canonical(target, error);
+    const fs::file_status old = fs::status(target, error);
+    error.clear();
+    if (fs::exists(old) && !fs::is_regular_file(old))
+        return false;
+    const fs::path temporary = temporaryBeside(target);
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
+    if (!file)
+        return false;
+    bool written = writeBytes_(file, text) && flushToDisk(file);
+    written = std::fclose(file) == 0 && written;
+    if (written && fs::exists(old))
+        fs::permissions(temporary, old.permissions(), error);
+    if (written && !error)
+        fs::rename(temporary, target, error);
+    if (!written || error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
                                       const std::string& fallback) const {
     const std::optional<std::string> text = readText(path_);
     if (!text)
         return fallback;
-    CSimpleIniA ini;
-    ini.LoadData(*text);
-    const char* value = ini.GetValue(section.c_str(), key.c_str());
-    return value ? withoutSurroundingQuotes(value) : fallback;
+    return ini::valueIn(*text, section, key).value_or(fallback);
 }
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
     std::error_code error;
-    if (std::filesystem::exists(path_, error) && !std::filesystem::is_regular_file(path_, error))
-        throw DamageError("Unable to write to " + path_);
-    IniLines lines(readText(path_).value_or(std::string()));
-    lines.set(section, key, value);
-    if (!writeText(path_, lines.text()))
+    const bool present = fs::exists(path_, error);
+    const std::optional<std::string> text = readText(path_);
+    const bool unreadable = present && !text;
+    if (unreadable || value.find_first_of("\r\n") != std::string::npos ||
+        !replaceFile(ini::withValue(text.value_or(std::string()), section, key, value)))
         throw DamageError("Unable to write to " + path_);
 }
 
@@ -202,9 +309,8 @@ void SettingsStore::deleteKey(const std::string& section, const std::string& key
     const std::optional<std::string> text = readText(path_);
     if (!text)
         return;
-    IniLines lines(*text);
-    if (lines.remove(section, key))
-        writeText(path_, lines.text());
+    if (const std::optional<std::string> shorter = ini::withoutKey(*text, section, key))
+        replaceFile(*shorter);
 }
 
 } // namespace dm

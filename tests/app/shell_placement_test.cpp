@@ -31,18 +31,18 @@ protected:
 };
 
 TEST_F(PlacementKeeperTest, ShowingAViewTakesItsStoredPlacementEveryTime) {
-    writeIni("[HBTV]\nForm5=200,0,1,100,100,600,500\n[HBSV]\nForm6=200,0,1,120,90,520,390\n");
+    writeIni("[HBTV]\nForm5=200,0,1,100,50,650,600\n[HBSV]\nForm6=200,0,1,120,90,620,490\n");
     program::createWindows();
     Form1->Button5Click();
-    EXPECT_EQ(outerOf(Form5), QRect(100, 100, 500, 400));
-    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
-    EXPECT_EQ(outerOf(Form6), QRect(120, 90, 400, 300));
+    EXPECT_EQ(outerOf(Form5), QRect(100, 50, 550, 550));
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 50, 550, 550));
+    EXPECT_EQ(outerOf(Form6), QRect(120, 90, 500, 400));
 
     // Moved and resized, hidden and shown again: back where the file says.
     Form5->setGeometry(300, 200, 200, 150);
     Form5->close();
     Form3->hitbox->trigger();
-    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 50, 550, 550));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
@@ -70,7 +70,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
     };
     const Case cases[] = {
         {"[HBTV]\nForm5=200,0,1,abc,100,600,500\n", false, "'abc' is not a valid integer value."},
-        {"[HBTV]\nForm5=200,x,1,10,10,600,500\n", false, ""},
+        {"[HBTV]\nForm5=200,x,1,10,10,600,560\n", false, ""},
         {"[Common]\nForm3=200,x,1,10,10,600,500\n", true, "'x' is not a valid integer value."},
     };
     program::createWindows();
@@ -90,7 +90,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
         EXPECT_TRUE(window->isVisible());
         if (c.shown.isEmpty()) {
             EXPECT_TRUE(errors_.shown.empty()) << c.ini;
-            EXPECT_EQ(window->frameGeometry(), QRect(10, 10, 590, 490)) << c.ini;
+            EXPECT_EQ(window->frameGeometry(), QRect(10, 10, 590, 550)) << c.ini;
         } else {
             ASSERT_EQ(errors_.shown.size(), 1u) << c.ini;
             EXPECT_EQ(errors_.shown[0].text, c.shown);
@@ -104,21 +104,68 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
 TEST_F(PlacementKeeperTest, RectanglesBeyondTheScreenMoveBackInside) {
     const QSize screen = platform::primaryScreenSize();
     const std::string value = "200,0,1," + std::to_string(screen.width() - 100) + ",0," +
-                              std::to_string(screen.width() + 200) + ",300";
+                              std::to_string(screen.width() + 400) + ",400";
     writeIni("[HBSV]\nForm6=" + value + "\n");
     program::createWindows();
     Form3->hitboxClick();
-    EXPECT_EQ(Form6->frameGeometry(), QRect(screen.width() - 300, 0, 300, 300));
+    EXPECT_EQ(Form6->frameGeometry(), QRect(screen.width() - 500, 0, 500, 400));
+}
+
+TEST_F(PlacementKeeperTest, BrokenStoredPlacementsComeUpUsableAndAreStoredHealed) {
+    struct Case {
+        const char* name;
+        const char* section;
+        const char* key;
+        const char* value;
+        QSize smallest; // client size
+    };
+    const Case cases[] = {
+        {"side view without area", "HBSV", "Form6", "200,0,1,300,300,200,200",
+         views::kSideViewDesignSize},
+        {"top view without area", "HBTV", "Form5", "200,0,1,300,300,300,300",
+         views::kTopViewDesignSize},
+        {"huge top view", "HBTV", "Form5", "200,0,1,0,0,100000,100000", views::kTopViewDesignSize},
+        {"far left", "HBTV", "Form5", "200,0,1,-2147483000,0,2000,300", views::kTopViewDesignSize},
+        {"above the screen", "HBSV", "Form6", "200,0,1,10,-5000,600,-4500",
+         views::kSideViewDesignSize},
+        {"editor without area", "Common", "Form3", "200,0,1,10,10,10,10", QSize(1, 1)},
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize work = QGuiApplication::primaryScreen()->availableSize();
+    for (const Case& c : cases) {
+        writeIni(std::string("[") + c.section + "]\n" + c.key + "=" + c.value + "\n");
+        program::createWindows();
+        Form1->Button5Click();
+        Form3->hitbox->trigger();
+        QWidget* window = std::string(c.key) == "Form3"   ? static_cast<QWidget*>(Form3)
+                          : std::string(c.key) == "Form5" ? static_cast<QWidget*>(Form5)
+                                                          : Form6;
+        const QRect shown = window->frameGeometry();
+        EXPECT_TRUE(window->isVisible()) << c.name;
+        EXPECT_GE(window->width(), c.smallest.width()) << c.name;
+        EXPECT_GE(window->height(), c.smallest.height()) << c.name;
+        EXPECT_LE(shown.width(), work.width()) << c.name;
+        EXPECT_LE(shown.height(), work.height()) << c.name;
+        EXPECT_GE(shown.top(), screen.top()) << c.name << ": the title bar must be reachable";
+        EXPECT_GE(shown.right() + 1, screen.left() + dm::kReachableTitleWidth) << c.name;
+        EXPECT_LE(shown.left(), screen.right()) << c.name;
+        program::destroyWindows();
+        const std::optional<dm::Placement> healed =
+            dm::parsePlacement(stored(c.section, c.key), true, {});
+        ASSERT_TRUE(healed) << c.name;
+        EXPECT_EQ(outer(*healed), shown) << c.name << ": stored " << stored(c.section, c.key);
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
 TEST_F(PlacementKeeperTest, TheEditorKeepsItsShowStateAndTheViewsDoNot) {
-    writeIni("[Common]\nForm3=200,0,3,50,60,650,460\n[HBTV]\nForm5=200,0,3,40,30,440,330\n");
+    writeIni("[Common]\nForm3=200,0,3,50,60,650,460\n[HBTV]\nForm5=200,0,3,40,30,590,590\n");
     program::createWindows();
     Form1->Button5Click();
     EXPECT_TRUE(Form3->isMaximized());
     EXPECT_EQ(platform::windowPlacement(Form3), (dm::Placement{0, 3, 50, 60, 650, 460}));
     EXPECT_FALSE(Form5->isMaximized());
-    EXPECT_EQ(platform::windowPlacement(Form5), (dm::Placement{0, 1, 40, 30, 440, 330}));
+    EXPECT_EQ(platform::windowPlacement(Form5), (dm::Placement{0, 1, 40, 30, 590, 590}));
 
     // The next run finds the editor maximised again over the same normal rectangle.
     program::destroyWindows();

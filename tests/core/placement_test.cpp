@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 TEST(PlacementTest, SplitsAtEveryCommaWithoutATrailingEmptyField) {
@@ -77,23 +79,38 @@ TEST(PlacementTest, ABadFieldRaisesTheConversionError) {
     }
 }
 
-TEST(PlacementTest, MovesBackInsideTheRightAndBottomEdgesOnly) {
+TEST(PlacementTest, StoredRectanglesAreFittedToTheScreenAndTheWindowsLimits) {
+    // A 1024 x 768 screen whose work area is 1024 x 738; the window's minimum is 462 x 380.
+    const dm::PlacementLimits limits{1024, 768, 1024, 738, 462, 380};
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
     struct Case {
+        const char* name;
         dm::Placement stored;
         dm::Placement expected;
     };
     const Case cases[] = {
-        {{0, 1, 900, 0, 1200, 300}, {0, 1, 724, 0, 1024, 300}},
-        {{0, 1, 100, 700, 400, 900}, {0, 1, 100, 568, 400, 768}},
-        {{0, 1, 900, 700, 1200, 900}, {0, 1, 724, 568, 1024, 768}},
-        {{0, 1, 0, 0, 1024, 768}, {0, 1, 0, 0, 1024, 768}},
-        {{0, 1, -300, -200, 100, 100}, {0, 1, -300, -200, 100, 100}},
-        // Wider than the screen: the right edge wins and the left goes off screen.
-        {{0, 3, 100, 0, 1300, 300}, {0, 3, -176, 0, 1024, 300}},
+        {"in range", {0, 1, 205, 106, 728, 650}, {0, 1, 205, 106, 728, 650}},
+        {"whole work area", {0, 1, 0, 0, 1024, 738}, {0, 1, 0, 0, 1024, 738}},
+        {"beyond the right edge", {0, 1, 900, 0, 1400, 400}, {0, 1, 524, 0, 1024, 400}},
+        {"beyond the bottom edge", {0, 1, 100, 700, 600, 1100}, {0, 1, 100, 368, 600, 768}},
+        {"beyond both", {0, 3, 900, 700, 1400, 1100}, {0, 3, 524, 368, 1024, 768}},
+        {"partly left of the screen", {0, 1, -300, 10, 200, 410}, {0, 1, -300, 10, 200, 410}},
+        {"no area", {0, 1, 300, 300, 200, 200}, {0, 1, 300, 300, 762, 680}},
+        {"one pixel", {0, 1, 200, 0, 201, 300}, {0, 1, 200, 0, 662, 380}},
+        {"larger than the work area", {0, 1, 0, 0, 100000, 100000}, {0, 1, 0, 0, 1024, 738}},
+        {"wider than the screen", {0, 1, 100, 0, 1300, 400}, {0, 1, 0, 0, 1024, 400}},
+        {"far left", {0, 1, -2147483000, 0, 2000, 400}, {0, 1, -974, 0, 50, 400}},
+        {"title bar off the left", {0, 1, -2000, 0, -1500, 400}, {0, 1, -450, 0, 50, 400}},
+        {"title bar above the top", {0, 1, 100, -200, 600, 300}, {0, 1, 100, 0, 600, 500}},
+        {"far right and down",
+         {0, 1, kMax - 10, kMax - 10, kMax, kMax},
+         {0, 1, 562, 388, 1024, 768}},
+        {"extremes", {0, 1, kMin, kMin, kMax, kMax}, {0, 1, -974, 0, 50, 738}},
+        {"inverted extremes", {0, 1, kMax, kMax, kMin, kMin}, {0, 1, 562, 388, 1024, 768}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(dm::clampToScreen(c.stored, 1024, 768), c.expected)
-            << dm::formatPlacement(c.stored);
+        EXPECT_EQ(dm::fitToScreen(c.stored, limits), c.expected) << c.name;
 }
 
 } // namespace

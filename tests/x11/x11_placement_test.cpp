@@ -1,13 +1,14 @@
 // Restores stored placements under a real X server, started here, and looks at the screen to see
 // where the windows really are.
 #include "../support/test_support.h"
-#include "start_window.h"
+#include "about_box.h"
+#include "aircraft_list_window.h"
 #include "editor_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/application.h"
 #include "program.h"
-#include "about_box.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -22,6 +23,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <sys/wait.h>
@@ -157,7 +159,7 @@ protected:
         QPalette palette = cover->palette();
         palette.setColor(QPalette::Window, colour);
         cover->setPalette(palette);
-        cover->setGeometry(window->rect());
+        cover->setGeometry(0, 0, 4000, 4000); // clipped to the window, whatever size it takes
         cover->show();
         cover->raise();
     }
@@ -173,9 +175,12 @@ protected:
         return box;
     }
 
-    QString stored(const char* section, const char* key) const {
+    std::string stored(const char* section, const char* key) const {
         QSettings file(folder_.filePath(QStringLiteral("du2daminfo.INI")), QSettings::IniFormat);
-        return file.value(QLatin1String(section) + '/' + key).toStringList().join(',');
+        return file.value(QLatin1String(section) + '/' + key)
+            .toStringList()
+            .join(',')
+            .toStdString();
     }
 
     static inline std::unique_ptr<XServer> server_;
@@ -186,8 +191,8 @@ protected:
 
 TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     // The side view lies partly beyond the right edge and comes back inside.
-    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,600,500\r\n"
-             "[HBSV]\r\nForm6=200,0,1,900,0,1200,300\r\n");
+    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,650,650\r\n"
+             "[HBSV]\r\nForm6=200,0,1,900,0,1400,400\r\n");
     program::createWindows();
     EXPECT_EQ(QGuiApplication::primaryScreen()->geometry().size(),
               QSize(kScreenWidth, kScreenHeight));
@@ -202,8 +207,8 @@ TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     QTest::qWait(300);
 
     // No window manager runs, so there is no frame: the outer rectangle is the client area.
-    EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 500, 400));
-    EXPECT_EQ(whereOnScreen(Qt::cyan), QRect(724, 0, 300, 300));
+    EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 550, 550));
+    EXPECT_EQ(whereOnScreen(Qt::cyan), QRect(524, 0, 500, 400));
 
     // Moved, hidden and shown again: back at the stored place.
     Form5->move(10, 400);
@@ -212,7 +217,7 @@ TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     platform::showWindow(Form5);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(300);
-    EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 500, 400));
+    EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 550, 550));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
@@ -221,8 +226,8 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
         GTEST_SKIP() << "openbox is not installed: the scenario with a window frame is not run";
     const WindowManager manager(server_->display());
     QTest::qWait(1000);
-    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,600,500\r\n"
-             "[HBSV]\r\nForm6=200,0,1,620,50,1020,350\r\n");
+    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,650,650\r\n"
+             "[HBSV]\r\nForm6=200,0,1,520,50,1020,450\r\n");
     program::createWindows();
     program::showMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
@@ -234,9 +239,9 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
 
     const QMargins frame = Form5->windowHandle()->frameMargins();
     ASSERT_FALSE(frame.isNull()) << "the window manager put no frame around the top view";
-    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 500, 400));
-    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 500, 400).marginsRemoved(frame));
-    EXPECT_EQ(Form6->frameGeometry(), QRect(620, 50, 400, 300));
+    EXPECT_EQ(Form5->frameGeometry(), QRect(100, 100, 550, 550));
+    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 550, 550).marginsRemoved(frame));
+    EXPECT_EQ(Form6->frameGeometry(), QRect(520, 50, 500, 400));
     // The editor's first size counts its frame.
     EXPECT_EQ(Form3->frameGeometry().size(), QSize(797, 327));
 
@@ -249,13 +254,107 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(500);
     // Qt may not have heard of the new frame yet; the client area tells where the frame is.
-    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 500, 400).marginsRemoved(frame));
+    EXPECT_EQ(Form5->geometry(), QRect(100, 100, 550, 550).marginsRemoved(frame));
 
     // Nothing moved since: the end stores what it was given, with no creep by one frame.
     program::destroyWindows();
-    EXPECT_EQ(stored("HBTV", "Form5"), QStringLiteral("200,0,1,100,100,600,500"));
-    EXPECT_EQ(stored("HBSV", "Form6"), QStringLiteral("200,0,1,620,50,1020,350"));
+    EXPECT_EQ(stored("HBTV", "Form5"), "200,0,1,100,100,650,650");
+    EXPECT_EQ(stored("HBSV", "Form6"), "200,0,1,520,50,1020,450");
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+class X11FramedTest : public X11PlacementTest {
+protected:
+    void SetUp() override {
+        X11PlacementTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        if (!onPath("openbox"))
+            GTEST_SKIP()
+                << "openbox is not installed: the scenarios with a window frame are not run";
+        manager_ = std::make_unique<WindowManager>(server_->display());
+        QTest::qWait(1000);
+    }
+    void TearDown() override {
+        X11PlacementTest::TearDown();
+        manager_.reset();
+    }
+
+    // One run of the program up to the editor, ended by `end` while it is open.
+    void runToEditor(const std::function<void()>& end = [] {}) {
+        program::createWindows();
+        program::showMainWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+        Form1->Button5Click();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form3));
+        QTest::qWait(500);
+        end();
+        program::destroyWindows();
+    }
+
+    std::unique_ptr<WindowManager> manager_;
+};
+
+TEST_F(X11FramedTest, AnEditorEndingMaximisedStoresItsNormalRectangleRunAfterRun) {
+    writeIni("[Common]\r\nForm3=200,0,1,50,60,850,460\r\n");
+    ASSERT_NO_FATAL_FAILURE(runToEditor([] {
+        Form3->showMaximized();
+        QTest::qWait(500);
+        ASSERT_TRUE(Form3->isMaximized());
+    }));
+    for (int run = 1; run <= 5; ++run) {
+        EXPECT_EQ(stored("Common", "Form3"), "200,0,3,50,60,850,460") << run;
+        ASSERT_NO_FATAL_FAILURE(runToEditor([] { EXPECT_TRUE(Form3->isMaximized()); }));
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(X11FramedTest, TheAircraftListComesUpAtItsDesignPlaceEveryTime) {
+    for (int run = 0; run < 12; ++run) {
+        ASSERT_NO_FATAL_FAILURE(runToEditor([run] {
+            Form3->AircraftList1->trigger();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
+            QTest::qWait(300);
+            // As the window system has it: the widget's own frame is not always up to date.
+            EXPECT_EQ(Form4->windowHandle()->frameGeometry(), QRect(945, 171, 260, 631)) << run;
+        }));
+    }
+}
+
+TEST_F(X11FramedTest, HitBoxImageLeavesTheSideViewInFrontWhicheverViewWasClosed) {
+    // The views overlap around (400, 300).
+    writeIni("[HBTV]\r\nForm5=200,0,1,100,100,650,660\r\n"
+             "[HBSV]\r\nForm6=200,0,1,300,200,800,600\r\n");
+    const QPoint overlap(400, 300);
+    struct Case {
+        const char* name;
+        bool closeTop;
+        bool closeSide;
+    };
+    const Case cases[] = {{"top view closed", true, false},
+                          {"side view closed", false, true},
+                          {"both closed", true, true},
+                          {"none closed", false, false}};
+    for (const Case& c : cases) {
+        ASSERT_NO_FATAL_FAILURE(runToEditor([&c, overlap] {
+            mark(Form5, Qt::magenta);
+            mark(Form6, Qt::cyan);
+            Form3->hide();
+            Form5->raise(); // the side view starts behind
+            QTest::qWait(300);
+            if (c.closeTop)
+                Form5->close();
+            if (c.closeSide)
+                Form6->close();
+            QTest::qWait(300);
+            Form3->hitbox->trigger();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Form6));
+            QTest::qWait(800);
+            const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            EXPECT_EQ(screen.pixelColor(overlap), QColor(Qt::cyan)) << c.name;
+        }));
+    }
 }
 
 TEST_F(X11PlacementTest, UnderAWindowManagerTheAboutBoxHasOneTitleBarItsOwn) {

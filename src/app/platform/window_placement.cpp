@@ -1,5 +1,7 @@
 #include "platform/window_placement.h"
 
+#include "platform/application.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -8,11 +10,16 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace platform {
 namespace {
 
 QMargins lastSeenMargins;
+
+constexpr Qt::WindowStates kNotNormal =
+    Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
 
 int showStateOf(Qt::WindowStates states) {
     if (states & Qt::WindowMinimized)
@@ -35,13 +42,18 @@ Qt::WindowStates windowStatesOf(const dm::Placement& placement) {
     }
 }
 
-constexpr Qt::WindowStates kNotNormal =
-    Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
-
 // The frame as the window system reports it now; none before the window is framed.
 QMargins reportedMargins(const QWidget* window) {
     const QWindow* handle = window->windowHandle();
     return handle ? handle->frameMargins() : QMargins();
+}
+
+// The frame for good: under X11 only once the window is on the screen, since while the window
+// manager is still framing it what is reported may be neither no frame nor the final one.
+QMargins settledMargins(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const bool framedLater = QGuiApplication::platformName() == QLatin1String("xcb");
+    return handle && (handle->isExposed() || !framedLater) ? handle->frameMargins() : QMargins();
 }
 
 // Remembers a window's frame while the window system reports it, and puts the window again by
@@ -65,6 +77,11 @@ public:
         seen_ = margins;
         hasSeen_ = true;
     }
+
+    // The outer rectangle of the window's normal state, as last given or seen: a maximised window
+    // has neither its normal frame nor, under every window manager, its normal geometry.
+    const std::optional<QRect>& normalOuter() const { return normalOuter_; }
+    void setNormalOuter(const QRect& outer) { normalOuter_ = outer; }
 
     void place(std::function<void(const QMargins&)> place) {
         pending_ = std::move(place);
@@ -90,8 +107,10 @@ protected:
         case QEvent::Resize:
         case QEvent::Paint:
         case QEvent::WindowActivate:
-            if (watched == window_)
+            if (watched == window_) {
                 frameReported();
+                normalGeometryReported(event->type());
+            }
             break;
         default:
             break;
@@ -101,7 +120,7 @@ protected:
 
 private:
     void frameReported() {
-        const QMargins reported = reportedMargins(window_);
+        const QMargins reported = settledMargins(window_);
         if (reported.isNull())
             return;
         learn(reported);
@@ -122,11 +141,44 @@ private:
             Qt::QueuedConnection);
     }
 
+    // Where a visible window in normal state is, once its frame is known.
+    void normalGeometryReported(QEvent::Type type) {
+        const QMargins reported = settledMargins(window_);
+        if ((type == QEvent::Move || type == QEvent::Resize) && window_->isVisible() &&
+            !(window_->windowState() & kNotNormal) && !reported.isNull())
+            normalOuter_ = window_->geometry().marginsAdded(reported);
+    }
+
     QWidget* window_;
     QMargins seen_;
     bool hasSeen_ = false;
+    std::optional<QRect> normalOuter_;
     std::function<void(const QMargins&)> pending_;
     QMargins placedWith_;
+};
+
+// Raises windows again, in order, once the watched window is on the screen.
+class RaiseWhenExposed : public QObject {
+public:
+    RaiseWhenExposed(QWindow* watched, std::vector<QPointer<QWidget>> later)
+        : QObject(watched), watched_(watched), later_(std::move(later)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::Expose && watched_->isExposed()) {
+            for (const QPointer<QWidget>& window : later_)
+                if (window && window->isVisible())
+                    showWindow(window);
+            deleteLater();
+        }
+        return QObject::eventFilter(object, event);
+    }
+
+private:
+    QWindow* watched_;
+    std::vector<QPointer<QWidget>> later_;
 };
 
 } // namespace
@@ -153,6 +205,16 @@ void watchFrame(QWidget* window) {
 void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> place) {
     watchFrame(window);
     FrameWatcher::of(window)->place(std::move(place));
+}
+
+void showInOrder(std::initializer_list<QWidget*> windows) {
+    for (auto window = windows.begin(); window != windows.end(); ++window) {
+        const bool wasHidden = !(*window)->isVisible();
+        showWindow(*window);
+        QWindow* handle = (*window)->windowHandle();
+        if (wasHidden && handle && !handle->isExposed() && window + 1 != windows.end())
+            new RaiseWhenExposed(handle, {window + 1, windows.end()});
+    }
 }
 
 void centreOnScreen(QWidget* window) {
@@ -182,6 +244,8 @@ dm::Placement windowPlacement(const QWidget* window) {
     const QRect client =
         normal || window->normalGeometry().isNull() ? window->geometry() : window->normalGeometry();
     QRect outer = client.marginsAdded(frameMargins(window));
+    if (const FrameWatcher* watcher = FrameWatcher::of(window); watcher && !normal)
+        outer = watcher->normalOuter().value_or(outer);
     if (!window->windowHandle()) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         outer.moveTopLeft(screen ? screen->availableGeometry().topLeft() : QPoint());
@@ -204,6 +268,8 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement) {
     // The rectangle is the normal one: put it while the window is in its normal state.
     if (window->windowState() & kNotNormal)
         window->setWindowState(Qt::WindowNoState);
+    watchFrame(window);
+    FrameWatcher::of(window)->setNormalOuter(outer);
     placeByFrame(window, [window, outer](const QMargins& frame) {
         // A maximised window keeps the normal rectangle it was given with the frame expected.
         if (!(window->windowState() & kNotNormal))
@@ -216,6 +282,17 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement) {
 QSize primaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
+}
+
+dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize whole = screen ? screen->geometry().size() : QSize();
+    const QSize work = screen ? screen->availableGeometry().size() : QSize();
+    if (smallest.isEmpty())
+        smallest = window->minimumSize().expandedTo(window->minimumSizeHint()).expandedTo({1, 1});
+    smallest = smallest.grownBy(frameMargins(window));
+    return {whole.width(), whole.height(),   work.width(),
+            work.height(), smallest.width(), smallest.height()};
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -24,6 +25,10 @@ void setWindowPlacement(QWidget* window, const dm::Placement& placement);
 // The primary screen's width and height.
 QSize primaryScreenSize();
 
+// The primary screen, its work area, and the client size `smallest` (else the window's own
+// minimum) with the window's frame, as limits for a stored placement.
+dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest);
+
 // The frame the window system puts around the window: as it reports it, else as it last reported
 // it for this window (a hidden window has none), else the last frame seen on any window.
 QMargins frameMargins(const QWidget* window);
@@ -35,6 +40,11 @@ void watchFrame(QWidget* window);
 // with the frame expected, and once more when the window is on the screen and the window system
 // has told its real frame, if that differs. A later call replaces one still waiting.
 void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> place);
+
+// Shows the windows one after the other, so that the last ends in front. A window manager puts a
+// window it maps in front of those raised before, so the windows after one that was hidden are
+// raised again once that one is on the screen.
+void showInOrder(std::initializer_list<QWidget*> windows);
 
 // Centres the window, frame included, on the primary screen.
 void centreOnScreen(QWidget* window);

@@ -9,9 +9,9 @@
 #include <QWidget>
 
 TLMDForm::TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section,
-                   const QString& iniKey, TLMDIniSaveOptions options)
+                   const QString& iniKey, TLMDIniSaveOptions options, QSize smallestSize)
     : QObject(window), Section(section), IniKey(iniKey), IniSaveOptions(options), window_(window),
-      store_(store) {
+      store_(store), smallestSize_(smallestSize) {
     setObjectName(QStringLiteral("LMDForm1"));
     window->installEventFilter(this);
     platform::watchFrame(window);
@@ -30,9 +30,8 @@ void TLMDForm::restorePlacement() {
         dm::parsePlacement(value, IniSaveOptions.testFlag(soState), current);
     if (!stored)
         return;
-    const QSize screen = platform::primaryScreenSize();
-    platform::setWindowPlacement(window_,
-                                 dm::clampToScreen(*stored, screen.width(), screen.height()));
+    platform::setWindowPlacement(
+        window_, dm::fitToScreen(*stored, platform::placementLimits(window_, smallestSize_)));
 }
 
 void TLMDForm::savePlacement() {

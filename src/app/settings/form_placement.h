@@ -2,6 +2,7 @@
 
 #include <QFlags>
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -20,9 +21,10 @@ class TLMDForm : public QObject {
     Q_OBJECT
 public:
     // Keeps `window`'s placement under `iniKey` in `section` of `store`; becomes a child of the
-    // window. Without a store it keeps nothing.
+    // window. Without a store it keeps nothing. A stored size below `smallestSize` (a client
+    // size, the frame comes on top; when empty, the window's own minimum) grows to it.
     TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section, const QString& iniKey,
-             TLMDIniSaveOptions options);
+             TLMDIniSaveOptions options, QSize smallestSize = QSize());
     ~TLMDForm() override;
 
     const QString Section;
@@ -39,4 +41,5 @@ protected:
 private:
     QWidget* window_;
     TLMDIniCtrl* store_;
+    QSize smallestSize_;
 };

@@ -4,11 +4,9 @@
 #include "core/damage_file.h"
 #include "core/errors.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <sys/stat.h>
 
 namespace dmtool {
 
@@ -39,13 +37,6 @@ void appendFieldValue(std::string& out, const dm::PartRecord& record, const dm::
         out += std::to_string(record.*field.byteField);
     else
         out += jsonFloat(record.*field.floatField);
-}
-
-std::uint64_t fileSize(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        dm::raiseSystemError(errno, path);
-    return static_cast<std::uint64_t>(info.st_size);
 }
 
 // The 30 lines of `cells`: 22 tab-separated texts per slot in grid column order.
@@ -171,7 +162,7 @@ std::string dumpCommand(const std::string& path) {
     dm::DamageFileHeader header{};
     dm::PartTable table{};
     dm::readDamageFile(path, header, table);
-    const std::uint64_t size = fileSize(path);
+    const std::uint64_t size = dm::damageFileSize(path);
     return dumpJson(header, table, size > dm::kRecordsEnd ? size - dm::kRecordsEnd : 0);
 }
 

@@ -1,8 +1,11 @@
 #include "dmtool.h"
 
+#include "core/platform/system.h"
+
 #include <iostream>
 
 int main(int argc, char** argv) {
-    return dmtool::run(std::vector<std::string>(argv + 1, argv + argc), std::cin, std::cout,
+    dm::platform::useBinaryStandardStreams();
+    return dmtool::run(dm::platform::commandLineArguments(argc, argv), std::cin, std::cout,
                        std::cerr);
 }

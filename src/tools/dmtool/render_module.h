@@ -6,10 +6,11 @@
 
 namespace dmtool {
 
-constexpr const char* kRenderModuleName = "libdmtool_render.so";
+// The platform's name for the module ("libdmtool_render.so" on Linux), given by the build.
+constexpr const char* kRenderModuleName = DM_RENDER_MODULE_NAME;
 constexpr const char* kRenderEntryName = "dmtool_render_main";
 
-// Folder of the running executable, from /proc/self/exe.
+// Folder of the running executable; "." when the system cannot tell.
 std::string executableFolder();
 
 // Loads the render module from `folder` and hands it the arguments after "render", with

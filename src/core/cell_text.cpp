@@ -6,9 +6,9 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <optional>
 
 namespace dm {
@@ -290,9 +290,13 @@ bool convertExactly(const FloatText& parsed, long double& value) {
     return true;
 }
 
-locale_t classicLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
-    return locale;
+// strtold reads the decimal point of the C library's locale, whatever the platform; the text
+// (written with '.') is put in its terms first.
+long double readLongDouble(std::string number) {
+    const auto point = number.find('.');
+    if (point != std::string::npos)
+        number.replace(point, 1, std::localeconv()->decimal_point);
+    return std::strtold(number.c_str(), nullptr);
 }
 
 // Unsigned byte as a plain decimal number.
@@ -371,7 +375,7 @@ float parseFloatCell(const std::string& text, std::string_view decimalSeparator)
     long double wide = 0;
     if (!convertExactly(parsed, wide)) {
         errno = 0;
-        wide = strtold_l(parsed.number.c_str(), nullptr, classicLocale());
+        wide = readLongDouble(parsed.number);
         if (errno == ERANGE && std::isinf(wide))
             invalid(text, "floating point");
     }

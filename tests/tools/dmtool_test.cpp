@@ -1,146 +1,15 @@
 #include "commands.h"
-#include "dmtool.h"
+#include "dmtool_fixture.h"
 #include "render_module.h"
 
 #include "core/cell_text.h"
-#include "core/damage_file.h"
-
-#include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <limits>
-#include <random>
-#include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
-
-namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-struct ToolResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-ToolResult runTool(const std::vector<std::string>& args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = dmtool::run(args, in, out, err);
-    return {status, out.str(), err.str()};
-}
-
-Bytes readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-Bytes fileImage(const dm::DamageFileHeader& header, const dm::PartTable& table,
-                const Bytes& trailer) {
-    Bytes bytes(header.begin(), header.end());
-    for (const dm::PartRecord& record : table) {
-        const auto encoded = dm::encodeRecord(record);
-        bytes.insert(bytes.end(), encoded.begin(), encoded.end());
-    }
-    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
-    return bytes;
-}
-
-// A record with a distinct value in every field, edge values included.
-dm::PartRecord distinctRecord() {
-    dm::PartRecord record;
-    record.OffOn = 1;
-    record.Byte2 = 2;
-    record.Byte3 = 255;
-    record.PX1 = 3.5f;
-    record.PY1 = -0.125f;
-    record.PZ1 = -0.004f;
-    record.PX2 = 12345678.0f;
-    record.PY2 = 123456.789f;
-    record.PZ2 = 0.1f;
-    record.PX3 = -7.25f;
-    record.PY3 = 1e-45f;
-    record.PZ3 = 99.999f;
-    record.Damage = 150.4f;
-    record.Float1 = 0.25f;
-    record.Byte4 = 4;
-    record.Float2 = -1.0f / 3;
-    record.Byte5 = 128;
-    record.Float3 = 12345678.0f;
-    record.Byte6 = 7;
-    record.Float4 = 0.12345f;
-    record.Byte7 = 0;
-    record.Float5 = std::numeric_limits<float>::infinity();
-    return record;
-}
-
-dm::DamageFileHeader patternHeader() {
-    dm::DamageFileHeader header{};
-    for (int i = 0; i < dm::kHeaderSize; ++i)
-        header[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    return header;
-}
-
-class DmtoolTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/dmtool_test_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-
-    std::string copySample(const std::string& name) const {
-        fs::copy_file(fs::path(DM_SAMPLES_DIR) / name, folder_ / name);
-        return path(name);
-    }
-
-    // The distinct record in slot 0, a few more values elsewhere and 17 trailing bytes.
-    std::string writeCraftedFile(const std::string& name = "40damage.dat") {
-        table_ = {};
-        table_[0] = distinctRecord();
-        table_[4].Byte2 = 9;
-        table_[29].Float5 = -std::numeric_limits<float>::infinity();
-        table_[29].Float4 = std::numeric_limits<float>::quiet_NaN();
-        table_[15].Float1 = -0.0f;
-        image_ = fileImage(patternHeader(), table_, Bytes(17, 0xAB));
-        writeBytes(path(name), image_);
-        return path(name);
-    }
-
-    fs::path folder_;
-    dm::PartTable table_{};
-    Bytes image_;
-};
 
 TEST_F(DmtoolTest, CellsPrintsTheFilledTextsInGridColumnOrder) {
     const std::string file = writeCraftedFile();
@@ -397,22 +266,6 @@ TEST_F(DmtoolTest, DumpShowsHeaderRecordsAndTrailingBytes) {
               std::string::npos);
 }
 
-TEST_F(DmtoolTest, ReadingCommandsChangeNeitherTheFileNorItsAttributes) {
-    const std::string file = writeCraftedFile();
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    struct stat before {};
-    ASSERT_EQ(::stat(file.c_str(), &before), 0);
-    for (const char* command : {"cells", "dump"})
-        EXPECT_EQ(runTool({command, file}).status, 0) << command;
-    struct stat after {};
-    ASSERT_EQ(::stat(file.c_str(), &after), 0);
-    EXPECT_EQ(after.st_mode, before.st_mode);
-    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
-    EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
-    EXPECT_EQ(readBytes(file), image_);
-}
-
 TEST_F(DmtoolTest, ExitStatusAndMessages) {
     const std::string file = writeCraftedFile();
     const std::string shortFile = std::string(DM_SAMPLES_DIR) + "/ffdamage.dat";
@@ -487,53 +340,14 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
 TEST_F(DmtoolTest, RenderWithoutItsModuleSaysSoAndFails) {
     std::ostringstream err;
     EXPECT_EQ(dmtool::runRenderModule(folder_.string(), {"--help"}, err), 1);
-    EXPECT_EQ(err.str(),
-              "dmtool: render is not available: " + path("libdmtool_render.so") + " is missing\n");
+    const std::string module = folder_.string() + "/" + dmtool::kRenderModuleName;
+    EXPECT_EQ(err.str(), "dmtool: render is not available: " + module + " is missing\n");
 
-    writeBytes(path("libdmtool_render.so"), Bytes(64, 0));
+    writeBytes(path(dmtool::kRenderModuleName), Bytes(64, 0));
     std::ostringstream brokenErr;
     EXPECT_EQ(dmtool::runRenderModule(folder_.string(), {}, brokenErr), 1);
     EXPECT_TRUE(brokenErr.str().starts_with("dmtool: render is not available: "))
         << brokenErr.str();
-}
-
-// The real executable, as a shell runs it.
-class DmtoolProcessTest : public DmtoolTest {
-protected:
-    ToolResult runProcess(const std::string& arguments, const std::string& input = "/dev/null") {
-        const std::string command = std::string(DM_BIN_DIR) + "/dmtool " + arguments + " < " +
-                                    input + " > " + path("out") + " 2> " + path("err");
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(path("out")),
-                readText(path("err"))};
-    }
-};
-
-TEST_F(DmtoolProcessTest, CellsApplyAndErrorsEndToEnd) {
-    const std::string file = copySample("27damage.dat");
-    const Bytes before = readBytes(file);
-    const ToolResult cells = runProcess("cells " + file);
-    ASSERT_EQ(cells.status, 0) << cells.err;
-    EXPECT_EQ(cells.out, runTool({"cells", file}).out);
-
-    std::string edited = cells.out;
-    edited.replace(0, 1, "0"); // Off/On of the first row
-    writeBytes(path("edited.txt"), Bytes(edited.begin(), edited.end()));
-    const ToolResult apply = runProcess("apply " + file + " -", path("edited.txt"));
-    ASSERT_EQ(apply.status, 0) << apply.err;
-    Bytes expected = before;
-    expected[dm::recordOffset(0)] = 0;
-    EXPECT_EQ(readBytes(file), expected);
-
-    const ToolResult missing = runProcess("dump " + path("missing.dat"));
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "File not found\n");
-    EXPECT_EQ(runProcess("cells").status, 2);
-    const std::string toFullDisk =
-        std::string(DM_BIN_DIR) + "/dmtool cells " + file + " > /dev/full 2> " + path("err");
-    const int status = std::system(toFullDisk.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
-    EXPECT_EQ(readText(path("err")), "dmtool: cannot write the output\n");
 }
 
 } // namespace

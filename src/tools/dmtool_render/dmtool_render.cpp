@@ -4,6 +4,7 @@
 #include "core/damage_file.h"
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
+#include "dmtool_render_export.h"
 #include "hitbox_painter.h"
 #include "usage.h"
 
@@ -219,7 +220,7 @@ int render(const std::vector<std::string>& args) {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int dmtool_render_main(int argc, char** argv) {
+extern "C" DMTOOL_RENDER_EXPORT int dmtool_render_main(int argc, char** argv) {
     try {
         return render(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     } catch (const std::exception& error) {

@@ -1,6 +1,6 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libsimpleini-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev xvfb xauth fonts-dejavu-core \
+            libbenchmark-dev libx11-dev xvfb xauth fonts-dejavu-core \
             g++-mingw-w64-x86-64 wine64 googletest zip
 JOBS ?= $(shell nproc)
 
@@ -65,6 +65,7 @@ dist-windows: configure-windows
 bench: build
 	QT_QPA_PLATFORM=xcb xvfb-run -a ./build/bin/dm_bench
 	./bench/dmtool_vs_cat.sh
+	xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/startup/startup.sh build/bin
 
 clean:
 	rm -rf build build-sanitize build-windows dmtool-windows-x86_64.zip

@@ -1,7 +1,7 @@
 // The hit-box views' paint at the largest common screen, 20% with a 1ft grid (the most lines).
 
 #include "core/hitbox_scene.h"
-#include "hitbox_painter.h"
+#include "views/scene_painter.h"
 
 #include <QImage>
 #include <QPainter>

@@ -35,9 +35,15 @@ TForm2::TForm2(QWidget* parent)
 
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 8, kAxisPictureWidth, kAxisPictureHeight);
-    Image1->setPixmap(QPixmap::fromImage(drawAxisPicture()));
     Image1->setToolTip(kClickHint);
     Image1->installEventFilter(this);
+}
+
+// The picture is drawn when the window is first shown, not at start-up, where it stays hidden.
+void TForm2::showEvent(QShowEvent* event) {
+    if (Image1->pixmap().isNull())
+        Image1->setPixmap(QPixmap::fromImage(drawAxisPicture()));
+    QWidget::showEvent(event);
 }
 
 void TForm2::Image1Click() {

@@ -1,14 +1,14 @@
 #include "program.h"
 
-#include "start_window.h"
+#include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
 
 #include <QApplication>
 
@@ -44,9 +44,14 @@ void createWindows() {
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form4 = new TForm4;
+    // Both views draw the start window's part table, marked while its opened file exists.
+    const HitBoxSource viewSource{&PartTable,
+                                  [start = Form1] { return start->du2open.fileName(); }};
     Form5 = new TForm5;
+    Form5->drawFrom(viewSource);
     attachPlacementKeeper(Form5, "HBTV", "Form5");
     Form6 = new TForm6;
+    Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6");
 }
 

@@ -1,7 +1,8 @@
 #include "side_view.h"
 
-#include "top_view.h"
 #include "platform/error_display.h"
+#include "top_view.h"
+#include "views/view_sizes.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -10,7 +11,7 @@ TForm6* Form6 = nullptr;
 
 TForm6::TForm6(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Side View"));
-    pb2 = setUpHitBoxSurface(*this, QSize(454, 353));
+    pb2 = setUpHitBoxSurface(*this, views::kSideViewDesignSize);
     pb2->OnPaint = [this] { pb2Paint(); };
     pb2->OnClick = [this] { pb2Click(); };
 
@@ -22,7 +23,7 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent) {
 }
 
 void TForm6::pb2Paint() {
-    paintHitBoxSurface(*pb2, dm::HitBoxView::Side);
+    paintHitBoxSurface(*pb2, dm::HitBoxView::Side, source_);
 }
 
 void TForm6::pb2Click() {

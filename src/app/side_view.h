@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "top_view.h"
 
-class TPaintBox;
+#include <QWidget>
 
 // The side view window: the same hit boxes as the top view, seen along the x axis. It has no menu
 // of its own and uses the top view's popup menu.
@@ -10,6 +10,10 @@ class TForm6 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
+
+    // What the view draws, given by whoever creates the window.
+    void drawFrom(HitBoxSource source) { source_ = std::move(source); }
+    const HitBoxSource& source() const { return source_; }
 
     TPaintBox* pb2;
 
@@ -19,6 +23,9 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    HitBoxSource source_;
 };
 
 extern TForm6* Form6;

@@ -1,15 +1,15 @@
 #include "start_window.h"
 
 #include "editor_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/file_attributes.h"
 #include "platform/window_placement.h"
 #include "settings/ini_ctrl.h"
+#include "side_view.h"
 #include "string_grid.h"
+#include "top_view.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -76,15 +76,7 @@ TForm1::TForm1(QWidget* parent)
 
     LMDIniCtrl1 = new TLMDIniCtrl(this);
 
-    // The views draw this module's part table and mark the points once the chosen file exists.
-    hitBoxViewSources().partTable = &PartTable;
-    hitBoxViewSources().openDialogFileName = [this] { return du2open.fileName(); };
-
     platform::guarded([this] { FormCreate(); });
-}
-
-TForm1::~TForm1() {
-    hitBoxViewSources() = {};
 }
 
 void TForm1::FormCreate() {

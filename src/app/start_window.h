@@ -15,7 +15,6 @@ class TForm1 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
 
     QPlainTextEdit* Memo1;
     QPushButton* Button5;

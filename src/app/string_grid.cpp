@@ -2,10 +2,11 @@
 
 #include "core/caption_lines.h"
 #include "core/grid_colors.h"
+#include "core/part_slots.h"
 #include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
-#include "qt_colours.h"
+#include "views/qt_colours.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -137,7 +138,7 @@ GridTextModel::GridTextModel(QObject* parent) : QAbstractTableModel(parent) {
     for (int column = 0; column < dm::kGridColumnCount; ++column)
         cells_[0][column] = QString::fromUtf8(dm::kColumnCaptions[column]);
     for (int slot = 0; slot < dm::kSlotCount; ++slot)
-        cells_[slot + 1][0] = QString::fromUtf8(dm::kSlotNames[slot]);
+        cells_[slot + 1][0] = QString::fromUtf8(dm::kPartSlots[slot].name);
 }
 
 int GridTextModel::rowCount(const QModelIndex& parent) const {

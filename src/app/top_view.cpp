@@ -1,8 +1,9 @@
 #include "top_view.h"
 
-#include "side_view.h"
-#include "hitbox_painter.h"
 #include "platform/error_display.h"
+#include "side_view.h"
+#include "views/scene_painter.h"
+#include "views/view_sizes.h"
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
@@ -47,31 +48,25 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- What the views draw ----
 
-HitBoxViewSources& hitBoxViewSources() {
-    static HitBoxViewSources sources;
-    return sources;
-}
-
-const dm::PartTable& hitBoxPartTable() {
+const dm::PartTable& HitBoxSource::table() const {
     static const dm::PartTable zeros{};
-    const dm::PartTable* table = hitBoxViewSources().partTable;
-    return table != nullptr ? *table : zeros;
+    return partTable != nullptr ? *partTable : zeros;
 }
 
-bool hitBoxMarkersShown() {
-    const auto& source = hitBoxViewSources().openDialogFileName;
-    if (!source)
+bool HitBoxSource::markersShown() const {
+    if (!openDialogFileName)
         return false;
-    const QString name = source();
+    const QString name = openDialogFileName();
     return !name.isEmpty() && QFileInfo(name).isFile();
 }
 
-void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view) {
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
+                     const HitBoxSource& source) {
     const dm::SceneRequest request{
-        size.width(), size.height(),       HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
-        view,         hitBoxMarkersShown()};
+        size.width(), size.height(),        HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
+        view,         source.markersShown()};
     paintHitBoxScene(painter, QRect(QPoint(0, 0), size),
-                     dm::buildHitBoxScene(request, hitBoxPartTable()));
+                     dm::buildHitBoxScene(request, source.table()));
 }
 
 TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
@@ -88,9 +83,9 @@ TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
     return box;
 }
 
-void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view) {
+void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view, const HitBoxSource& source) {
     if (QPainter* canvas = box.canvas())
-        paintHitBoxView(*canvas, box.size(), view);
+        paintHitBoxView(*canvas, box.size(), view, source);
     else
         box.repaint();
 }
@@ -116,7 +111,7 @@ void repaintHitBoxViews(dm::HitBoxView first) {
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Top View"));
-    pb1 = setUpHitBoxSurface(*this, QSize(515, 517));
+    pb1 = setUpHitBoxSurface(*this, views::kTopViewDesignSize);
     pb1->OnPaint = [this] { pb1Paint(); };
     pb1->OnClick = [this] { pb1Click(); };
 
@@ -159,7 +154,7 @@ void TForm5::composeCaptions() {
 }
 
 void TForm5::pb1Paint() {
-    paintHitBoxSurface(*pb1, dm::HitBoxView::Top);
+    paintHitBoxSurface(*pb1, dm::HitBoxView::Top, source_);
 }
 
 void TForm5::pb1Click() {

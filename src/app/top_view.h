@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 class QAction;
 class QActionGroup;
@@ -37,25 +38,24 @@ private:
 // The view settings, once in the process, shared by the top and the side view.
 extern dm::HitBoxViewSettings HitBoxSettings;
 
-// What the views draw from. The start window's module points these at its part table and its
-// open dialog; until then the views draw an all-zero table without markers.
-struct HitBoxViewSources {
+// What a view draws: a part table and the open dialog's file name; the third points are marked
+// while that file exists. Without a table the view draws an all-zero one, without markers.
+struct HitBoxSource {
     const dm::PartTable* partTable = nullptr;
     std::function<QString()> openDialogFileName;
-};
-HitBoxViewSources& hitBoxViewSources();
 
-// The part table the views draw, and whether the open dialog's file exists now.
-const dm::PartTable& hitBoxPartTable();
-bool hitBoxMarkersShown();
+    const dm::PartTable& table() const;
+    bool markersShown() const;
+};
 
 // Draws one view's picture on a painter covering `size`, exactly as its window shows it.
-void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view);
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
+                     const HitBoxSource& source);
 
 // Gives a view window its grey background and `size`, and a paint box over its whole client area.
 TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size);
 // Draws the view on the box at once; inside a paint of the box it draws on that paint.
-void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view);
+void paintHitBoxSurface(TPaintBox& box, dm::HitBoxView view, const HitBoxSource& source);
 
 // The top view window: draws every part's hit box seen from above, and owns the popup menu of
 // view settings that the side view uses too.
@@ -63,6 +63,10 @@ class TForm5 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
+
+    // What the view draws, given by whoever creates the window.
+    void drawFrom(HitBoxSource source) { source_ = std::move(source); }
+    const HitBoxSource& source() const { return source_; }
 
     TPaintBox* pb1;
     QMenu* tvpum;
@@ -102,6 +106,8 @@ private:
     void chooseGrid(const dm::ViewChoice& choice, QAction* entry);
     void chooseZoom(const dm::ViewChoice& choice, QAction* entry);
     void redrawAfterChoice();
+
+    HitBoxSource source_;
 };
 
 extern TForm5* Form5;

@@ -111,37 +111,6 @@ const std::array<const char*, kGridColumnCount> kColumnCaptions = {
     "Byte5",      "Float3", "PX1",   "PY1",   "PZ1",    "PX2",    "PY2",   "PZ2",
     "PX3",        "PY3",    "PZ3",   "Byte6", "Float4", "Byte7",  "Float5"};
 
-const std::array<const char*, kSlotCount> kSlotNames = {"Right Lower Outer Wing",
-                                                        "Right Lower Inner Wing",
-                                                        "Left Lower Inner Wing",
-                                                        "Left Lower Outer Wing",
-                                                        "Right Mid Outer Wing",
-                                                        "Right Mid Inner Wing",
-                                                        "Left Mid Inner Wing",
-                                                        "Left Mid Outer Wing",
-                                                        "Right Upper Outer Wing",
-                                                        "Right Upper Inner Wing",
-                                                        "Left Upper Inner Wing",
-                                                        "Left Upper Outer Wing",
-                                                        "Right Stabilizer",
-                                                        "Left Stabilizer",
-                                                        "Rudder",
-                                                        "Fuselage Section",
-                                                        "Right Wheel",
-                                                        "Left Wheel",
-                                                        "Tail Skid",
-                                                        "Pilot",
-                                                        "2-Seat Observer",
-                                                        "Gunner on Bombers",
-                                                        "Engine #1",
-                                                        "Prop #1",
-                                                        "Gas Tank #1",
-                                                        "Oil/Radiator #1",
-                                                        "Engine #2",
-                                                        "Prop #2",
-                                                        "Gas Tank #2",
-                                                        "Oil/Radiator #2"};
-
 std::array<std::uint8_t, kRecordSize> encodeRecord(const PartRecord& record) {
     std::array<std::uint8_t, kRecordSize> bytes{};
     for (const FieldDef& field : kFields) {

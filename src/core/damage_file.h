@@ -56,8 +56,6 @@ extern const std::array<FieldDef, kFieldCount> kFields;
 
 // Built-in captions: "Plane Part" then the 22 field captions in column order.
 extern const std::array<const char*, kGridColumnCount> kColumnCaptions;
-// Part slot names, slot 0 to 29.
-extern const std::array<const char*, kSlotCount> kSlotNames;
 
 constexpr std::int64_t recordOffset(int slot) {
     return kHeaderSize + std::int64_t{kRecordSize} * slot;

@@ -1,5 +1,7 @@
 #include "core/hitbox_scene.h"
 
+#include "core/part_slots.h"
+
 #include <cmath>
 
 namespace dm {
@@ -34,55 +36,6 @@ void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice) {
     settings.ZoomText = choice.text;
 }
 
-namespace {
-
-using namespace colours;
-
-constexpr SlotStyle outlined(Rgb colour) {
-    return {colour, std::nullopt, colour};
-}
-constexpr SlotStyle filled(Rgb colour) {
-    return {colour, colour, colour};
-}
-constexpr SlotStyle unmarked(Rgb outline, std::optional<Rgb> fill) {
-    return {outline, fill, std::nullopt};
-}
-
-} // namespace
-
-const std::array<SlotStyle, kSlotCount> kSlotStyles{{
-    outlined(darkGreen),            // 0 Right Lower Outer Wing
-    outlined(darkGreen),            // 1 Right Lower Inner Wing
-    outlined(darkGreen),            // 2 Left Lower Inner Wing
-    outlined(darkGreen),            // 3 Left Lower Outer Wing
-    outlined(mediumGreen),          // 4 Right Mid Outer Wing
-    outlined(mediumGreen),          // 5 Right Mid Inner Wing
-    outlined(mediumGreen),          // 6 Left Mid Inner Wing
-    outlined(mediumGreen),          // 7 Left Mid Outer Wing
-    outlined(green),                // 8 Right Upper Outer Wing
-    outlined(green),                // 9 Right Upper Inner Wing
-    outlined(green),                // 10 Left Upper Inner Wing
-    outlined(green),                // 11 Left Upper Outer Wing
-    outlined(red),                  // 12 Right Stabilizer
-    outlined(red),                  // 13 Left Stabilizer
-    outlined(blue),                 // 14 Rudder
-    filled(olive),                  // 15 Fuselage Section
-    filled(black),                  // 16 Right Wheel
-    filled(black),                  // 17 Left Wheel
-    filled(purple),                 // 18 Tail Skid
-    {black, maroon, maroon},        // 19 Pilot
-    {aqua, maroon, blue},           // 20 2-Seat Observer
-    {teal, maroon, teal},           // 21 Gunner on Bombers
-    outlined(black),                // 22 Engine #1
-    unmarked(purple, purple),       // 23 Prop #1
-    unmarked(steelBlue, steelBlue), // 24 Gas Tank #1
-    unmarked(orange, orange),       // 25 Oil/Radiator #1
-    unmarked(black, std::nullopt),  // 26 Engine #2
-    unmarked(purple, purple),       // 27 Prop #2
-    unmarked(steelBlue, steelBlue), // 28 Gas Tank #2
-    unmarked(orange, orange),       // 29 Oil/Radiator #2
-}};
-
 std::optional<int> scaledPixels(int zoomFactor, float feet) {
     // An int times a float is exact in double, so truncating the double gives the exact pixel.
     const double pixels = std::trunc(static_cast<double>(zoomFactor) * static_cast<double>(feet));
@@ -96,6 +49,8 @@ std::optional<int> scaledPixels(int zoomFactor, float feet) {
 }
 
 namespace {
+
+using namespace colours;
 
 constexpr int kBoxPenWidth = 2;
 constexpr int kMarkerHalfSize = 3;
@@ -140,7 +95,7 @@ public:
             const auto corner2 = project(across(part, 2), part.PY1);
             if (!corner1 || !corner2)
                 continue;
-            const SlotStyle& style = kSlotStyles[slot];
+            const SlotStyle& style = kPartSlots[slot].view;
             ops_.push_back({ShapeKind::Rectangle, SceneLayer::Box, *corner1, *corner2,
                             style.outline, kBoxPenWidth, style.fill, slot});
         }
@@ -148,7 +103,7 @@ public:
 
     void markers(const PartTable& table) {
         for (int slot = 0; slot < kSlotCount; ++slot) {
-            const SlotStyle& style = kSlotStyles[slot];
+            const SlotStyle& style = kPartSlots[slot].view;
             if (!style.marker)
                 continue;
             const PartRecord& part = table[slot];

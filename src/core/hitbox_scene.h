@@ -46,14 +46,6 @@ void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
 
 enum class HitBoxView { Top, Side }; // top: x across, y up; side: z across, y up
 
-struct SlotStyle {
-    Rgb outline;
-    std::optional<Rgb> fill;   // none: outline only
-    std::optional<Rgb> marker; // none: the slot's third point is not marked
-};
-
-extern const std::array<SlotStyle, kSlotCount> kSlotStyles;
-
 struct PixelPoint {
     int x = 0;
     int y = 0;

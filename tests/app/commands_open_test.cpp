@@ -1,8 +1,8 @@
 #include "commands_fixture.h"
 
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/file_attributes.h"
+#include "side_view.h"
+#include "top_view.h"
 
 #include <QDir>
 
@@ -46,8 +46,9 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     EXPECT_TRUE(CurrentDamageFile.isOpen());
     EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
     EXPECT_FALSE(Form1->isVisible());
-    EXPECT_EQ(&hitBoxPartTable(), &PartTable);
-    EXPECT_TRUE(hitBoxMarkersShown());
+    EXPECT_EQ(&Form5->source().table(), &PartTable);
+    EXPECT_EQ(&Form6->source().table(), &PartTable);
+    EXPECT_TRUE(Form5->source().markersShown());
     EXPECT_GT(top.paints, 0);
     EXPECT_GT(side.paints, 0);
 
@@ -76,7 +77,7 @@ TEST_F(OpenCommandTest, CancelRefillsTheGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
     EXPECT_EQ(grid_->valueTexts(), filledTexts(dm::PartTable{}));
     EXPECT_EQ(stored("file settings", "initdirect"), "<missing>");
-    EXPECT_FALSE(hitBoxMarkersShown());
+    EXPECT_FALSE(Form5->source().markersShown());
 
     // No file was ever named: Save has nowhere to write, Save As writes zeros for the header.
     save();
@@ -155,7 +156,7 @@ TEST_F(OpenCommandTest, AFailedOpenLeavesThePreviousFileCurrentAndShown) {
         EXPECT_EQ(grid_->valueTexts(), texts);
         EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
         EXPECT_EQ(Form1->du2open.fileName(), opened);
-        EXPECT_TRUE(hitBoxMarkersShown());
+        EXPECT_TRUE(Form5->source().markersShown());
         EXPECT_TRUE(CurrentDamageFile.isOpen());
         EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
         // What happened before the read stays done.
@@ -187,7 +188,7 @@ TEST_F(OpenCommandTest, AFailedFirstOpenLeavesSavingDisabled) {
     EXPECT_FALSE(Form3->SaveAs1->isEnabled());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
     EXPECT_FALSE(CurrentDamageFile.isOpen());
-    EXPECT_FALSE(hitBoxMarkersShown());
+    EXPECT_FALSE(Form5->source().markersShown());
     EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
 }
 

@@ -1,6 +1,7 @@
 #include "grid_fixture.h"
 
 #include "core/damage_file.h"
+#include "core/part_slots.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -19,7 +20,7 @@ using GridLayoutTest = GridFixture;
 QString builtInCaption(int column, int row) {
     if (row == 0)
         return QString::fromUtf8(dm::kColumnCaptions[column]);
-    return QString::fromUtf8(dm::kSlotNames[row - 1]);
+    return QString::fromUtf8(dm::kPartSlots[row - 1].name);
 }
 
 void expectBuiltInCaptions(const StringGrid& grid) {

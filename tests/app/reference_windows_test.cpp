@@ -130,6 +130,9 @@ TEST(AxisWindow, FrameHintsAndPicture) {
     EXPECT_EQ(axis.toolTip(), QStringLiteral("Click to Close"));
     EXPECT_EQ(axis.Image1->toolTip(), QStringLiteral("Click to Close"));
     EXPECT_EQ(axis.Image1->geometry(), QRect(8, 8, 250, 350));
+    // Drawn on the first show, not at start-up.
+    EXPECT_TRUE(axis.Image1->pixmap().isNull());
+    axis.show();
     EXPECT_EQ(axis.Image1->pixmap().size(), QSize(250, 350));
 }
 

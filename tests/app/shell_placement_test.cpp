@@ -1,11 +1,12 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
-#include "start_window.h"
 #include "editor_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/window_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "top_view.h"
+#include "views/view_sizes.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -170,8 +171,8 @@ TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) 
                                     corner.y() + outer.height()});
     };
     const std::string editor = value(QSize(797, 327));
-    const std::string top = value(QSize(515, 517).grownBy(frame));
-    const std::string side = value(QSize(454, 353).grownBy(frame));
+    const std::string top = value(views::kTopViewDesignSize.grownBy(frame));
+    const std::string side = value(views::kSideViewDesignSize.grownBy(frame));
     program::destroyWindows();
     EXPECT_EQ(stored("Common", "Form3"), editor);
     EXPECT_EQ(stored("HBTV", "Form5"), top);

@@ -1,6 +1,7 @@
 // The scene replay draws exactly the pixels of plain aliased QPainter lines and rectangles.
 
-#include "hitbox_painter.h"
+#include "views/scene_painter.h"
+#include "views/view_sizes.h"
 
 #include <QImage>
 #include <QPainter>
@@ -88,7 +89,13 @@ dm::PartTable randomTable(std::mt19937& random, int zoom) {
 
 TEST(HitBoxPainter, SamePixelsAsStrokingEveryShape) {
     std::mt19937 random(20240501);
-    const QSize sizes[]{{515, 517}, {454, 353}, {640, 90}, {101, 99}, {7, 300}, {2, 3}, {1, 1}};
+    const QSize sizes[]{views::kTopViewDesignSize,
+                        views::kSideViewDesignSize,
+                        {640, 90},
+                        {101, 99},
+                        {7, 300},
+                        {2, 3},
+                        {1, 1}};
     for (const QSize size : sizes) {
         for (const dm::ViewChoice& grid : dm::kGridChoices) {
             for (const dm::ViewChoice& zoom : dm::kZoomChoices) {

@@ -1,8 +1,9 @@
 // The top and side view windows: settings menu, captions, clicks, markers and the pictures.
 
-#include "top_view.h"
 #include "side_view.h"
-#include "hitbox_painter.h"
+#include "top_view.h"
+#include "views/scene_painter.h"
+#include "views/view_sizes.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -44,12 +45,12 @@ protected:
         Form6 = new TForm6;
         Form5->pb1->setObjectName(QStringLiteral("pb1"));
         Form6->pb2->setObjectName(QStringLiteral("pb2"));
-        hitBoxViewSources().partTable = &table_;
-        hitBoxViewSources().openDialogFileName = [this] { return dialogName_; };
+        const HitBoxSource source{&table_, [this] { return dialogName_; }};
+        Form5->drawFrom(source);
+        Form6->drawFrom(source);
     }
 
     void TearDown() override {
-        hitBoxViewSources() = {};
         delete Form6;
         Form6 = nullptr;
         delete Form5;
@@ -97,6 +98,7 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
     EXPECT_EQ(HitBoxSettings.ZoomFactor, 10);
     EXPECT_EQ(checkedEntries(), (QStringList{"1ft", "100%"}));
 
+    // The design sizes, written out here once more so that a changed constant fails.
     EXPECT_EQ(Form5->size(), QSize(515, 517));
     EXPECT_EQ(Form6->size(), QSize(454, 353));
     showBoth();
@@ -299,8 +301,8 @@ TEST_F(HitBoxViews, WindowPicturesAtKnownPixels) {
     openExistingFile();
     const QImage top = picture(Form5->pb1);
     const QImage side = picture(Form6->pb2);
-    ASSERT_EQ(top.size(), QSize(515, 517));
-    ASSERT_EQ(side.size(), QSize(454, 353));
+    ASSERT_EQ(top.size(), views::kTopViewDesignSize);
+    ASSERT_EQ(side.size(), views::kSideViewDesignSize);
     expectPixels(top, kTopPixels);
     expectPixels(side, kSidePixels);
 }

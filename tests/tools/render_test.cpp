@@ -2,6 +2,7 @@
 // The pictures' pixels are checked by the editor's tests, which can decode PNG.
 
 #include "core/damage_file.h"
+#include "views/view_sizes.h"
 
 #include <gtest/gtest.h>
 
@@ -85,14 +86,13 @@ std::uint32_t bigEndian(const std::string& bytes, std::size_t at) {
 TEST_F(RenderCommand, WritesAPngOfTheViewsClientSize) {
     struct Case {
         std::vector<std::string> options;
-        std::uint32_t width;
-        std::uint32_t height;
+        QSize size;
     };
     const Case cases[]{
-        {{"--view", "top"}, 515, 517},
-        {{"--view", "side"}, 454, 353},
-        {{"--view=side", "--size", "800x600", "--grid", "10", "--zoom", "20"}, 800, 600},
-        {{"--view", "top", "--size=1x1", "--zoom=50", "--grid=2", "--no-markers"}, 1, 1},
+        {{"--view", "top"}, views::kTopViewDesignSize},
+        {{"--view", "side"}, views::kSideViewDesignSize},
+        {{"--view=side", "--size", "800x600", "--grid", "10", "--zoom", "20"}, {800, 600}},
+        {{"--view", "top", "--size=1x1", "--zoom=50", "--grid=2", "--no-markers"}, {1, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options[0]);
@@ -105,8 +105,8 @@ TEST_F(RenderCommand, WritesAPngOfTheViewsClientSize) {
         ASSERT_GT(bytes.size(), 24u);
         EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
         EXPECT_EQ(bytes.substr(12, 4), "IHDR");
-        EXPECT_EQ(bigEndian(bytes, 16), c.width);
-        EXPECT_EQ(bigEndian(bytes, 20), c.height);
+        EXPECT_EQ(bigEndian(bytes, 16), static_cast<std::uint32_t>(c.size.width()));
+        EXPECT_EQ(bigEndian(bytes, 20), static_cast<std::uint32_t>(c.size.height()));
         fs::remove(png("view.png"));
     }
 }

@@ -3,6 +3,7 @@
 #include "core/cell_text.h"
 #include "core/damage_file.h"
 #include "core/errors.h"
+#include "core/part_slots.h"
 
 #include <charconv>
 #include <cmath>
@@ -98,7 +99,7 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
         return dm::parseCells(texts, lastFilled, current, decimalSeparator);
     } catch (const dm::CellParseError& error) {
         throw dm::ConvertError("row " + std::to_string(error.row()) + " (" +
-                               dm::kSlotNames[error.row() - 1] + "), column " +
+                               dm::kPartSlots[error.row() - 1].name + "), column " +
                                dm::kColumnCaptions[error.column()] + ": " + error.what());
     }
 }
@@ -114,7 +115,7 @@ std::string dumpJson(const dm::DamageFileHeader& header, const dm::PartTable& ta
     out += "\",\n  \"records\": [\n";
     for (int slot = 0; slot < dm::kSlotCount; ++slot) {
         out += "    {\"slot\": " + std::to_string(slot) + ", \"part\": ";
-        appendJsonString(out, dm::kSlotNames[slot]);
+        appendJsonString(out, dm::kPartSlots[slot].name);
         out += ", \"fields\": {";
         for (const dm::FieldDef& field : dm::kFields) {
             if (&field != &dm::kFields.front())

@@ -5,8 +5,9 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "dmtool_render_export.h"
-#include "hitbox_painter.h"
 #include "usage.h"
+#include "views/scene_painter.h"
+#include "views/view_sizes.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -33,7 +34,8 @@ using dmtool::kSuccess;
 using dmtool::kUsageError;
 constexpr int kLargestSide = 16384;
 
-constexpr std::string_view kHelp =
+// The help text around the design sizes, which the views' size constants fill in.
+constexpr std::string_view kHelpBeforeSizes =
     "Usage: dmtool render FILE --view top|side -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
     "                     [--zoom 100|50|20] [--no-markers]\n"
     "\n"
@@ -45,7 +47,9 @@ constexpr std::string_view kHelp =
     "                     (z across, y up)\n"
     "  -o, --output OUT   the PNG file to write (created or replaced)\n"
     "  --size WxH         client width and height in pixels, 1 to 16384 (default: the window's\n"
-    "                     design size, 515x517 for top, 454x353 for side)\n"
+    "                     design size, ";
+constexpr std::string_view kHelpAfterSizes =
+    " for side)\n"
     "  --grid FEET        grid spacing: 1, 2, 5 or 10 feet (default 1)\n"
     "  --zoom PERCENT     100, 50 or 20: 10, 5 or 2 pixels per foot (default 100)\n"
     "  --no-markers       leave out the third-point markers of parts 1 to 23, as the editor\n"
@@ -53,6 +57,15 @@ constexpr std::string_view kHelp =
     "\n"
     "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
     "2 usage error.\n";
+
+std::string sizeText(QSize size) {
+    return std::to_string(size.width()) + "x" + std::to_string(size.height());
+}
+
+std::string helpText() {
+    return std::string(kHelpBeforeSizes) + sizeText(views::kTopViewDesignSize) + " for top, " +
+           sizeText(views::kSideViewDesignSize) + std::string(kHelpAfterSizes);
+}
 
 using dmtool::UsageError;
 
@@ -169,9 +182,9 @@ RenderOptions parseArguments(const std::vector<std::string>& args) {
 }
 
 QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
-    const bool top = *options.view == dm::HitBoxView::Top;
+    const QSize designSize = views::designSize(*options.view);
     const auto [width, height] =
-        options.size.value_or(top ? std::pair{515, 517} : std::pair{454, 353});
+        options.size.value_or(std::pair{designSize.width(), designSize.height()});
     const dm::SceneRequest request{
         width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
     QImage image(width, height, QImage::Format_RGB32);
@@ -196,7 +209,7 @@ QByteArray encodePng(const QImage& image) {
 
 int render(const std::vector<std::string>& args) {
     if (asksForHelp(args)) {
-        std::cout << kHelp << std::flush;
+        std::cout << helpText() << std::flush;
         return kSuccess;
     }
     try {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/hitbox_scene.h"
-#include "qt_colours.h"
+#include "views/qt_colours.h"
 
 #include <QRect>
 

@@ -1,4 +1,4 @@
-#include "hitbox_painter.h"
+#include "views/scene_painter.h"
 
 #include <QBrush>
 #include <QImage>

@@ -57,6 +57,7 @@ dist-windows: configure-windows
 	rm -rf build-windows/dist dmtool-windows-x86_64.zip
 	mkdir -p build-windows/dist
 	cp build-windows/bin/dmtool.exe "data/DM Row Headers.txt" build-windows/dist/
+	x86_64-w64-mingw32-strip build-windows/dist/dmtool.exe
 	sed 's/$$/\r/' packaging/windows/dmtool.txt > build-windows/dist/dmtool.txt
 	cd build-windows/dist && zip -q -X ../../dmtool-windows-x86_64.zip *
 	@echo "Made dmtool-windows-x86_64.zip"

@@ -1,10 +1,12 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev libsimpleini-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libx11-dev xvfb xauth fonts-dejavu-core \
+            desktop-file-utils appstream libxml2-utils shared-mime-info man-db dpkg-dev file xdotool openbox \
             g++-mingw-w64-x86-64 wine64 googletest zip
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench clean install package
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -22,6 +24,13 @@ build: configure
 run: configure
 	cmake --build build -j $(JOBS) --target du2damage
 	./build/bin/du2damage
+
+install: build
+	cmake --install build --prefix $(PREFIX)
+
+# A .deb in build/: apt-get install ./build/du2damage_*.deb
+package: build
+	cmake --build build --target package
 
 # The sanitizer tree holds the Qt-free core and its tests.
 .PHONY: build-sanitize

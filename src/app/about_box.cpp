@@ -9,14 +9,20 @@
 #include <QDialog>
 #include <QFile>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegion>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QSysInfo>
 #include <QThread>
+#include <QToolButton>
+#include <QWindow>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +31,7 @@ namespace {
 
 constexpr int kExplodeSteps = 40;
 constexpr int kDesignWidth = 440;
+constexpr int kFrameWidth = 3;
 constexpr int kBandHeight = 22;
 constexpr int kColumnTop = 24;
 constexpr QRect kPictureBlock(15, 7, 105, 105);
@@ -58,7 +65,8 @@ private:
     }
 };
 
-// The caption painted in a colour gradient of a fixed number of bands.
+// The window's title bar: the caption on a colour gradient of a fixed number of bands. Dragging
+// it moves the window, through the window system where it offers that.
 class GradientBand : public QWidget {
 public:
     GradientBand(const QString& caption, int steps, QWidget* parent)
@@ -68,6 +76,21 @@ protected:
     void paintEvent(QPaintEvent*) override {
         platform::guarded([this] { paintBand(); });
     }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton)
+            return;
+        QWindow* handle = window()->windowHandle();
+        dragging_ = !handle || !handle->startSystemMove();
+        grabbedAt_ = event->globalPosition().toPoint() - window()->pos();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (dragging_ && event->buttons().testFlag(Qt::LeftButton))
+            window()->move(event->globalPosition().toPoint() - grabbedAt_);
+    }
+
+    void mouseReleaseEvent(QMouseEvent*) override { dragging_ = false; }
 
 private:
     void paintBand() {
@@ -92,6 +115,32 @@ private:
 
     QString caption_;
     int steps_;
+    bool dragging_ = false;
+    QPoint grabbedAt_;
+};
+
+// A window without the window system's frame: it draws its own raised dialog frame, and the close
+// key closes it like the close button of a title bar.
+class FramelessDialog : public QDialog {
+public:
+    explicit FramelessDialog(QWidget* owner)
+        : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        platform::guarded([this] {
+            QPainter painter(this);
+            qDrawWinPanel(&painter, rect(), palette());
+        });
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool closeKey = event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier;
+        if (closeKey || event->matches(QKeySequence::Close))
+            reject();
+        else
+            QDialog::keyPressEvent(event);
+    }
 };
 
 // The frameless window that shows the explode outlines; its shape is only the outlines.
@@ -171,40 +220,40 @@ QLabel* addWrappedLabel(QWidget* parent, const QString& name, const QString& tex
     return label;
 }
 
-// Lays the dialog out from its top down; returns the bottom of the last item.
+// Lays the client area out from its top down; returns the bottom of the last item.
 class AboutLayout {
 public:
-    AboutLayout(QDialog& dialog, const TLMDAboutDlg& settings, int top)
-        : dialog_(dialog), settings_(settings), top_(top) {}
+    AboutLayout(QWidget& client, const TLMDAboutDlg& settings)
+        : client_(client), settings_(settings) {}
 
     int build(int clientWidth) {
-        auto* picture = new QLabel(&dialog_);
+        auto* picture = new QLabel(&client_);
         picture->setObjectName(QStringLiteral("pictureBlock"));
         picture->setScaledContents(true);
         picture->setPixmap(aboutPicture(settings_.Picture));
-        picture->setGeometry(kPictureBlock.translated(0, top_));
+        picture->setGeometry(kPictureBlock);
 
         const int left = kPictureBlock.right() + 1 + 8;
         const int width = clientWidth - 6 - left;
-        int y = top_ + kColumnTop;
+        int y = kColumnTop;
         QFont nameFont(QStringLiteral("Arial"), settings_.AppNameSize, QFont::Bold);
-        auto* name = new SunkenLabel(settings_.AppName, nameFont, width, &dialog_);
+        auto* name = new SunkenLabel(settings_.AppName, nameFont, width, &client_);
         name->setObjectName(QStringLiteral("nameLabel"));
         name->move(left, y);
-        y = std::max(y + name->height() + 10, top_ + kPictureBlock.bottom() + 1);
+        y = std::max(y + name->height() + 10, kPictureBlock.bottom() + 1);
 
-        QFont bold = dialog_.font();
+        QFont bold = client_.font();
         bold.setBold(true);
-        y += addWrappedLabel(&dialog_, QStringLiteral("versionLabel"), settings_.Version, bold,
+        y += addWrappedLabel(&client_, QStringLiteral("versionLabel"), settings_.Version, bold,
                              QRect(left, y, width, 0))
                  ->height() +
              4;
-        y += addWrappedLabel(&dialog_, QStringLiteral("descriptionLabel"), settings_.Description,
-                             dialog_.font(), QRect(left, y, width, 0))
+        y += addWrappedLabel(&client_, QStringLiteral("descriptionLabel"), settings_.Description,
+                             client_.font(), QRect(left, y, width, 0))
                  ->height() +
              36;
 
-        auto* separator = new QFrame(&dialog_);
+        auto* separator = new QFrame(&client_);
         separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
         separator->setGeometry(left, y, width, 2);
         return addSystemInformation(left, y + 9, width);
@@ -224,23 +273,22 @@ private:
         int captionWidth = 0;
         for (const auto& row : rows)
             captionWidth =
-                std::max(captionWidth, dialog_.fontMetrics().horizontalAdvance(row.first));
+                std::max(captionWidth, client_.fontMetrics().horizontalAdvance(row.first));
         const int valueLeft = left + captionWidth + 8;
         int y = top;
         for (int i = 0; i < rows.size(); ++i) {
-            const QLabel* caption = addWrappedLabel(&dialog_, {}, rows[i].first, dialog_.font(),
+            const QLabel* caption = addWrappedLabel(&client_, {}, rows[i].first, client_.font(),
                                                     QRect(left, y, captionWidth + 1, 0));
             const QLabel* value =
-                addWrappedLabel(&dialog_, valueNames[i], rows[i].second, dialog_.font(),
+                addWrappedLabel(&client_, valueNames[i], rows[i].second, client_.font(),
                                 QRect(valueLeft, y, left + width - valueLeft, 0));
             y += std::max(caption->height(), value->height());
         }
         return y;
     }
 
-    QDialog& dialog_;
+    QWidget& client_;
     const TLMDAboutDlg& settings_;
-    int top_;
 };
 
 } // namespace
@@ -257,32 +305,39 @@ TLMDAboutDlg::TLMDAboutDlg(QWidget* owner)
 }
 
 std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
-    auto dialog = std::make_unique<QDialog>(
-        owner_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    auto dialog = std::make_unique<FramelessDialog>(owner_);
     dialog->setWindowTitle(Caption);
     dialog->setFont(platform::classicFont());
     const int width = kDesignWidth * dialog->logicalDpiX() / 96;
+    const int innerWidth = width - 2 * kFrameWidth;
 
-    const int bandHeight = TitleGradient ? kBandHeight : 0;
-    if (TitleGradient) {
-        auto* band = new GradientBand(Caption, GradientSteps, dialog.get());
-        band->setObjectName(QStringLiteral("titleBand"));
-        band->setGeometry(0, 0, width, bandHeight);
-    }
-    AboutLayout layout(*dialog, *this, bandHeight);
-    const int informationBottom = layout.build(width);
+    auto* band = new GradientBand(Caption, TitleGradient ? GradientSteps : 1, dialog.get());
+    band->setObjectName(QStringLiteral("titleBand"));
+    band->setGeometry(kFrameWidth, kFrameWidth, innerWidth, kBandHeight);
+    auto* close = new QToolButton(band);
+    close->setObjectName(QStringLiteral("closeButton"));
+    close->setIcon(close->style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    close->setFocusPolicy(Qt::NoFocus);
+    close->setGeometry(innerWidth - 2 - 18, 2, 18, kBandHeight - 4);
+    QObject::connect(close, &QToolButton::clicked, dialog.get(), &QDialog::reject);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), dialog.get());
+    // The positions of the contents are those of the client area, below the title bar.
+    auto* client = new QWidget(dialog.get());
+    client->setObjectName(QStringLiteral("clientArea"));
+    const int informationBottom = AboutLayout(*client, *this).build(innerWidth);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), client);
     ok->setObjectName(QStringLiteral("okButton"));
-    ok->setGeometry(width - 6 - 75, informationBottom + 24, 75, 25);
+    ok->setGeometry(innerWidth - 6 - 75, informationBottom + 24, 75, 25);
     ok->setDefault(true);
     if (!Hints.isEmpty())
         ok->setToolTip(Hints.first());
     QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
     ok->setFocus();
 
-    dialog->setFixedSize(width, ok->geometry().bottom() + 1 + 6);
+    client->setGeometry(kFrameWidth, kFrameWidth + kBandHeight, innerWidth,
+                        ok->geometry().bottom() + 1 + 6);
+    dialog->setFixedSize(width, client->geometry().bottom() + 1 + kFrameWidth);
     platform::centreOnScreen(dialog.get());
     return dialog;
 }

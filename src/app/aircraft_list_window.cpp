@@ -75,7 +75,7 @@ QString builtInAircraftList() {
     return text;
 }
 
-TForm4::TForm4(QWidget* parent) : TForm4(platform::executableFolder(), parent) {}
+TForm4::TForm4(QWidget* parent) : TForm4(platform::dataFolder(), parent) {}
 
 TForm4::TForm4(const QString& listFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), LMDMemo1(new QPlainTextEdit(this)), listFolder_(listFolder) {

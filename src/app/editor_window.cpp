@@ -21,6 +21,12 @@
 
 TForm3* Form3 = nullptr;
 
+bool askBeforeEnding() {
+    bool ending = false;
+    platform::guarded([&] { ending = !Form3 || Form3->confirmUnsavedChanges(); });
+    return ending;
+}
+
 namespace {
 
 constexpr QSize kDesignSize(797, 327);
@@ -90,7 +96,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 // The grid's header texts and column widths are set up before the caption. A failing step skips
 // the rest, so the window keeps its design caption.
 void TForm3::FormCreate() {
-    StringGrid1->loadCaptionFiles(platform::executableFolder());
+    StringGrid1->loadCaptionFiles(platform::dataFolder());
     StringGrid1->sizeColumns();
     setEditorCaption();
 }
@@ -113,14 +119,19 @@ void TForm3::Open1Click() {
     if (!confirmUnsavedChanges())
         return;
     Form1->hide();
-    Form1->Button3Click();
-    Form1->Button4Click();
+    // Nothing typed is given up until a file has really been read: a cancelled dialog keeps it.
+    if (Form1->Button3Click() || !StringGrid1->markerSet())
+        Form1->Button4Click();
     Save1->setEnabled(true);
     SaveAs1->setEnabled(true);
     StringGrid1->sizeColumns();
 }
 
 void TForm3::Save1Click() {
+    if (CurrentDamageFile.path().empty()) {
+        SaveAs1Click();
+        return;
+    }
     StringGrid1->commitCheck();
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
@@ -148,7 +159,8 @@ bool TForm3::confirmUnsavedChanges() {
     switch (platform::askSaveChanges(question, this)) {
     case platform::SaveChangesAnswer::Save:
         Save1Click();
-        return true;
+        // A cancelled save dialog saved nothing.
+        return !StringGrid1->markerSet();
     case platform::SaveChangesAnswer::Discard:
         return true;
     case platform::SaveChangesAnswer::Cancel:
@@ -213,9 +225,7 @@ void TForm3::FormClose() {
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
-    bool closing = false;
-    platform::guarded([&] { closing = confirmUnsavedChanges(); });
-    if (!closing) {
+    if (!askBeforeEnding()) {
         event->ignore();
         return;
     }

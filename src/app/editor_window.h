@@ -41,11 +41,13 @@ public:
     void StringGrid1CellValidate(int Col, int Row, QString& Value, bool& Valid);
 
     void Open1Click();
-    // Writes the grid into the current damage file once every cell has parsed.
+    // Writes the grid into the current damage file once every cell has parsed; while no file has
+    // been named, it saves as a new file instead.
     void Save1Click();
     // Writes header and grid into a newly chosen file; the current damage file stays.
     void SaveAs1Click();
-    // With unsaved changes asks whether to save them first; false when the user cancels.
+    // With unsaved changes asks whether to save them first; false when the user cancels, here or
+    // in the save dialog.
     bool confirmUnsavedChanges();
     void hitboxClick();
     void AircraftList1Click();
@@ -65,3 +67,7 @@ private:
 };
 
 extern TForm3* Form3;
+
+// Before the program ends, by whichever way: the editor's unsaved-changes question. False when the
+// user keeps the program running (or saving failed).
+bool askBeforeEnding();

@@ -1,10 +1,58 @@
+#include "command_line.h"
+#include "core/install_layout.h"
+#include "core/version.h"
+#include "outside_files.h"
 #include "program.h"
 
 #include <QApplication>
 
+#include <iostream>
+
+namespace {
+
+std::vector<std::string> argumentsOf(const QStringList& arguments) {
+    std::vector<std::string> args;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+    return args;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const startup::CommandLine early =
+        startup::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.help || early.version) {
+        if (early.help)
+            std::cout << startup::kHelp;
+        else
+            std::cout << "du2damage " << dm::kVersion << '\n';
+        return std::cout.flush() ? 0 : 1;
+    }
+    switch (startup::chooseDisplay(startup::displayEnvironment(), early.platformOption)) {
+    case startup::DisplayChoice::NoDisplay:
+        std::cerr << "du2damage needs a graphical display: DISPLAY is not set\n";
+        return 1;
+    case startup::DisplayChoice::XWayland:
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        break;
+    case startup::DisplayChoice::AsIs:
+        break;
+    }
+
     QApplication app(argc, argv);
+    // Qt has taken its own options out; what is left is ours.
+    const startup::CommandLine line = startup::parseCommandLine(argumentsOf(app.arguments()));
+    if (const std::string problem = line.problem(); !problem.empty()) {
+        std::cerr << "du2damage: " << problem << "\nTry 'du2damage --help'.\n";
+        return 2;
+    }
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.du2damage.editor"));
+    dm::installLayout(); // decided once, before any window reads a path
     program::createWindows();
+    if (!line.files.empty())
+        outside::openAfterStart(QString::fromStdString(line.files.front()));
     program::showMainWindow();
     const int exitCode = QApplication::exec();
     program::destroyWindows();

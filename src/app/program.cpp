@@ -3,6 +3,7 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
+#include "outside_files.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
@@ -11,6 +12,7 @@
 #include "top_view.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 namespace program {
 namespace {
@@ -32,6 +34,17 @@ template <class Window> void destroyWindow(Window*& window) {
     window = nullptr;
 }
 
+// The end of the session asks about unsaved changes like closing the editor does, where the session
+// lets the program ask.
+void commitData(QSessionManager& manager) {
+    if (!manager.allowsInteraction())
+        return;
+    const bool ending = askBeforeEnding();
+    manager.release();
+    if (!ending)
+        manager.cancel();
+}
+
 } // namespace
 
 void createWindows() {
@@ -41,6 +54,7 @@ void createWindows() {
     QApplication::setQuitOnLastWindowClosed(false);
 
     Form1 = new TForm1;
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form4 = new TForm4;
@@ -53,6 +67,8 @@ void createWindows() {
     Form6 = new TForm6;
     Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6");
+    for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
+        outside::acceptDroppedFiles(window);
 }
 
 void showMainWindow() {

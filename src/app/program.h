@@ -5,7 +5,8 @@
 namespace program {
 
 // Sets the application title and icon and creates Form1 to Form6, linking the two views' placement
-// keepers to the start window's settings store (the editor links its own as it is built).
+// keepers to the start window's settings store (the editor links its own as it is built); the
+// editor and both views take dropped damage files.
 void createWindows();
 
 // Shows the start window, the program's main window.

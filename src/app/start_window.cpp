@@ -83,11 +83,11 @@ void TForm1::FormCreate() {
     du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
 }
 
-void TForm1::Button3Click() {
+bool TForm1::Button3Click() {
     du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
     const QString previous = du2open.fileName();
     if (!du2open.execute(Form3))
-        return;
+        return false;
     const QString chosen = du2open.fileName();
     try {
         // A read-only file must become writable, or Save could not write into it later.
@@ -101,6 +101,7 @@ void TForm1::Button3Click() {
         du2open.setFileName(previous);
         throw;
     }
+    return true;
 }
 
 void TForm1::Button4Click() {
@@ -125,6 +126,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!askBeforeEnding()) {
+        event->ignore();
+        return;
+    }
     platform::guarded([this] { FormClose(); });
     event->accept();
 }

@@ -26,7 +26,8 @@ public:
     // Choose and read: the open dialog in the remembered folder, then the chosen file into the
     // part table and the header buffer. A cancelled dialog changes nothing; a failed read leaves
     // the previous file current, with the table, the header and the dialog's name as they were.
-    void Button3Click();
+    // True when a file was read.
+    bool Button3Click();
     // Fill and show: the grid from the part table, the editor's caption, both views.
     void Button4Click();
     void FormClose();

@@ -195,13 +195,15 @@ struct FloatText {
     bool negative = false;
     std::uint64_t mantissa = 0;
     int significantDigits = 0;
-    int fractionDigits = 0;
-    int exponent = 0;
+    std::int64_t fractionDigits = 0;
+    std::int64_t exponent = 0;
 };
 
 constexpr int kExactMantissaDigits = 19; // below 2^64, exact in a long double
 constexpr int kExactPowerOfTen = 27;     // 10^27 is exact in a long double
-constexpr int kExponentCap = 100000;
+// Far beyond any text's length, so that a capped exponent still puts the value outside the exact
+// range and the full conversion reads the exponent as written.
+constexpr std::int64_t kExponentCap = 1'000'000'000'000'000;
 
 void addDigit(FloatText& parsed, char digit, bool afterSeparator) {
     parsed.number += digit;
@@ -222,7 +224,7 @@ bool scanExponent(const std::string& text, std::size_t& position, FloatText& par
         parsed.number += text[position++];
     }
     const std::size_t start = position;
-    int exponent = 0;
+    std::int64_t exponent = 0;
     while (position < text.size() && isDigit(text[position])) {
         exponent = std::min(kExponentCap, exponent * 10 + (text[position] - '0'));
         parsed.number += text[position++];
@@ -274,7 +276,7 @@ long double powerOfTen(int exponent) {
 bool convertExactly(const FloatText& parsed, long double& value) {
     if (parsed.significantDigits > kExactMantissaDigits)
         return false;
-    const int scale = parsed.exponent - parsed.fractionDigits;
+    const std::int64_t scale = parsed.exponent - parsed.fractionDigits;
     if (scale < -kExactPowerOfTen || scale > kExactPowerOfTen)
         return false;
     static const std::array<long double, kExactPowerOfTen + 1> powers = [] {
@@ -290,9 +292,40 @@ bool convertExactly(const FloatText& parsed, long double& value) {
     return true;
 }
 
+// The same number with the zeros that end its digits moved into the exponent ("1000e-5" is
+// "1e-2"): some C libraries give up on long digit strings. Unchanged when the exponent is too
+// long to add to.
+std::string withoutTrailingZeros(const std::string& number) {
+    const auto exponentAt = std::min(number.find('e'), number.size());
+    std::int64_t exponent = 0;
+    if (exponentAt < number.size()) {
+        const char* first = number.data() + exponentAt + 1;
+        first += *first == '+';
+        const auto [end, error] = std::from_chars(first, number.data() + number.size(), exponent);
+        if (error != std::errc() || exponent > kExponentCap || exponent < -kExponentCap)
+            return number;
+    }
+    std::string digits = number.substr(0, exponentAt);
+    const auto point = digits.find('.');
+    if (point != std::string::npos) {
+        digits.erase(digits.find_last_not_of('0') + 1);
+        if (digits.back() == '.')
+            digits.pop_back();
+    }
+    if (digits.find('.') == std::string::npos) {
+        const auto lastDigit = digits.find_last_not_of('0');
+        if (lastDigit == std::string::npos || !isDigit(digits[lastDigit]))
+            return number;
+        exponent += static_cast<std::int64_t>(digits.size() - lastDigit - 1);
+        digits.erase(lastDigit + 1);
+    }
+    return digits + "e" + std::to_string(exponent);
+}
+
 // strtold reads the decimal point of the C library's locale, whatever the platform; the text
 // (written with '.') is put in its terms first.
-long double readLongDouble(std::string number) {
+long double readLongDouble(const std::string& text) {
+    std::string number = withoutTrailingZeros(text);
     const auto point = number.find('.');
     if (point != std::string::npos)
         number.replace(point, 1, std::localeconv()->decimal_point);

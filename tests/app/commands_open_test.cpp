@@ -70,7 +70,7 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     EXPECT_EQ(stored("file settings", "initdirect"), "/elsewhere/") << "a cancel stores nothing";
 }
 
-TEST_F(OpenCommandTest, CancelRefillsTheGridFromTheTableAndEnablesSaving) {
+TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     open(std::nullopt);
     EXPECT_TRUE(Form3->Save1->isEnabled());
     EXPECT_TRUE(Form3->SaveAs1->isEnabled());
@@ -79,24 +79,38 @@ TEST_F(OpenCommandTest, CancelRefillsTheGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(stored("file settings", "initdirect"), "<missing>");
     EXPECT_FALSE(Form5->source().markersShown());
 
-    // No file was ever named: Save has nowhere to write, Save As writes zeros for the header.
+    // No file was ever named: Save asks for a new file like Save As, which writes zeros for the
+    // header; cancelled, it writes nothing and keeps the marker.
+    typeInto(1, 1, QStringLiteral("7"));
+    dialogs_.answers.push_back(std::nullopt);
     save();
-    EXPECT_EQ(errors_.texts(), QStringList{QStringLiteral("I/O error 102.")});
+    EXPECT_EQ(dialogs_.shown.back().kind, platform::FileDialogKind::Save);
+    EXPECT_TRUE(grid_->markerSet());
     const QString copy = filePath(QStringLiteral("copy.dat"));
-    saveAs(copy);
-    EXPECT_EQ(bytesOf(copy), QByteArray(dm::kRecordsEnd, '\0'));
+    dialogs_.answers.push_back(copy);
+    save();
+    QByteArray zeros(dm::kRecordsEnd, '\0');
+    zeros[dm::kHeaderSize] = 7;
+    EXPECT_EQ(bytesOf(copy), zeros);
+    EXPECT_FALSE(grid_->markerSet());
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
 
     const QString path = copySample("00damage.dat");
     open(path);
     typeInto(5, 3, QStringLiteral("77"));
     ASSERT_TRUE(grid_->markerSet());
     questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    const dm::CellTexts typed = grid_->valueTexts();
     open(std::nullopt);
-    EXPECT_EQ(grid_->valueTexts(), filledTexts(tableOf(path))) << "typed values are gone";
-    EXPECT_FALSE(grid_->markerSet());
+    EXPECT_EQ(grid_->valueTexts(), typed) << "nothing was read, so the typed values stay";
+    EXPECT_TRUE(grid_->markerSet());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
     EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
-    EXPECT_EQ(errors_.shown.size(), 1u) << errors_.texts().join('\n').toStdString();
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    open(path);
+    EXPECT_EQ(grid_->valueTexts(), filledTexts(tableOf(path))) << "a file read replaces them";
+    EXPECT_FALSE(grid_->markerSet());
 }
 
 TEST_F(OpenCommandTest, AFailedOpenLeavesThePreviousFileCurrentAndShown) {

@@ -2,6 +2,8 @@
 
 #include "platform/application.h"
 
+#include <QFileInfo>
+
 namespace {
 
 using namespace commandtest;
@@ -9,7 +11,7 @@ using platform::SaveChangesAnswer;
 
 using UnsavedChangesTest = CommandTest;
 
-enum class Trigger { CloseEditor, Open };
+enum class Trigger { CloseEditor, CloseStartWindow, Open };
 
 TEST_F(UnsavedChangesTest, CloseAndOpenAskFirstOnlyWhenTheMarkerIsSet) {
     struct Case {
@@ -31,10 +33,16 @@ TEST_F(UnsavedChangesTest, CloseAndOpenAskFirstOnlyWhenTheMarkerIsSet) {
          true},
         {"close, nothing edited", Trigger::CloseEditor, false, std::nullopt, false, true, false,
          false},
-        // The cancelled dialog refills the grid from the table: the saved one, or the file's.
+        // The window manager or the taskbar closes the hidden start window.
+        {"start window, Save", Trigger::CloseStartWindow, true, SaveChangesAnswer::Save, true, true,
+         true, false},
+        {"start window, Discard", Trigger::CloseStartWindow, true, SaveChangesAnswer::Discard,
+         false, true, true, true},
+        {"start window, Cancel", Trigger::CloseStartWindow, true, SaveChangesAnswer::Cancel, false,
+         false, true, true},
+        // The open dialog is cancelled: nothing was read, so nothing typed is given up.
         {"open, Save", Trigger::Open, true, SaveChangesAnswer::Save, true, true, true, false},
-        {"open, Discard", Trigger::Open, true, SaveChangesAnswer::Discard, false, true, false,
-         false},
+        {"open, Discard", Trigger::Open, true, SaveChangesAnswer::Discard, false, true, true, true},
         {"open, Cancel", Trigger::Open, true, SaveChangesAnswer::Cancel, false, false, true, true},
         {"open, nothing edited", Trigger::Open, false, std::nullopt, false, true, false, false},
     };
@@ -61,6 +69,9 @@ TEST_F(UnsavedChangesTest, CloseAndOpenAskFirstOnlyWhenTheMarkerIsSet) {
             EXPECT_EQ(Form3->close(), c.goesOn);
             EXPECT_EQ(platform::terminateRequested(), c.goesOn);
             EXPECT_EQ(Form3->isVisible(), !c.goesOn);
+        } else if (c.trigger == Trigger::CloseStartWindow) {
+            EXPECT_EQ(Form1->close(), c.goesOn);
+            EXPECT_EQ(platform::terminateRequested(), c.goesOn);
         } else {
             if (c.goesOn)
                 dialogs_.answers.push_back(std::nullopt);
@@ -129,6 +140,30 @@ TEST_F(UnsavedChangesTest, MarkerFollowsEditsAndCompleteSavesOnly) {
         QTest::keyClick(QApplication::focusWidget(), character.toLatin1());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(grid_->markerSet());
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(UnsavedChangesTest, WithNoFileNamedAnsweringSaveAsksForANewFile) {
+    open(std::nullopt);
+    typeInto(2, 1, QStringLiteral("5"));
+    const QString target = filePath(QStringLiteral("new.dat"));
+    struct Case {
+        const char* name;
+        std::optional<QString> saveDialog;
+        bool closes;
+    };
+    const Case cases[] = {{"save dialog cancelled", std::nullopt, false},
+                          {"new file chosen", target, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        questions_.saveAnswers.push_back(SaveChangesAnswer::Save);
+        dialogs_.answers.push_back(c.saveDialog);
+        EXPECT_EQ(Form3->close(), c.closes);
+        EXPECT_EQ(platform::terminateRequested(), c.closes);
+        EXPECT_EQ(grid_->markerSet(), !c.closes);
+        EXPECT_EQ(QFileInfo::exists(target), c.closes);
+    }
+    EXPECT_EQ(tableOf(target)[0].Byte2, 5);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 

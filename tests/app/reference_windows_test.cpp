@@ -23,6 +23,8 @@
 
 #include <functional>
 #include <optional>
+#include <QAbstractButton>
+#include <QMouseEvent>
 
 namespace {
 
@@ -241,13 +243,25 @@ TEST(AboutBox, ShowsTheTextsAndLayout) {
     EXPECT_TRUE(ok->isDefault());
     EXPECT_EQ(ok->toolTip(), QStringLiteral("Long Live Quellor!!"));
 
-    const int top = picture->y() - 7;
-    EXPECT_EQ(picture->geometry(), QRect(15, top + 7, 105, 105));
-    EXPECT_GE(version->y(), top + 112);
-    EXPECT_EQ(name->x(), 128);
+    // No frame from the window system: the gradient band inside the dialog's own frame is the
+    // title bar, and the client area starts right below it.
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+    const auto* band = dialog->findChild<QWidget*>(QStringLiteral("titleBand"));
+    const auto* client = dialog->findChild<QWidget*>(QStringLiteral("clientArea"));
+    ASSERT_TRUE(band && client);
     EXPECT_EQ(dialog->width(), 440 * dialog->logicalDpiX() / 96);
-    EXPECT_EQ(ok->geometry().right(), dialog->width() - 1 - 6);
-    EXPECT_EQ(dialog->height(), ok->geometry().bottom() + 1 + 6);
+    EXPECT_EQ(band->geometry(), QRect(3, 3, dialog->width() - 6, 22));
+    EXPECT_EQ(client->geometry(),
+              QRect(3, band->geometry().bottom() + 1, dialog->width() - 6, client->height()));
+    EXPECT_EQ(dialog->height(), client->geometry().bottom() + 1 + 3);
+    for (const QWidget* item : {static_cast<const QWidget*>(name), static_cast<const QWidget*>(ok),
+                                static_cast<const QWidget*>(picture)})
+        EXPECT_EQ(item->parentWidget(), client) << item->objectName().toStdString();
+    EXPECT_EQ(picture->geometry(), QRect(15, 7, 105, 105));
+    EXPECT_EQ(name->pos(), QPoint(128, 24));
+    EXPECT_GE(version->y(), 112);
+    EXPECT_EQ(ok->geometry().right(), client->width() - 1 - 6);
+    EXPECT_EQ(client->height(), ok->geometry().bottom() + 1 + 6);
     EXPECT_TRUE(dialog->findChild<QLabel*>(QStringLiteral("memoryValue"))->text().endsWith(" KB"));
     EXPECT_TRUE(dialog->findChild<QLabel*>(QStringLiteral("platformValue"))
                     ->text()
@@ -261,6 +275,11 @@ TEST(AboutBox, EnterEscapeAndOkCloseItAndTheDialogIsGone) {
         [](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); },
         [](QDialog* d) {
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+        },
+        [](QDialog* d) { QTest::keyClick(d, Qt::Key_F4, Qt::AltModifier); },
+        [](QDialog* d) {
+            QTest::mouseClick(d->findChild<QAbstractButton*>(QStringLiteral("closeButton")),
                               Qt::LeftButton);
         },
     };
@@ -278,6 +297,28 @@ TEST(AboutBox, EnterEscapeAndOkCloseItAndTheDialogIsGone) {
         EXPECT_TRUE(owner.findChildren<QDialog*>().isEmpty());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
+}
+
+TEST(AboutBox, DraggingTheTitleBandMovesTheWindow) {
+    TLMDAboutDlg about;
+    const auto dialog = about.build();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    auto* band = dialog->findChild<QWidget*>(QStringLiteral("titleBand"));
+    const QPoint start = dialog->pos();
+    const QPoint grab(40, 10);
+    const auto send = [&](QEvent::Type type, QPoint offset, Qt::MouseButtons buttons) {
+        const QPointF global = band->mapToGlobal(grab) + offset;
+        QMouseEvent event(type, QPointF(grab) + offset, global, Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(band, &event);
+    };
+    send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(30, 20), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(30, 20), Qt::NoButton);
+    EXPECT_EQ(dialog->pos(), start + QPoint(30, 20));
+    send(QEvent::MouseMove, QPoint(60, 60), Qt::NoButton);
+    EXPECT_EQ(dialog->pos(), start + QPoint(30, 20)) << "released: the window stays";
 }
 
 TEST(AboutBox, OkButtonShowsTheHint) {

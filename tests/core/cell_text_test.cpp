@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
 
 using namespace dm;
@@ -172,6 +173,34 @@ TEST(ParseFloatCell, ConvertsInExtendedPrecisionThenRoundsToSingle) {
     EXPECT_EQ(parseFloatCell("16777217", "."), 16777216.0f);
     EXPECT_EQ(parseFloatCell("16777219", "."), 16777220.0f);
     EXPECT_EQ(parseFloatCell("1.234568E7", "."), 12345680.0f);
+}
+
+// However long the text, its value is the one it denotes: digits and exponent offset each other.
+TEST(ParseFloatCell, LongTextsKeepTheirValue) {
+    const std::string zeros(100005, '0');
+    struct Case {
+        const char* name;
+        std::string text;
+        std::optional<float> value; // nothing: not a valid floating point value
+    };
+    const std::vector<Case> cases = {
+        {"leading zeros, large exponent", "0." + zeros + "1e100010", 10000.0f},
+        {"many integer digits, negative exponent", "1" + zeros + "e-100003", 100.0f},
+        {"leading zeros, negative exponent", "0." + zeros + "1e-100010", 0.0f},
+        {"exponent beyond 64 bits", "0.000001e99999999999999999999", std::nullopt},
+        {"negative exponent beyond 64 bits", "1e-99999999999999999999", 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        float parsed = 0;
+        const std::string outcome = failureOf([&] { parsed = parseFloatCell(c.text, "."); });
+        if (c.value) {
+            EXPECT_EQ(outcome, "(accepted)");
+            EXPECT_EQ(parsed, *c.value);
+        } else {
+            EXPECT_EQ(outcome, "'" + c.text + "' is not a valid floating point value");
+        }
+    }
 }
 
 // Any float's text, parsed and formatted again, gives the same text.

@@ -1,6 +1,8 @@
 #include "dmtool_fixture.h"
 #include "render_module.h"
 
+#include "core/install_layout.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -61,7 +63,11 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
     ASSERT_TRUE(::SetFileAttributesW(nativeText(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
     const std::string cells = runTool({"cells", file}).out;
     writeBytes(path("cells.txt"), Bytes(cells.begin(), cells.end()));
-    const std::string module = std::string(DM_BIN_DIR) + "/" + dmtool::kRenderModuleName;
+    // Where an installed dmtool would look for the module, as on Linux.
+    const std::string module =
+        dm::moduleFolder(fs::path(DM_BIN_DIR).make_preferred(), dmtool::kRenderModuleName)
+            .string() +
+        "/" + dmtool::kRenderModuleName;
     struct Case {
         std::vector<std::string> args;
         int status;

@@ -7,8 +7,10 @@
 #include "side_view.h"
 #include "platform/application.h"
 #include "program.h"
+#include "about_box.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
@@ -254,6 +256,27 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
     EXPECT_EQ(stored("HBTV", "Form5"), QStringLiteral("200,0,1,100,100,600,500"));
     EXPECT_EQ(stored("HBSV", "Form6"), QStringLiteral("200,0,1,620,50,1020,350"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+TEST_F(X11PlacementTest, UnderAWindowManagerTheAboutBoxHasOneTitleBarItsOwn) {
+    if (!onPath("openbox"))
+        GTEST_SKIP() << "openbox is not installed: the scenario with a window frame is not run";
+    const WindowManager manager(server_->display());
+    QTest::qWait(1000);
+    TLMDAboutDlg about;
+    const auto dialog = about.build();
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    QTest::qWait(500);
+
+    EXPECT_TRUE(dialog->windowHandle()->frameMargins().isNull())
+        << "the window manager framed the about box";
+    EXPECT_EQ(dialog->frameGeometry().width(), 440);
+    const QRect screen(0, 0, kScreenWidth, kScreenHeight);
+    EXPECT_LE((dialog->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+    // On the screen the gradient starts right inside the dialog's own three-pixel frame.
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    EXPECT_EQ(shot.pixelColor(dialog->geometry().topLeft() + QPoint(3, 3)), QColor(0, 0, 128));
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "platform/application.h"
 
+#include "core/install_layout.h"
+#include "core/platform_folders.h"
+
 #include <QApplication>
 #include <QFontDatabase>
-#include <QPainter>
+#include <QPixmap>
 #include <QWidget>
 
 namespace platform {
@@ -11,34 +14,19 @@ QString title;
 QString folderOverride;
 bool endRequested = false;
 
-// A biplane seen from the front on a sky-blue tile, with a red hit mark on the upper wing.
-QPixmap drawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 32.0, size / 32.0);
-    painter.setPen(QPen(QColor(20, 40, 80), 1));
-    painter.setBrush(QColor(110, 160, 215));
-    painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 5, 5);
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(60, 60, 45));
-    painter.drawRect(QRectF(3, 9, 26, 3.5));  // upper wing
-    painter.drawRect(QRectF(5, 19, 22, 3.5)); // lower wing
-    painter.setBrush(QColor(90, 80, 55));
-    painter.drawEllipse(QPointF(16, 16), 4, 4.5); // fuselage
-    painter.setPen(QPen(QColor(60, 60, 45), 1));
-    painter.drawLine(QPointF(8, 12.5), QPointF(9, 19));
-    painter.drawLine(QPointF(24, 12.5), QPointF(23, 19));
-    painter.drawLine(QPointF(14, 25), QPointF(12, 28));
-    painter.drawLine(QPointF(18, 25), QPointF(20, 28));
-
-    painter.setPen(QPen(QColor(200, 20, 20), 2.2, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(22, 5), QPointF(28, 11));
-    painter.drawLine(QPointF(28, 5), QPointF(22, 11));
-    return pixmap;
+QString toQString(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
 }
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+dm::InstallLayout layout() {
+    return folderOverride.isEmpty() ? dm::installLayout()
+                                    : dm::portableLayout(folderOverride.toStdString());
+}
+
 } // namespace
 
 void setApplicationTitle(const QString& newTitle) {
@@ -60,20 +48,29 @@ QFont classicFont() {
     return font;
 }
 
+// The icon the desktop menu shows too: a biplane over a hit-box grid, drawn at 48 and 256 pixels.
 QIcon applicationIcon() {
     static const QIcon icon = [] {
-        QIcon drawn;
-        for (int size : {16, 24, 32, 48, 64})
-            drawn.addPixmap(drawIcon(size));
-        return drawn;
+        QIcon shipped;
+        for (const char* size : {"48", "256"})
+            shipped.addPixmap(QPixmap(QStringLiteral(":/icons/du2damage-%1.png").arg(size)));
+        return shipped;
     }();
     return icon;
 }
 
 QString executableFolder() {
     const QString folder =
-        folderOverride.isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride;
-    return folder.endsWith('/') ? folder : folder + '/';
+        folderOverride.isEmpty() ? toQString(dm::executableFolder()) : folderOverride;
+    return withSeparator(folder);
+}
+
+QString dataFolder() {
+    return withSeparator(toQString(layout().dataFolder));
+}
+
+QString settingsFile() {
+    return toQString(layout().settingsFile);
 }
 
 void setExecutableFolderOverride(const QString& folder) {

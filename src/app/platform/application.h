@@ -13,12 +13,18 @@ namespace platform {
 void setApplicationTitle(const QString& title);
 QString applicationTitle();
 
-// The program's own icon, drawn once; every window carries it.
+// The program's own icon, the one the desktop menu shows; every window carries it.
 QIcon applicationIcon();
 
 // The running executable's folder, with its trailing separator.
 QString executableFolder();
-// Tests put the executable's folder elsewhere; an empty folder removes the override.
+// The folder of the shipped text files, with its trailing separator: the executable's folder for
+// a portable copy, <prefix>/share/du2damage for an installed one.
+QString dataFolder();
+// The settings file's full path: beside a portable executable, in the user's configuration
+// folder for an installed one.
+QString settingsFile();
+// Tests run the program as a portable copy in another folder; an empty folder removes the override.
 void setExecutableFolderOverride(const QString& folder);
 
 // The font the windows were designed with: "MS Sans Serif" 8 points where it exists, otherwise

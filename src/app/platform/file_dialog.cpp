@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace platform {
 namespace {
 
@@ -45,6 +47,21 @@ QString withDefaultExt(const QString& name, const QString& extension) {
 
 void setFileDialogRunner(FileDialogRunner* runner) {
     currentRunner = runner ? runner : &qtRunner;
+}
+
+OpenDialogAnswer::OpenDialogAnswer(QString fileName)
+    : fileName_(std::move(fileName)), previous_(currentRunner) {
+    currentRunner = this;
+}
+
+OpenDialogAnswer::~OpenDialogAnswer() {
+    currentRunner = previous_;
+}
+
+std::optional<QString> OpenDialogAnswer::run(const FileDialog& dialog, QWidget* parent) {
+    if (dialog.kind() != FileDialogKind::Open || !fileName_)
+        return previous_->run(dialog, parent);
+    return std::exchange(fileName_, std::nullopt);
 }
 
 QString caseInsensitivePattern(const QString& pattern) {

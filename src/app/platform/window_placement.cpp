@@ -132,6 +132,8 @@ private:
 } // namespace
 
 QMargins frameMargins(const QWidget* window) {
+    if (window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return {};
     const QMargins reported = reportedMargins(window);
     FrameWatcher* watcher = FrameWatcher::of(window);
     if (!reported.isNull()) {

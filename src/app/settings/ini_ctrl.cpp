@@ -1,5 +1,6 @@
 #include "settings/ini_ctrl.h"
 
+#include "core/install_layout.h"
 #include "core/settings_store.h"
 #include "platform/application.h"
 
@@ -16,7 +17,7 @@ TLMDIniCtrl::TLMDIniCtrl(QObject* parent) : QObject(parent) {
 }
 
 QString TLMDIniCtrl::fileName() const {
-    return platform::executableFolder() + QLatin1String(IniFile);
+    return platform::settingsFile();
 }
 
 QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
@@ -28,6 +29,7 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
 
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
+    dm::createSettingsFolder(fileName().toStdString());
     storeAt(fileName()).writeString(section.toStdString(), key.toStdString(), value.toStdString());
 }
 

@@ -3,14 +3,12 @@
 #include <QObject>
 #include <QString>
 
-// The settings store: "du2daminfo.INI" in the executable's folder. Every operation opens the file,
-// does its work and closes it; the path is worked out anew each time.
+// The settings store: "du2daminfo.INI" where the program's layout puts it. Every operation opens
+// the file, does its work and closes it; the path is worked out anew each time.
 class TLMDIniCtrl : public QObject {
     Q_OBJECT
 public:
     explicit TLMDIniCtrl(QObject* parent = nullptr);
-
-    static constexpr const char* IniFile = "du2daminfo.INI";
 
     // The settings file's full path.
     QString fileName() const;

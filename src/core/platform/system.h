@@ -52,9 +52,6 @@ void useBinaryStandardStreams();
 // The command line's arguments after the program name, as UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
-// Full path of the running executable; empty when the system cannot tell.
-std::string executablePath();
-
 // Shared libraries: loads one and finds an entry point; on failure returns null and sets `error`.
 void* loadModule(const std::string& path, std::string& error);
 void* findModuleEntry(void* module, const char* name);

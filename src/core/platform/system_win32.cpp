@@ -218,21 +218,6 @@ std::vector<std::string> commandLineArguments(int, char**) {
     return args;
 }
 
-std::string executablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            std::replace(path.begin(), path.end(), L'\\', L'/');
-            return toUtf8(path);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 void* loadModule(const std::string& path, std::string& error) {
     const HMODULE module = ::LoadLibraryW(toWide(path).c_str());
     if (module == nullptr)

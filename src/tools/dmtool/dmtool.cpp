@@ -2,7 +2,10 @@
 
 #include "commands.h"
 #include "core/errors.h"
+#include "core/install_layout.h"
+#include "core/platform_folders.h"
 #include "core/text_file.h"
+#include "core/version.h"
 #include "render_module.h"
 #include "usage.h"
 
@@ -29,7 +32,7 @@ constexpr std::string_view kToolHelp =
     "  dump FILE                                 print the whole file as JSON\n"
     "  render ARGUMENTS                          draw hit boxes (libdmtool_render.so)\n"
     "\n"
-    "'dmtool COMMAND --help' describes a command.\n"
+    "'dmtool COMMAND --help' describes a command; 'dmtool --version' prints the version.\n"
     "Exit status: 0 success, 1 file or data error, 2 usage error.\n";
 
 constexpr std::string_view kCellsHelp =
@@ -156,8 +159,13 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         out << kToolHelp;
         return kSuccess;
     }
+    if (name == "--version") {
+        out << "dmtool " << dm::kVersion << '\n';
+        return kSuccess;
+    }
     if (name == "render")
-        return runRenderModule(executableFolder(), rest, err);
+        return runRenderModule(dm::moduleFolder(dm::executableFolder(), kRenderModuleName).string(),
+                               rest, err);
     const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                       [&](const CommandInfo& info) { return info.name == name; });
     if (command == std::end(kCommands))

@@ -20,14 +20,6 @@ bool fileExists(const std::string& path) {
 
 } // namespace
 
-std::string executableFolder() {
-    const std::string path = dm::platform::executablePath();
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 int runRenderModule(const std::string& folder, const std::vector<std::string>& args,
                     std::ostream& err) {
     const std::string path = folder + "/" + kRenderModuleName;

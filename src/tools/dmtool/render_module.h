@@ -10,9 +10,6 @@ namespace dmtool {
 constexpr const char* kRenderModuleName = DM_RENDER_MODULE_NAME;
 constexpr const char* kRenderEntryName = "dmtool_render_main";
 
-// Folder of the running executable; "." when the system cannot tell.
-std::string executableFolder();
-
 // Loads the render module from `folder` and hands it the arguments after "render", with
 // argv[0] = "render". The module is loaded only here, so other commands never load Qt.
 int runRenderModule(const std::string& folder, const std::vector<std::string>& args,

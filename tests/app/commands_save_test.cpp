@@ -271,7 +271,7 @@ TEST_F(SaveCommandTest, SaveOntoAFullDiskKeepsTheMarker) {
     // below the records makes the system refuse the write as a full disk would.
     open(copySample("00damage.dat"));
     ASSERT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
-    typeInto(1, 1, QStringLiteral("1"));
+    typeInto(1, 1, QStringLiteral("7"));
     const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previousLimit{};
     ::getrlimit(RLIMIT_FSIZE, &previousLimit);

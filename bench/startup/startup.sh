@@ -21,9 +21,12 @@ done
 
 editor_ms=$(cut -d' ' -f1 "$editor" | median) minimal_ms=$(cut -d' ' -f1 "$minimal" | median)
 editor_kib=$(cut -d' ' -f2 "$editor" | median) minimal_kib=$(cut -d' ' -f2 "$minimal" | median)
-awk -v e="$editor_ms" -v m="$minimal_ms" -v ek="$editor_kib" -v mk="$minimal_kib" -v n="$runs" 'BEGIN {
+editor_cpu=$(cut -d' ' -f3 "$editor" | median) minimal_cpu=$(cut -d' ' -f3 "$minimal" | median)
+awk -v e="$editor_ms" -v m="$minimal_ms" -v ek="$editor_kib" -v mk="$minimal_kib" \
+    -v ec="$editor_cpu" -v mc="$minimal_cpu" -v n="$runs" 'BEGIN {
     printf "start-up to first mapped window, medians of %d alternating runs\n", n
-    printf "  du2damage       %7.1f ms  %6.1f MiB peak\n", e, ek / 1024
-    printf "  minimal window  %7.1f ms  %6.1f MiB peak\n", m, mk / 1024
-    printf "  ratio %.2f (goal <= 1.3), memory +%.1f MiB (goal <= 6)\n", e / m, (ek - mk) / 1024
+    printf "  du2damage       %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", e, ek / 1024, ec
+    printf "  minimal window  %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", m, mk / 1024, mc
+    printf "  ratio %.2f (goal <= 1.3), memory +%.1f MiB (goal <= 6), processor ratio %.2f\n",
+           e / m, (ek - mk) / 1024, ec / mc
 }'

@@ -182,7 +182,7 @@ dm::PartTable TForm3::parseGrid(const dm::CellTexts& texts) {
 
 void TForm3::keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed) {
     PartTable = parsed;
-    StringGrid1->fillValueCells(texts);
+    StringGrid1->fillValueCells(texts, StringGrid::History::Keep);
     StringGrid1->clearMarker();
     repaintHitBoxViews();
 }
@@ -205,6 +205,12 @@ bool TForm3::chooseSaveAsTarget() {
 void TForm3::hitboxClick() {
     platform::showWindow(Form5);
     platform::showWindow(Form6);
+}
+
+void TForm3::showPartRow(int slot) {
+    StringGrid1->setCurrentCell(1, slot + 1);
+    StringGrid1->scrollTo(StringGrid1->currentIndex());
+    platform::showWindow(this);
 }
 
 void TForm3::AircraftList1Click() {

@@ -50,6 +50,8 @@ public:
     // in the save dialog.
     bool confirmUnsavedChanges();
     void hitboxClick();
+    // A part pointed at in a view: the first value cell of its row becomes current, in front.
+    void showPartRow(int slot);
     void AircraftList1Click();
     void DamageAxis1Click();
     void About1Click();

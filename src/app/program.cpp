@@ -5,10 +5,12 @@
 #include "editor_window.h"
 #include "outside_files.h"
 #include "platform/application.h"
+#include "platform/deferred_icon_style.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
 #include "side_view.h"
 #include "start_window.h"
+#include "string_grid.h"
 #include "top_view.h"
 
 #include <QApplication>
@@ -52,6 +54,7 @@ void createWindows() {
     QApplication::setWindowIcon(platform::applicationIcon());
     // The program ends when the editor or the main window closes, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new platform::DeferredIconStyle);
 
     Form1 = new TForm1;
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);
@@ -67,6 +70,13 @@ void createWindows() {
     Form6 = new TForm6;
     Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6");
+    // Pointing at a part in a view names it by its grid row and shows that row in the editor.
+    const HitBoxPointing pointing{
+        [](int slot) { return Form3->StringGrid1->cellText(0, slot + 1); },
+        [] { return Form3->StringGrid1->decimalSeparator(); },
+        [](int slot) { Form3->showPartRow(slot); }};
+    Form5->pointWith(pointing);
+    Form6->pointWith(pointing);
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window);
 }

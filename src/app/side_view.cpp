@@ -22,6 +22,12 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent) {
     });
 }
 
+void TForm6::pointWith(HitBoxPointing pointing) {
+    pointAtParts(
+        *pb2, dm::HitBoxView::Side, [this]() -> const HitBoxSource& { return source_; },
+        std::move(pointing));
+}
+
 void TForm6::pb2Paint() {
     paintHitBoxSurface(*pb2, dm::HitBoxView::Side, source_);
 }

@@ -14,6 +14,7 @@ public:
     // What the view draws, given by whoever creates the window.
     void drawFrom(HitBoxSource source) { source_ = std::move(source); }
     const HitBoxSource& source() const { return source_; }
+    void pointWith(HitBoxPointing pointing);
 
     TPaintBox* pb2;
 

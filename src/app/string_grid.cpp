@@ -10,13 +10,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -51,6 +54,16 @@ GridCell nextCellForEnter(GridCell cell) {
     if (cell.column < kLastShownColumn)
         return {cell.column + 1, cell.row};
     return {1, cell.row < kLastRow ? cell.row + 1 : 1};
+}
+
+const QList<QKeySequence> kUndoKeys = {QKeySequence(QStringLiteral("Ctrl+Z"))};
+const QList<QKeySequence> kRedoKeys = {QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                                       QKeySequence(QStringLiteral("Ctrl+Y"))};
+
+bool matchesAny(const QKeyEvent& event, const QList<QKeySequence>& keys) {
+    const QKeySequence pressed(event.keyCombination());
+    return std::any_of(keys.begin(), keys.end(),
+                       [&](const QKeySequence& key) { return key == pressed; });
 }
 
 // Draws value cells and makes the cell editor: a line edit writing through to the store, so the
@@ -112,6 +125,16 @@ protected:
                 platform::guarded([&] { grid_->escapeInEditor(); });
                 return true;
             }
+            // The editor's own undo would bypass the grid's history.
+            const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            if (matchesAny(*keyEvent, kUndoKeys)) {
+                platform::guarded([&] { grid_->undo(); });
+                return true;
+            }
+            if (matchesAny(*keyEvent, kRedoKeys)) {
+                platform::guarded([&] { grid_->redo(); });
+                return true;
+            }
         }
         return QStyledItemDelegate::eventFilter(watched, event);
     }
@@ -121,6 +144,27 @@ private:
 };
 
 } // namespace
+
+// One step of the grid's history: the texts of one commit, paste or cut. Pushing it finds the
+// texts already committed, so its first redo does nothing.
+class CellChangeStep : public QUndoCommand {
+public:
+    CellChangeStep(StringGrid* grid, const GridRange& range, std::vector<CellChange> changes)
+        : grid_(grid), range_(range), changes_(std::move(changes)) {}
+
+    void undo() override { grid_->replay(range_, changes_, true); }
+    void redo() override {
+        if (pushed_)
+            grid_->replay(range_, changes_, false);
+        pushed_ = true;
+    }
+
+private:
+    StringGrid* grid_;
+    GridRange range_;
+    std::vector<CellChange> changes_;
+    bool pushed_ = false;
+};
 
 void applyCellColorRules(int ARow, int ACol, CellPaint& paint) {
     const dm::CellColorRule rule = dm::cellColorRule(ARow, ACol);
@@ -236,6 +280,14 @@ QColor GridTextModel::headerTextColor() const {
 
 // ---- GridHeaderView ----
 
+QSize GridHeaderView::sizeHint() const {
+    if (orientation() == Qt::Horizontal && minimumHeight() == maximumHeight())
+        return {defaultSectionSize(), minimumHeight()};
+    if (orientation() == Qt::Vertical && minimumWidth() == maximumWidth())
+        return {minimumWidth(), defaultSectionSize()};
+    return QHeaderView::sizeHint();
+}
+
 void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     platform::guarded([&] {
         const auto role = [&](Qt::ItemDataRole itemRole) {
@@ -260,6 +312,9 @@ StringGrid::StringGrid(QWidget* parent)
     model_.headerPaint = [this](GridCell cell) { return cellPaint(cell); };
 
     setFont(gridFont_);
+    // Fixed before the model arrives, so that no header measures its captions.
+    columnHeader_->setFixedHeight(kRowHeight);
+    rowHeader_->setFixedWidth(kInitialColumnWidth);
     setHorizontalHeader(columnHeader_);
     setVerticalHeader(rowHeader_);
     setModel(&model_);
@@ -277,9 +332,7 @@ StringGrid::StringGrid(QWidget* parent)
         header->setFont(gridFont_);
     }
     columnHeader_->setDefaultSectionSize(kInitialColumnWidth);
-    columnHeader_->setFixedHeight(kRowHeight);
     rowHeader_->setDefaultSectionSize(kRowHeight);
-    rowHeader_->setFixedWidth(kInitialColumnWidth);
 
     setSortingEnabled(false);
     setWordWrap(false);
@@ -299,6 +352,25 @@ StringGrid::StringGrid(QWidget* parent)
     QPalette gridPalette = palette();
     gridPalette.setColor(QPalette::Base, toQColor(dm::colours::silver));
     setPalette(gridPalette);
+
+    GridMenu = new QMenu(this);
+    UndoItem = addEditItem(QStringLiteral("Undo"), kUndoKeys, &StringGrid::undo);
+    RedoItem = addEditItem(QStringLiteral("Redo"), kRedoKeys, &StringGrid::redo);
+    GridMenu->addSeparator();
+    CutItem = addEditItem(QStringLiteral("Cut"), {QKeySequence(QStringLiteral("Ctrl+X"))},
+                          &StringGrid::cutSelection);
+    CopyItem = addEditItem(QStringLiteral("Copy"), {QKeySequence(QStringLiteral("Ctrl+C"))},
+                           &StringGrid::copySelection);
+    PasteItem = addEditItem(QStringLiteral("Paste"), {QKeySequence(QStringLiteral("Ctrl+V"))},
+                            &StringGrid::pasteFromClipboard);
+    GridMenu->addSeparator();
+    SelectAllItem =
+        addEditItem(QStringLiteral("Select All"), {QKeySequence(QStringLiteral("Ctrl+A"))},
+                    &StringGrid::selectAllCells);
+    connect(&history_, &QUndoStack::indexChanged, this, [this] { updateEditItems(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { updateEditItems(); });
+    updateEditItems();
 
     readDecimalSeparator();
     setCurrentCell(1, 1);
@@ -323,11 +395,13 @@ void StringGrid::setCellText(int column, int row, const QString& text) {
         cornerButton_->update();
 }
 
-void StringGrid::fillValueCells(const dm::CellTexts& texts) {
+void StringGrid::fillValueCells(const dm::CellTexts& texts, History history) {
     model_.setValueCells(texts);
     lastFilled_ = texts;
     rememberCurrentCell();
     textWhenCurrent_ = rememberedText_;
+    if (history == History::Clear)
+        history_.clear();
 }
 
 dm::CellTexts StringGrid::valueTexts() const {
@@ -345,7 +419,17 @@ QModelIndex StringGrid::indexOf(GridCell cell) const {
 void StringGrid::setCurrentCell(int column, int row) {
     if (column < 1 || column > kLastShownColumn || row < 1 || row > kLastRow)
         return;
-    selectionModel()->setCurrentIndex(indexOf({column, row}), QItemSelectionModel::ClearAndSelect);
+    // The view's own setter also moves the anchor from which Shift and the arrow keys select.
+    setCurrentIndex(indexOf({column, row}));
+}
+
+// Without an event the view would read the keys held at this moment: a move by the program
+// (an undo by Ctrl+Shift+Z, say) must select the new cell alone.
+QItemSelectionModel::SelectionFlags StringGrid::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* event) const {
+    if (event == nullptr)
+        return QItemSelectionModel::ClearAndSelect;
+    return QTableView::selectionCommand(index, event);
 }
 
 GridCell StringGrid::currentCell() const {
@@ -466,16 +550,209 @@ void StringGrid::rememberCurrentCell() {
     rememberedText_ = cellText(remembered_.column, remembered_.row);
 }
 
+QString StringGrid::validate(GridCell cell, const QString& before, const QString& after) {
+    QString value = after;
+    bool valid = true;
+    if (OnCellValidate)
+        OnCellValidate(cell.column, cell.row, value, valid);
+    const QString kept = valid ? value : before;
+    setCellText(cell.column, cell.row, kept);
+    return kept;
+}
+
 void StringGrid::commitCheck() {
     const QString text = cellText(remembered_.column, remembered_.row);
     if (text != rememberedText_) {
-        QString value = text;
-        bool valid = true;
-        if (OnCellValidate)
-            OnCellValidate(remembered_.column, remembered_.row, value, valid);
-        setCellText(remembered_.column, remembered_.row, valid ? value : rememberedText_);
+        const GridCell cell = remembered_;
+        const QString before = rememberedText_;
+        const QString kept = validate(cell, before, text);
+        if (kept != before)
+            history_.push(new CellChangeStep(this, {cell, cell}, {{cell, before, kept}}));
     }
     rememberCurrentCell();
+}
+
+void StringGrid::commitBlock(const GridRange& range,
+                             const std::vector<std::pair<GridCell, QString>>& texts) {
+    std::vector<CellChange> changes;
+    for (const auto& [cell, text] : texts) {
+        const QString before = cellText(cell.column, cell.row);
+        if (text == before)
+            continue;
+        const QString kept = validate(cell, before, text);
+        if (kept != before)
+            changes.push_back({cell, before, kept});
+    }
+    rememberCurrentCell();
+    textWhenCurrent_ = rememberedText_;
+    if (!changes.empty())
+        history_.push(new CellChangeStep(this, range, std::move(changes)));
+}
+
+void StringGrid::replay(const GridRange& range, const std::vector<CellChange>& changes,
+                        bool undoing) {
+    selectRange(range);
+    for (const CellChange& change : changes) {
+        const QString& text = undoing ? change.before : change.after;
+        validate(change.cell, cellText(change.cell.column, change.cell.row), text);
+    }
+    rememberCurrentCell();
+    textWhenCurrent_ = rememberedText_;
+}
+
+QLineEdit* StringGrid::openEditor() const {
+    if (state() != QAbstractItemView::EditingState)
+        return nullptr;
+    return qobject_cast<QLineEdit*>(indexWidget(currentIndex()));
+}
+
+bool StringGrid::editorHasUncommittedText() const {
+    return openEditor() && remembered_ == currentCell() &&
+           cellText(remembered_.column, remembered_.row) != rememberedText_;
+}
+
+void StringGrid::closeOpenEditor() {
+    if (QLineEdit* editor = openEditor()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    commitCheck();
+}
+
+void StringGrid::undo() {
+    if (editorHasUncommittedText()) {
+        QLineEdit* editor = openEditor();
+        if (editor->isUndoAvailable())
+            editor->undo();
+        else
+            editor->setText(rememberedText_);
+        setCellText(remembered_.column, remembered_.row, editor->text());
+        return;
+    }
+    closeOpenEditor();
+    history_.undo();
+}
+
+void StringGrid::redo() {
+    QLineEdit* editor = openEditor();
+    if (editor && editor->isRedoAvailable()) {
+        editor->redo();
+        const GridCell cell = currentCell();
+        setCellText(cell.column, cell.row, editor->text());
+        return;
+    }
+    closeOpenEditor();
+    history_.redo();
+}
+
+GridRange StringGrid::selectedRange() const {
+    const GridCell current = currentCell();
+    GridRange range{current, current};
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) {
+        const GridCell cell = GridTextModel::cellOf(index);
+        if (cell.column > kLastShownColumn)
+            continue;
+        range.first = {std::min(range.first.column, cell.column),
+                       std::min(range.first.row, cell.row)};
+        range.last = {std::max(range.last.column, cell.column), std::max(range.last.row, cell.row)};
+    }
+    return range;
+}
+
+void StringGrid::selectRange(const GridRange& range) {
+    setCurrentCell(range.first.column, range.first.row);
+    selectionModel()->select(QItemSelection(indexOf(range.first), indexOf(range.last)),
+                             QItemSelectionModel::ClearAndSelect);
+    scrollTo(currentIndex());
+}
+
+QString StringGrid::selectionText() const {
+    const GridRange range = selectedRange();
+    QStringList lines;
+    for (int row = range.first.row; row <= range.last.row; ++row) {
+        QStringList texts;
+        for (int column = range.first.column; column <= range.last.column; ++column)
+            texts << cellText(column, row);
+        lines << texts.join(QLatin1Char('\t'));
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void StringGrid::copySelection() {
+    QApplication::clipboard()->setText(selectionText());
+}
+
+void StringGrid::cutSelection() {
+    closeOpenEditor();
+    copySelection();
+    const GridRange range = selectedRange();
+    std::vector<std::pair<GridCell, QString>> texts;
+    for (int row = range.first.row; row <= range.last.row; ++row)
+        for (int column = range.first.column; column <= range.last.column; ++column)
+            texts.emplace_back(GridCell{column, row}, QString());
+    commitBlock(range, texts);
+}
+
+void StringGrid::pasteText(const QString& text) {
+    if (text.isEmpty())
+        return;
+    closeOpenEditor();
+    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    if (lines.size() > 1 && lines.back().isEmpty()) // the line break that ends the last line
+        lines.removeLast();
+    const GridCell start = currentCell();
+    GridRange range{start, start};
+    std::vector<std::pair<GridCell, QString>> texts;
+    for (int line = 0; line < lines.size() && start.row + line <= kLastRow; ++line) {
+        const QStringList fields = lines[line].split(QLatin1Char('\t'));
+        for (int field = 0; field < fields.size() && start.column + field <= kLastShownColumn;
+             ++field) {
+            const GridCell cell{start.column + field, start.row + line};
+            texts.emplace_back(cell, fields[field]);
+            range.last = {std::max(range.last.column, cell.column), cell.row};
+        }
+    }
+    selectRange(range);
+    commitBlock(range, texts);
+}
+
+void StringGrid::pasteFromClipboard() {
+    pasteText(QApplication::clipboard()->text());
+}
+
+void StringGrid::selectAllCells() {
+    const QModelIndex current = currentIndex();
+    selectionModel()->select(QItemSelection(indexOf({1, 1}), indexOf({kLastShownColumn, kLastRow})),
+                             QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+}
+
+QAction* StringGrid::addEditItem(const QString& caption, const QList<QKeySequence>& keys,
+                                 void (StringGrid::*handler)()) {
+    QAction* item = GridMenu->addAction(caption);
+    item->setShortcuts(keys);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    item->setShortcutVisibleInContextMenu(true);
+    addAction(item);
+    connect(item, &QAction::triggered, this, platform::guardedSlot(this, handler));
+    return item;
+}
+
+void StringGrid::updateEditItems() {
+    UndoItem->setEnabled(history_.canUndo() || editorHasUncommittedText());
+    RedoItem->setEnabled(history_.canRedo());
+    PasteItem->setEnabled(!QApplication::clipboard()->text().isEmpty());
+}
+
+void StringGrid::contextMenuEvent(QContextMenuEvent* event) {
+    platform::guarded([&] {
+        updateEditItems();
+        const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                              ? event->globalPos()
+                              : viewport()->mapToGlobal(visualRect(currentIndex()).center());
+        GridMenu->popup(at);
+    });
+    event->accept();
 }
 
 void StringGrid::enterInEditor(QWidget* editor) {

@@ -7,17 +7,35 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QTableView>
+#include <QUndoStack>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QAbstractButton;
+class QAction;
+class QLineEdit;
+class QMenu;
 
 // A cell of the grid: column 0 to 22, row 0 to 30; row 0 and column 0 are the header cells.
 struct GridCell {
     int column = 0;
     int row = 0;
     friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+
+// A rectangle of value cells, `first` its top left and `last` its bottom right cell.
+struct GridRange {
+    GridCell first;
+    GridCell last;
+};
+
+// One committed change of a cell's text.
+struct CellChange {
+    GridCell cell;
+    QString before;
+    QString after;
 };
 
 // What a cell is about to be drawn with; `OnGetCellColor` may change any of it.
@@ -74,6 +92,9 @@ class GridHeaderView : public QHeaderView {
 public:
     using QHeaderView::QHeaderView;
 
+    // A header of fixed thickness hints that thickness without measuring its captions.
+    QSize sizeHint() const override;
+
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 };
@@ -99,7 +120,9 @@ public:
 
     // The fill: writes the value cells (columns 1 to 22 of rows 1 to 30) and remembers them as
     // the last filled texts. The commit rule then starts afresh, so a fill never sets the marker.
-    void fillValueCells(const dm::CellTexts& texts);
+    // A fill of new texts empties the undo history; a save that fills back what it wrote keeps it.
+    enum class History { Clear, Keep };
+    void fillValueCells(const dm::CellTexts& texts, History history = History::Clear);
     dm::CellTexts valueTexts() const;
     const dm::CellTexts& lastFilledTexts() const { return lastFilled_; }
 
@@ -142,6 +165,32 @@ public:
     void enterInEditor(QWidget* editor);
     void escapeInEditor();
 
+    // Every committed change is one step, a paste or a cut one step for all its cells. With the
+    // cell editor open, its uncommitted text is given back first.
+    void undo();
+    void redo();
+    const QUndoStack& history() const { return history_; }
+
+    // The selected shown value cells, or the current cell, as tab-separated lines joined by CR LF.
+    QString selectionText() const;
+    void copySelection();
+    // Copies, then commits an empty text into every selected cell.
+    void cutSelection();
+    // Commits a tab-separated block of lines from the current cell on, clipped at the last shown
+    // column and the last row.
+    void pasteText(const QString& text);
+    void pasteFromClipboard();
+    void selectAllCells();
+
+    // The context menu: Undo, Redo, Cut, Copy, Paste, Select All.
+    QMenu* GridMenu;
+    QAction* UndoItem;
+    QAction* RedoItem;
+    QAction* CutItem;
+    QAction* CopyItem;
+    QAction* PasteItem;
+    QAction* SelectAllItem;
+
     static constexpr int kRowHeight = 21;
     static constexpr int kInitialColumnWidth = 60;
 
@@ -150,10 +199,31 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    friend class CellChangeStep;
+
+    QAction* addEditItem(const QString& caption, const QList<QKeySequence>& keys,
+                         void (StringGrid::*handler)());
+    void updateEditItems();
+    QLineEdit* openEditor() const;
+    bool editorHasUncommittedText() const;
+    void closeOpenEditor();
+    GridRange selectedRange() const;
+    void selectRange(const GridRange& range);
+    // The commit rule for one cell: the handler sees `after` and may change or refuse it; the
+    // cell keeps what was accepted, or `before`. Returns the text the cell keeps.
+    QString validate(GridCell cell, const QString& before, const QString& after);
+    // Commits each text into its cell and records what changed as one step.
+    void commitBlock(const GridRange& range,
+                     const std::vector<std::pair<GridCell, QString>>& texts);
+    // Undo or redo of one step: the changed range becomes current, then each text is committed.
+    void replay(const GridRange& range, const std::vector<CellChange>& changes, bool undoing);
     void focusChanged(QWidget* old, QWidget* now);
     bool ownsWidget(const QWidget* widget) const;
     void rememberCurrentCell();
@@ -176,4 +246,5 @@ private:
     QString textWhenCurrent_;
     bool hadFocus_ = false;
     QMetaObject::Connection focusConnection_;
+    QUndoStack history_;
 };

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 TForm5* Form5 = nullptr;
@@ -18,7 +19,9 @@ dm::HitBoxViewSettings HitBoxSettings;
 
 // ---- Paint box ----
 
-TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {}
+TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true); // for the tooltip to follow the pointer
+}
 
 void TPaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -46,6 +49,41 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
         });
 }
 
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget::mouseDoubleClickEvent(event); // a press, so the release still clicks
+    if (event->button() == Qt::LeftButton)
+        platform::guarded([&] {
+            if (OnDoubleClick)
+                OnDoubleClick(event->position().toPoint());
+        });
+}
+
+bool TPaintBox::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    showHint(help->pos(), help->globalPos());
+    return true;
+}
+
+// A tip that is shown follows the pointer from part to part.
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+    if (QToolTip::isVisible())
+        showHint(event->position().toPoint(), event->globalPosition().toPoint());
+}
+
+void TPaintBox::showHint(QPoint at, QPoint globalAt) {
+    QString hint;
+    platform::guarded([&] {
+        if (OnHint)
+            hint = OnHint(at);
+    });
+    if (hint.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(globalAt, hint, this, rect());
+}
+
 // ---- What the views draw ----
 
 const dm::PartTable& HitBoxSource::table() const {
@@ -60,13 +98,38 @@ bool HitBoxSource::markersShown() const {
     return !name.isEmpty() && QFileInfo(name).isFile();
 }
 
-void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
-                     const HitBoxSource& source) {
+std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source) {
     const dm::SceneRequest request{
         size.width(), size.height(),        HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
         view,         source.markersShown()};
-    paintHitBoxScene(painter, QRect(QPoint(0, 0), size),
-                     dm::buildHitBoxScene(request, source.table()));
+    return dm::buildHitBoxScene(request, source.table());
+}
+
+void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
+                     const HitBoxSource& source) {
+    paintHitBoxScene(painter, QRect(QPoint(0, 0), size), hitBoxScene(size, view, source));
+}
+
+void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,
+                  HitBoxPointing pointing) {
+    const auto slotAt = [&box, view, source](QPoint at) {
+        return dm::slotAt(hitBoxScene(box.size(), view, source()), {at.x(), at.y()});
+    };
+    box.OnHint = [slotAt, view, source, pointing](QPoint at) {
+        const std::optional<int> slot = slotAt(at);
+        if (!slot)
+            return QString();
+        const std::string values = dm::hitBoxValuesText(source().table(), *slot, view,
+                                                        pointing.decimalSeparator().toStdString());
+        return QStringLiteral("%1, slot %2\n%3")
+            .arg(pointing.rowCaption(*slot))
+            .arg(*slot)
+            .arg(QString::fromStdString(values));
+    };
+    box.OnDoubleClick = [slotAt, pointing](QPoint at) {
+        if (const std::optional<int> slot = slotAt(at))
+            pointing.showPartRow(*slot);
+    };
 }
 
 TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
@@ -75,6 +138,8 @@ TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size) {
     colours.setColor(QPalette::Window, toQColor(dm::colours::gray));
     window.setPalette(colours);
     window.resize(size);
+    // Pointing at a part names it while the user works in the editor, too.
+    window.setAttribute(Qt::WA_AlwaysShowToolTips);
 
     auto* box = new TPaintBox(&window);
     auto* layout = new QVBoxLayout(&window);
@@ -151,6 +216,12 @@ void TForm5::composeCaptions() {
     setWindowTitle(QString::fromStdString(HitBoxSettings.topViewCaption()));
     if (Form6 != nullptr)
         Form6->setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+}
+
+void TForm5::pointWith(HitBoxPointing pointing) {
+    pointAtParts(
+        *pb1, dm::HitBoxView::Top, [this]() -> const HitBoxSource& { return source_; },
+        std::move(pointing));
 }
 
 void TForm5::pb1Paint() {

@@ -21,6 +21,10 @@ public:
 
     std::function<void()> OnPaint;
     std::function<void()> OnClick;
+    // A left double-click at a point, which first clicks as usual.
+    std::function<void(QPoint)> OnDoubleClick;
+    // The tooltip for a point; an empty text shows none.
+    std::function<QString(QPoint)> OnHint;
 
     // The painter of the paint in progress; nullptr outside a paint.
     QPainter* canvas() const { return canvas_; }
@@ -29,8 +33,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    void showHint(QPoint at, QPoint globalAt);
+
     QPainter* canvas_ = nullptr;
     bool pressed_ = false;
 };
@@ -48,9 +57,23 @@ struct HitBoxSource {
     bool markersShown() const;
 };
 
+// The scene of one view at `size`: what its window paints and what pointing at it finds.
+std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source);
 // Draws one view's picture on a painter covering `size`, exactly as its window shows it.
 void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
                      const HitBoxSource& source);
+
+// What pointing at a part in a view reaches: the grid's caption of the part's row and its
+// decimal separator for the tooltip, and the part's row shown on a double-click.
+struct HitBoxPointing {
+    std::function<QString(int slot)> rowCaption;
+    std::function<QString()> decimalSeparator;
+    std::function<void(int slot)> showPartRow;
+};
+// Gives a view's paint box tooltips and double-clicks on the part drawn topmost at the pointer,
+// found in the scene of the box's current size and of what `source` returns then.
+void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,
+                  HitBoxPointing pointing);
 
 // Gives a view window its grey background and `size`, and a paint box over its whole client area.
 TPaintBox* setUpHitBoxSurface(QWidget& window, QSize size);
@@ -67,6 +90,7 @@ public:
     // What the view draws, given by whoever creates the window.
     void drawFrom(HitBoxSource source) { source_ = std::move(source); }
     const HitBoxSource& source() const { return source_; }
+    void pointWith(HitBoxPointing pointing);
 
     TPaintBox* pb1;
     QMenu* tvpum;

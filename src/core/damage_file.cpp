@@ -152,6 +152,12 @@ void writeRecordsInPlace(const std::string& path, const PartTable& table) {
     file.close();
 }
 
+void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header) {
+    SystemFile file = openNamed(path, OpenMode::ReadWrite);
+    writeExactly(file, 0, header.data(), header.size());
+    file.close();
+}
+
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table) {
     const auto records = encodeRecords(table);

@@ -71,6 +71,9 @@ void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable
 // Writes the 30 records at their offsets into an existing file; every other byte stays.
 void writeRecordsInPlace(const std::string& path, const PartTable& table);
 
+// Writes the 100 header bytes at the start of an existing file; every other byte stays.
+void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header);
+
 // Creates or truncates the file and writes header and records: 2110 bytes.
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table);

@@ -1,7 +1,9 @@
 #include "core/hitbox_scene.h"
 
+#include "core/cell_text.h"
 #include "core/part_slots.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dm {
@@ -174,6 +176,53 @@ std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTabl
     std::vector<DrawOp> ops;
     buildHitBoxScene(request, table, ops);
     return ops;
+}
+
+PixelRect rectanglePixels(const DrawOp& rectangle) {
+    const int width = std::max(rectangle.penWidth, 1);
+    // Across each edge an aliased pen of width w covers [edge - w/2, edge - w/2 + w - 1].
+    const int before = width / 2;
+    const int after = width - 1 - before;
+    return {std::min(rectangle.from.x, rectangle.to.x) - before,
+            std::min(rectangle.from.y, rectangle.to.y) - before,
+            std::max(rectangle.from.x, rectangle.to.x) + after,
+            std::max(rectangle.from.y, rectangle.to.y) + after};
+}
+
+std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {
+    for (auto op = scene.rbegin(); op != scene.rend(); ++op)
+        if (op->shape == ShapeKind::Rectangle && op->slot >= 0 &&
+            rectanglePixels(*op).contains(point))
+            return op->slot;
+    return std::nullopt;
+}
+
+std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
+                             std::string_view decimalSeparator) {
+    const bool top = view == HitBoxView::Top;
+    const std::array<std::array<const char*, 2>, 3> points = {{
+        {top ? "PX1" : "PZ1", "PY1"},
+        {top ? "PX2" : "PZ2", "PY2"},
+        {top ? "PX3" : "PZ3", "PY3"},
+    }};
+    const bool marked = kPartSlots[slot].view.marker.has_value();
+    std::string text;
+    for (std::size_t point = 0; point < (marked ? 3u : 2u); ++point) {
+        if (point > 0)
+            text += '\n';
+        for (const char* name : points[point]) {
+            const auto field = std::find_if(kFields.begin(), kFields.end(), [&](const FieldDef& f) {
+                return std::string_view(f.name) == name;
+            });
+            if (name != points[point].front())
+                text += "  ";
+            text += std::string(kColumnCaptions[field->column]) + ' ' +
+                    formatFloatCell(table[slot].*field->floatField, field->precision,
+                                    field->decimals, decimalSeparator) +
+                    " ft";
+        }
+    }
+    return text;
 }
 
 } // namespace dm

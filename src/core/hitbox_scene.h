@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dm {
@@ -86,5 +87,28 @@ std::optional<int> scaledPixels(int zoomFactor, float feet);
 void buildHitBoxScene(const SceneRequest& request, const PartTable& table,
                       std::vector<DrawOp>& ops);
 std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table);
+
+// ---- Pointing at the picture ----
+
+// The pixels a rectangle covers as painted, edges included: its outline straddles the corners.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool contains(PixelPoint point) const {
+        return point.x >= left && point.x <= right && point.y >= top && point.y <= bottom;
+    }
+};
+PixelRect rectanglePixels(const DrawOp& rectangle);
+
+// The slot whose box or marker is painted topmost at `point`: the last drawn of those covering
+// it, a box over its whole area whether filled or outlined. None where no part is drawn.
+std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point);
+
+// The points a view draws a slot from, in feet as the grid shows them: one line per point,
+// such as "PX1 1.00 ft  PY1 2.00 ft" from above; the third point for slots that mark it.
+std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
+                             std::string_view decimalSeparator);
 
 } // namespace dm

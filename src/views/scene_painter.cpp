@@ -12,11 +12,6 @@
 // stroking thousands of grid lines.
 namespace {
 
-// The pixels an aliased pen of `width` covers across an edge at `edge`: [first, first+width-1].
-int firstPenPixel(int edge, int width) {
-    return edge - width / 2;
-}
-
 QRect pixelSpan(int left, int top, int right, int bottom) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
@@ -85,13 +80,11 @@ private:
         painter_.drawLine(op.from.x, op.from.y, op.to.x, op.to.y);
     }
 
-    // The pen straddles each edge; the fill covers what lies between the outlines.
+    // The pen straddles each edge, as the scene reckons it for pointing; the fill covers what
+    // lies between the outlines.
     void rectangle(const dm::DrawOp& op) {
         const int width = std::max(op.penWidth, 1);
-        const int left = firstPenPixel(std::min(op.from.x, op.to.x), width);
-        const int top = firstPenPixel(std::min(op.from.y, op.to.y), width);
-        const int right = firstPenPixel(std::max(op.from.x, op.to.x), width) + width - 1;
-        const int bottom = firstPenPixel(std::max(op.from.y, op.to.y), width) + width - 1;
+        const auto [left, top, right, bottom] = dm::rectanglePixels(op);
         const QRect inside = pixelSpan(left + width, top + width, right - width, bottom - width);
         if (op.fill || inside.isEmpty()) {
             fill(pixelSpan(left, top, right, bottom), op.pen);

@@ -1,12 +1,13 @@
 #include "commands_fixture.h"
 
+#include "../support/scenarios.h"
+
 #include "platform/file_attributes.h"
 #include "side_view.h"
 #include "top_view.h"
 
 #include <QDir>
 
-#include <functional>
 #include <vector>
 
 namespace {
@@ -113,86 +114,99 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     EXPECT_FALSE(grid_->markerSet());
 }
 
-TEST_F(OpenCommandTest, AFailedOpenLeavesThePreviousFileCurrentAndShown) {
+// An Open that fails after its dialog: the name chosen there, the error it shows, and whether the
+// chosen folder is remembered before the failure.
+class AFailedOpen;
+struct FailedOpen {
+    const char* name;
+    QString (*prepare)(const AFailedOpen&); // returns the name chosen in the dialog
+    QString (*message)(const AFailedOpen&);
+    bool folderRemembered;
+    friend void PrintTo(const FailedOpen& scenario, std::ostream* os) { *os << scenario.name; }
+};
+
+class AFailedOpen : public CommandTest, public testing::WithParamInterface<FailedOpen> {
+public:
+    // The scenarios act through the fixture's helpers.
+    using CommandTest::iniPath;
+
+    // The folder the dialog chooses from.
+    const QString other = filePath(QStringLiteral("other"));
+};
+
+const FailedOpen kFailedOpens[] = {
+    {"FileMissing", [](const AFailedOpen& t) { return t.other + "/05damage.dat"; },
+     [](const AFailedOpen&) { return QStringLiteral("File not found."); }, true},
+    {"FolderGivenForTheFile",
+     [](const AFailedOpen& t) {
+         QDir().mkpath(t.other + "/06damage.dat");
+         return t.other + "/06damage.dat";
+     },
+     [](const AFailedOpen&) { return QStringLiteral("File access denied."); }, true},
+    {"FileTooShort",
+     [](const AFailedOpen& t) {
+         QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/ffdamage.dat"), t.other + "/ffdamage.dat");
+         return t.other + "/ffdamage.dat";
+     },
+     [](const AFailedOpen&) { return QStringLiteral("Read beyond end of file."); }, true},
+    {"SettingsFileNotWritable",
+     [](const AFailedOpen& t) {
+         QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), t.other + "/0fdamage.dat");
+         QFile::setPermissions(t.other + "/0fdamage.dat", QFile::ReadOwner);
+         QFile::remove(t.iniPath());
+         QDir().mkpath(t.iniPath());
+         return t.other + "/0fdamage.dat";
+     },
+     [](const AFailedOpen& t) { return QStringLiteral("Unable to write to %1.").arg(t.iniPath()); },
+     false},
+};
+
+INSTANTIATE_TEST_SUITE_P(OpenCommandTest, AFailedOpen, testing::ValuesIn(kFailedOpens),
+                         testsupport::ScenarioName());
+
+TEST_P(AFailedOpen, LeavesThePreviousFileCurrentAndShown) {
+    const FailedOpen& scenario = GetParam();
     const QString opened = copySample("00damage.dat");
     const QByteArray openedBytes = bytesOf(opened);
-    const QString other = filePath(QStringLiteral("other"));
     ASSERT_TRUE(QDir().mkpath(other));
-
-    struct Case {
-        const char* name;
-        std::function<QString()> prepare; // returns the name chosen in the dialog
-        std::function<QString()> message;
-        bool folderRemembered;
-    };
-    const std::vector<Case> cases = {
-        {"missing file", [&] { return other + "/05damage.dat"; },
-         [] { return QStringLiteral("File not found."); }, true},
-        {"folder given",
-         [&] {
-             QDir().mkpath(other + "/06damage.dat");
-             return other + "/06damage.dat";
-         },
-         [] { return QStringLiteral("File access denied."); }, true},
-        {"short file",
-         [&] {
-             QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/ffdamage.dat"), other + "/ffdamage.dat");
-             return other + "/ffdamage.dat";
-         },
-         [] { return QStringLiteral("Read beyond end of file."); }, true},
-        {"settings file not writable",
-         [&] {
-             QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), other + "/0fdamage.dat");
-             QFile::setPermissions(other + "/0fdamage.dat", QFile::ReadOwner);
-             QFile::remove(iniPath());
-             QDir().mkpath(iniPath());
-             return other + "/0fdamage.dat";
-         },
-         [&] { return QStringLiteral("Unable to write to %1.").arg(iniPath()); }, false},
-    };
-
     open(opened);
     ASSERT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     const dm::PartTable table = PartTable;
     const dm::DamageFileHeader header = DamageFileHeader;
     const dm::CellTexts texts = grid_->valueTexts();
+    ini().writeString("file settings", "initdirect", "/before/");
+    const QString chosen = scenario.prepare(*this);
 
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        errors_.shown.clear();
-        ini().writeString("file settings", "initdirect", "/before/");
-        const QString chosen = c.prepare();
-        open(chosen);
+    open(chosen);
 
-        EXPECT_EQ(errors_.texts(), QStringList{c.message()});
-        EXPECT_TRUE(sameRecords(PartTable, table));
-        EXPECT_EQ(DamageFileHeader, header);
-        EXPECT_EQ(grid_->valueTexts(), texts);
-        EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
-        EXPECT_EQ(Form1->du2open.fileName(), opened);
-        EXPECT_TRUE(Form5->source().markersShown());
-        EXPECT_TRUE(CurrentDamageFile.isOpen());
-        EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
-        // What happened before the read stays done.
-        if (QFileInfo(chosen).isFile()) {
-            EXPECT_EQ(platform::fileAttributes(chosen), 0u);
-        }
-        if (c.folderRemembered) {
-            EXPECT_EQ(stored("file settings", "initdirect"), (other + '/').toStdString());
-        }
-        if (QFileInfo(iniPath()).isDir())
-            QDir(iniPath()).removeRecursively();
+    EXPECT_EQ(errors_.texts(), QStringList{scenario.message(*this)});
+    EXPECT_TRUE(sameRecords(PartTable, table));
+    EXPECT_EQ(DamageFileHeader, header);
+    EXPECT_EQ(grid_->valueTexts(), texts);
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
+    EXPECT_EQ(Form1->du2open.fileName(), opened);
+    EXPECT_TRUE(Form5->source().markersShown());
+    EXPECT_TRUE(CurrentDamageFile.isOpen());
+    EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
+    // What happened before the read stays done.
+    if (QFileInfo(chosen).isFile()) {
+        EXPECT_EQ(platform::fileAttributes(chosen), 0u);
     }
+    if (scenario.folderRemembered) {
+        EXPECT_EQ(stored("file settings", "initdirect"), (other + '/').toStdString());
+    }
+    if (QFileInfo(iniPath()).isDir())
+        QDir(iniPath()).removeRecursively();
 
     // A later Save writes into the file the grid shows, and only there.
     errors_.shown.clear();
-    const QByteArray shortBytes = bytesOf(other + "/ffdamage.dat");
+    const QByteArray chosenBytes = bytesOf(chosen);
     typeInto(1, 1, QStringLiteral("9"));
     save();
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     EXPECT_NE(bytesOf(opened), openedBytes);
     EXPECT_EQ(tableOf(opened)[0].OffOn, 9);
-    EXPECT_EQ(bytesOf(other + "/ffdamage.dat"), shortBytes);
+    EXPECT_EQ(bytesOf(chosen), chosenBytes);
 }
 
 TEST_F(OpenCommandTest, AFailedFirstOpenLeavesSavingDisabled) {

@@ -1,5 +1,7 @@
 #include "commands_fixture.h"
 
+#include "../support/scenarios.h"
+
 #include "platform/application.h"
 
 #include <QFileInfo>
@@ -13,83 +15,85 @@ using UnsavedChangesTest = CommandTest;
 
 enum class Trigger { CloseEditor, CloseStartWindow, Open };
 
-TEST_F(UnsavedChangesTest, CloseAndOpenAskFirstOnlyWhenTheMarkerIsSet) {
-    struct Case {
-        const char* name;
-        Trigger trigger;
-        bool edit;
-        std::optional<SaveChangesAnswer> answer; // nothing: no question expected
-        bool saved;
-        bool goesOn; // the editor closes, or the open dialog shows
-        bool textAfter;
-        bool markerAfter;
-    };
-    const std::vector<Case> cases = {
-        {"close, Save", Trigger::CloseEditor, true, SaveChangesAnswer::Save, true, true, true,
-         false},
-        {"close, Discard", Trigger::CloseEditor, true, SaveChangesAnswer::Discard, false, true,
-         true, true},
-        {"close, Cancel", Trigger::CloseEditor, true, SaveChangesAnswer::Cancel, false, false, true,
-         true},
-        {"close, nothing edited", Trigger::CloseEditor, false, std::nullopt, false, true, false,
-         false},
-        // The window manager or the taskbar closes the hidden start window.
-        {"start window, Save", Trigger::CloseStartWindow, true, SaveChangesAnswer::Save, true, true,
-         true, false},
-        {"start window, Discard", Trigger::CloseStartWindow, true, SaveChangesAnswer::Discard,
-         false, true, true, true},
-        {"start window, Cancel", Trigger::CloseStartWindow, true, SaveChangesAnswer::Cancel, false,
-         false, true, true},
-        // The open dialog is cancelled: nothing was read, so nothing typed is given up.
-        {"open, Save", Trigger::Open, true, SaveChangesAnswer::Save, true, true, true, false},
-        {"open, Discard", Trigger::Open, true, SaveChangesAnswer::Discard, false, true, true, true},
-        {"open, Cancel", Trigger::Open, true, SaveChangesAnswer::Cancel, false, false, true, true},
-        {"open, nothing edited", Trigger::Open, false, std::nullopt, false, true, false, false},
-    };
+// Closing or opening with a cell typed into or not, and the answer to the question asked.
+struct LeavingTheFile {
+    const char* name;
+    Trigger trigger;
+    bool edit;
+    std::optional<SaveChangesAnswer> answer; // nothing: no question expected
+    bool saved;
+    bool goesOn; // the editor closes, or the open dialog shows
+    bool textAfter;
+    bool markerAfter;
+    friend void PrintTo(const LeavingTheFile& scenario, std::ostream* os) { *os << scenario.name; }
+};
+
+const LeavingTheFile kLeavingTheFile[] = {
+    {"CloseSave", Trigger::CloseEditor, true, SaveChangesAnswer::Save, true, true, true, false},
+    {"CloseDiscard", Trigger::CloseEditor, true, SaveChangesAnswer::Discard, false, true, true,
+     true},
+    {"CloseCancel", Trigger::CloseEditor, true, SaveChangesAnswer::Cancel, false, false, true,
+     true},
+    {"CloseNothingEdited", Trigger::CloseEditor, false, std::nullopt, false, true, false, false},
+    // The window manager or the taskbar closes the hidden start window.
+    {"StartWindowSave", Trigger::CloseStartWindow, true, SaveChangesAnswer::Save, true, true, true,
+     false},
+    {"StartWindowDiscard", Trigger::CloseStartWindow, true, SaveChangesAnswer::Discard, false, true,
+     true, true},
+    {"StartWindowCancel", Trigger::CloseStartWindow, true, SaveChangesAnswer::Cancel, false, false,
+     true, true},
+    // The open dialog is cancelled: nothing was read, so nothing typed is given up.
+    {"OpenSave", Trigger::Open, true, SaveChangesAnswer::Save, true, true, true, false},
+    {"OpenDiscard", Trigger::Open, true, SaveChangesAnswer::Discard, false, true, true, true},
+    {"OpenCancel", Trigger::Open, true, SaveChangesAnswer::Cancel, false, false, true, true},
+    {"OpenNothingEdited", Trigger::Open, false, std::nullopt, false, true, false, false},
+};
+
+class CloseAndOpen : public CommandTest, public testing::WithParamInterface<LeavingTheFile> {};
+
+INSTANTIATE_TEST_SUITE_P(UnsavedChangesTest, CloseAndOpen, testing::ValuesIn(kLeavingTheFile),
+                         testsupport::ScenarioName());
+
+TEST_P(CloseAndOpen, AskFirstOnlyWhenTheMarkerIsSet) {
+    const LeavingTheFile& c = GetParam();
     const QString path = filePath(QStringLiteral("05damage.dat"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QFile::remove(path);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), path));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        if (grid_->markerSet())
-            questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
-        open(path);
-        Form3->show();
-        platform::resetTerminateRequest();
-        const QByteArray before = bytesOf(path);
-        if (c.edit)
-            typeInto(2, 7, QStringLiteral("123"), /*enter=*/false); // committed by the question
-        questions_.asked.clear();
-        if (c.answer)
-            questions_.saveAnswers.push_back(*c.answer);
-        const size_t dialogsBefore = dialogs_.shown.size();
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    open(path);
+    Form3->show();
+    platform::resetTerminateRequest();
+    const QByteArray before = bytesOf(path);
+    if (c.edit)
+        typeInto(2, 7, QStringLiteral("123"), /*enter=*/false); // committed by the question
+    questions_.asked.clear();
+    if (c.answer)
+        questions_.saveAnswers.push_back(*c.answer);
+    const size_t dialogsBefore = dialogs_.shown.size();
 
-        if (c.trigger == Trigger::CloseEditor) {
-            EXPECT_EQ(Form3->close(), c.goesOn);
-            EXPECT_EQ(platform::terminateRequested(), c.goesOn);
-            EXPECT_EQ(Form3->isVisible(), !c.goesOn);
-        } else if (c.trigger == Trigger::CloseStartWindow) {
-            EXPECT_EQ(Form1->close(), c.goesOn);
-            EXPECT_EQ(platform::terminateRequested(), c.goesOn);
-        } else {
-            if (c.goesOn)
-                dialogs_.answers.push_back(std::nullopt);
-            Form3->Open1->trigger();
-            EXPECT_EQ(dialogs_.shown.size(), dialogsBefore + (c.goesOn ? 1 : 0));
-        }
-
-        EXPECT_EQ(questions_.asked,
-                  c.answer ? QStringList{QStringLiteral("Save the changes to 05damage.dat?")}
-                           : QStringList{});
-        EXPECT_EQ(bytesOf(path) != before, c.saved);
-        if (c.saved) {
-            EXPECT_EQ(tableOf(path)[6].Byte2, 123);
-        }
-        EXPECT_EQ(grid_->cellText(2, 7) == QStringLiteral("123"), c.textAfter);
-        EXPECT_EQ(grid_->markerSet(), c.markerAfter);
-        EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+    if (c.trigger == Trigger::CloseEditor) {
+        EXPECT_EQ(Form3->close(), c.goesOn);
+        EXPECT_EQ(platform::terminateRequested(), c.goesOn);
+        EXPECT_EQ(Form3->isVisible(), !c.goesOn);
+    } else if (c.trigger == Trigger::CloseStartWindow) {
+        EXPECT_EQ(Form1->close(), c.goesOn);
+        EXPECT_EQ(platform::terminateRequested(), c.goesOn);
+    } else {
+        if (c.goesOn)
+            dialogs_.answers.push_back(std::nullopt);
+        Form3->Open1->trigger();
+        EXPECT_EQ(dialogs_.shown.size(), dialogsBefore + (c.goesOn ? 1 : 0));
     }
+
+    EXPECT_EQ(questions_.asked,
+              c.answer ? QStringList{QStringLiteral("Save the changes to 05damage.dat?")}
+                       : QStringList{});
+    EXPECT_EQ(bytesOf(path) != before, c.saved);
+    if (c.saved) {
+        EXPECT_EQ(tableOf(path)[6].Byte2, 123);
+    }
+    EXPECT_EQ(grid_->cellText(2, 7) == QStringLiteral("123"), c.textAfter);
+    EXPECT_EQ(grid_->markerSet(), c.markerAfter);
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     if (grid_->markerSet())
         questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
     open(std::nullopt);

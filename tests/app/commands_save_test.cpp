@@ -1,5 +1,7 @@
 #include "commands_fixture.h"
 
+#include "../support/scenarios.h"
+
 #include <QDir>
 #include <QLineEdit>
 
@@ -150,118 +152,134 @@ TEST_F(SaveCommandTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedFile) {
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
-TEST_F(SaveCommandTest, AFailedSaveWritesNothingAndKeepsTheMarker) {
-    struct Case {
-        const char* name;
-        std::function<void()> prepare;
-        std::function<void()> command;
-        QString message;
-        GridCell current; // the current cell afterwards; {0, 0} when not checked
-        std::function<void()> check;
-    };
-    const QString opened = copySample("00damage.dat");
+// A Save or Save As that fails: what is done before it, the command, the error it shows and the
+// current cell afterwards ({0, 0} when not checked).
+class AFailedSave;
+struct FailedSave {
+    const char* name;
+    void (*prepare)(AFailedSave&);
+    void (*command)(AFailedSave&);
+    const char* message;
+    GridCell current;
+    void (*check)(AFailedSave&); // what else holds afterwards; may be null
+    friend void PrintTo(const FailedSave& scenario, std::ostream* os) { *os << scenario.name; }
+};
+
+class AFailedSave : public CommandTest, public testing::WithParamInterface<FailedSave> {
+public:
+    // The scenarios act through the fixture's helpers.
+    using CommandTest::bytesOf;
+    using CommandTest::filePath;
+    using CommandTest::questions_;
+    using CommandTest::save;
+    using CommandTest::saveAs;
+    using CommandTest::typeInto;
+    using CommandTest::writeBytes;
+
+    const QString opened = filePath(QStringLiteral("00damage.dat"));
     const QString existing = filePath(QStringLiteral("existing.dat"));
     const QString fresh = filePath(QStringLiteral("fresh.dat"));
-    const QByteArray existingBytes("an existing file that must not be truncated");
-    const std::vector<Case> cases = {
-        {"Save, bad byte cell",
-         [&] { typeInto(2, 5, QStringLiteral("abc")); },
-         [&] { save(); },
-         QStringLiteral("'abc' is not a valid integer value."),
-         {2, 5},
-         [] {}},
-        {"Save, byte out of range",
-         [&] { typeInto(3, 30, QStringLiteral("256")); },
-         [&] { save(); },
-         QStringLiteral("'256' is not a valid byte value."),
-         {3, 30},
-         [] {}},
-        {"Save, bad float cell after a good one",
-         [&] {
-             typeInto(4, 1, QStringLiteral("1.5"));
-             typeInto(9, 12, QStringLiteral("1,5"));
-         },
-         [&] { save(); },
-         QStringLiteral("'1,5' is not a valid floating point value."),
-         {9, 12},
-         [] {}},
-        {"Save As over an existing file, bad cell",
-         [&] {
-             writeBytes(existing, existingBytes);
-             typeInto(17, 20, QStringLiteral("x"));
-             questions_.replaceAnswers.push_back(true);
-         },
-         [&] { saveAs(existing); },
-         QStringLiteral("'x' is not a valid floating point value."),
-         {17, 20},
-         [&] { EXPECT_EQ(bytesOf(existing), existingBytes); }},
-        {"Save As into a new file, bad cell",
-         [&] { typeInto(1, 1, QStringLiteral("-")); },
-         [&] { saveAs(fresh); },
-         QStringLiteral("'-' is not a valid integer value."),
-         {1, 1},
-         [&] { EXPECT_FALSE(QFileInfo::exists(fresh)); }},
-        {"Save As into a missing folder",
-         [&] { typeInto(1, 1, QStringLiteral("3")); },
-         [&] { saveAs(filePath(QStringLiteral("no/such/folder/x.dat"))); },
-         QStringLiteral("Invalid filename."),
-         {0, 0},
-         [] {}},
-        {"Save As onto a full disk",
-         [&] {
-             QFile::link(QStringLiteral("/dev/full"), filePath(QStringLiteral("full.dat")));
-             typeInto(1, 1, QStringLiteral("3"));
-         },
-         [&] { saveAs(filePath(QStringLiteral("full.dat"))); },
-         QStringLiteral("Disk full."),
-         {0, 0},
-         [] {}},
-        {"Save, the opened file became a folder",
-         [&] {
-             typeInto(1, 1, QStringLiteral("3"));
-             QFile::remove(opened);
-             QDir().mkpath(opened);
-         },
-         [&] { save(); },
-         QStringLiteral("File access denied."),
-         {0, 0},
-         [&] {
-             QDir(opened).removeRecursively();
-             QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/00damage.dat"), opened);
-         }},
-    };
+    const QByteArray existingBytes{"an existing file that must not be truncated"};
+};
 
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QFile::remove(opened);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/00damage.dat"), opened));
-        QFile::setPermissions(opened, QFile::ReadOwner | QFile::WriteOwner);
-        open(opened);
-        const QByteArray openedBytes = bytesOf(opened);
-        const dm::PartTable table = PartTable;
-        const dm::CellTexts lastFilled = grid_->lastFilledTexts();
-        c.prepare();
-        ASSERT_TRUE(grid_->markerSet());
-        const dm::CellTexts typed = grid_->valueTexts();
-        errors_.shown.clear();
+const FailedSave kFailedSaves[] = {
+    {"SaveABadByteCell",
+     [](AFailedSave& t) { t.typeInto(2, 5, QStringLiteral("abc")); },
+     [](AFailedSave& t) { t.save(); },
+     "'abc' is not a valid integer value.",
+     {2, 5},
+     nullptr},
+    {"SaveAByteOutOfRange",
+     [](AFailedSave& t) { t.typeInto(3, 30, QStringLiteral("256")); },
+     [](AFailedSave& t) { t.save(); },
+     "'256' is not a valid byte value.",
+     {3, 30},
+     nullptr},
+    {"SaveABadFloatCellAfterAGoodOne",
+     [](AFailedSave& t) {
+         t.typeInto(4, 1, QStringLiteral("1.5"));
+         t.typeInto(9, 12, QStringLiteral("1,5"));
+     },
+     [](AFailedSave& t) { t.save(); },
+     "'1,5' is not a valid floating point value.",
+     {9, 12},
+     nullptr},
+    {"SaveAsOverAnExistingFileWithABadCell",
+     [](AFailedSave& t) {
+         t.writeBytes(t.existing, t.existingBytes);
+         t.typeInto(17, 20, QStringLiteral("x"));
+         t.questions_.replaceAnswers.push_back(true);
+     },
+     [](AFailedSave& t) { t.saveAs(t.existing); },
+     "'x' is not a valid floating point value.",
+     {17, 20},
+     [](AFailedSave& t) { EXPECT_EQ(t.bytesOf(t.existing), t.existingBytes); }},
+    {"SaveAsIntoANewFileWithABadCell",
+     [](AFailedSave& t) { t.typeInto(1, 1, QStringLiteral("-")); },
+     [](AFailedSave& t) { t.saveAs(t.fresh); },
+     "'-' is not a valid integer value.",
+     {1, 1},
+     [](AFailedSave& t) { EXPECT_FALSE(QFileInfo::exists(t.fresh)); }},
+    {"SaveAsIntoAMissingFolder",
+     [](AFailedSave& t) { t.typeInto(1, 1, QStringLiteral("3")); },
+     [](AFailedSave& t) { t.saveAs(t.filePath(QStringLiteral("no/such/folder/x.dat"))); },
+     "Invalid filename.",
+     {0, 0},
+     nullptr},
+    {"SaveAsOntoAFullDisk",
+     [](AFailedSave& t) {
+         QFile::link(QStringLiteral("/dev/full"), t.filePath(QStringLiteral("full.dat")));
+         t.typeInto(1, 1, QStringLiteral("3"));
+     },
+     [](AFailedSave& t) { t.saveAs(t.filePath(QStringLiteral("full.dat"))); },
+     "Disk full.",
+     {0, 0},
+     nullptr},
+    {"SaveWhenTheOpenedFileBecameAFolder",
+     [](AFailedSave& t) {
+         t.typeInto(1, 1, QStringLiteral("3"));
+         QFile::remove(t.opened);
+         QDir().mkpath(t.opened);
+     },
+     [](AFailedSave& t) { t.save(); },
+     "File access denied.",
+     {0, 0},
+     nullptr},
+};
 
-        c.command();
+INSTANTIATE_TEST_SUITE_P(SaveCommandTest, AFailedSave, testing::ValuesIn(kFailedSaves),
+                         testsupport::ScenarioName());
 
-        EXPECT_EQ(errors_.texts(), QStringList{c.message});
-        EXPECT_TRUE(grid_->markerSet());
-        EXPECT_TRUE(sameRecords(PartTable, table));
-        EXPECT_EQ(grid_->lastFilledTexts(), lastFilled);
-        EXPECT_EQ(grid_->valueTexts(), typed);
-        if (c.current.column != 0) {
-            EXPECT_EQ(grid_->currentCell(), c.current);
-        }
-        if (QFileInfo(opened).isFile()) {
-            EXPECT_EQ(bytesOf(opened), openedBytes);
-        }
-        c.check();
-        QFile::remove(fresh);
-        questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+TEST_P(AFailedSave, WritesNothingAndKeepsTheMarker) {
+    const FailedSave& scenario = GetParam();
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/00damage.dat"), opened));
+    QFile::setPermissions(opened, QFile::ReadOwner | QFile::WriteOwner);
+    open(opened);
+    const QByteArray openedBytes = bytesOf(opened);
+    const dm::PartTable table = PartTable;
+    const dm::CellTexts lastFilled = grid_->lastFilledTexts();
+    scenario.prepare(*this);
+    ASSERT_TRUE(grid_->markerSet());
+    const dm::CellTexts typed = grid_->valueTexts();
+    errors_.shown.clear();
+
+    scenario.command(*this);
+
+    EXPECT_EQ(errors_.texts(), QStringList{QString::fromUtf8(scenario.message)});
+    EXPECT_TRUE(grid_->markerSet());
+    EXPECT_TRUE(sameRecords(PartTable, table));
+    EXPECT_EQ(grid_->lastFilledTexts(), lastFilled);
+    EXPECT_EQ(grid_->valueTexts(), typed);
+    if (scenario.current.column != 0) {
+        EXPECT_EQ(grid_->currentCell(), scenario.current);
     }
+    if (QFileInfo(opened).isFile()) {
+        EXPECT_EQ(bytesOf(opened), openedBytes);
+    }
+    if (scenario.check)
+        scenario.check(*this);
+    // The marker stays set, so leaving the file asks first.
+    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
     open(std::nullopt);
 }
 

@@ -1,5 +1,7 @@
 #include "grid_fixture.h"
 
+#include "../support/scenarios.h"
+
 #include "core/damage_file.h"
 #include "core/part_slots.h"
 
@@ -9,7 +11,6 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -55,86 +56,95 @@ TEST_F(GridLayoutTest, ShippedCaptionFilesEqualTheBuiltInCaptions) {
     expectBuiltInCaptions(*grid);
 }
 
-TEST_F(GridLayoutTest, CaptionFilesApplyAsFarAsTheyGo) {
-    const auto numbered = [](const char* prefix, int count, const char* lineBreak) {
-        QByteArray text;
-        for (int i = 0; i < count; ++i)
-            text += prefix + QByteArray::number(i) + lineBreak;
-        return text;
-    };
-    struct Case {
-        const char* name;
-        std::optional<QByteArray> columnFile;
-        std::optional<QByteArray> rowFile;
-        const char* failingFile; // null: no error
-        std::function<void(const StringGrid&)> check;
-    };
-    const std::vector<Case> cases = {
-        {"25 column lines, 40 row lines", numbered("C", 25, "\r\n"), numbered("R", 40, "\n"),
-         nullptr,
-         [](const StringGrid& g) {
-             for (int column = 1; column <= 18; ++column)
-                 EXPECT_EQ(g.cellText(column, 0), "C" + QString::number(column));
-             EXPECT_EQ(g.cellText(19, 0), "Byte6") << "hidden captions stay";
-             for (int row = 0; row <= 30; ++row)
-                 EXPECT_EQ(g.cellText(0, row), "R" + QString::number(row));
-         }},
-        {"3 column lines; the row file's first line wins the corner", QByteArray("A\r\nB\r\nC"),
-         QByteArray("Row corner\rFirst part\r"), nullptr,
-         [](const StringGrid& g) {
-             EXPECT_EQ(g.cellText(0, 0), "Row corner");
-             EXPECT_EQ(g.cellText(1, 0), "B");
-             EXPECT_EQ(g.cellText(2, 0), "C");
-             EXPECT_EQ(g.cellText(3, 0), "Byte3");
-             EXPECT_EQ(g.cellText(18, 0), "PZ3");
-             EXPECT_EQ(g.cellText(0, 1), "First part");
-             EXPECT_EQ(g.cellText(0, 2), "Right Lower Inner Wing");
-         }},
-        {"empty files change nothing", QByteArray(), QByteArray(), nullptr, expectBuiltInCaptions},
-        {"both files missing", std::nullopt, std::nullopt, "DM Column Headers.txt",
-         expectBuiltInCaptions},
-        {"row file missing", QByteArray("Cols\nOne\n"), std::nullopt, "DM Row Headers.txt",
-         [](const StringGrid& g) {
-             EXPECT_EQ(g.cellText(0, 0), "Cols");
-             EXPECT_EQ(g.cellText(1, 0), "One");
-             EXPECT_EQ(g.cellText(2, 0), "Byte2");
-             EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
-         }},
-        {"empty lines are empty captions; blanks and single-byte letters kept",
-         QByteArray("\r\n Off \r\n\xC4t\r\n"), QByteArray("\n"), nullptr,
-         [](const StringGrid& g) {
-             EXPECT_EQ(g.cellText(0, 0), "");
-             EXPECT_EQ(g.cellText(1, 0), " Off ");
-             EXPECT_EQ(g.cellText(2, 0), QString::fromUtf8("\xC3\x84t"));
-             EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir folder;
-        ASSERT_TRUE(folder.isValid());
-        const auto write = [&](const char* name, const std::optional<QByteArray>& bytes) {
-            if (!bytes)
-                return;
-            QFile file(folder.filePath(name));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(*bytes);
-        };
-        write("DM Column Headers.txt", c.columnFile);
-        write("DM Row Headers.txt", c.rowFile);
+QByteArray numberedLines(const char* prefix, int count, const char* lineBreak) {
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += prefix + QByteArray::number(i) + lineBreak;
+    return text;
+}
 
-        StringGrid fresh;
-        QString message;
-        try {
-            fresh.loadCaptionFiles(folder.path());
-        } catch (const dm::DamageError& error) {
-            message = QString::fromUtf8(error.what());
-        }
-        EXPECT_EQ(message,
-                  c.failingFile ? "Cannot open file " + folder.filePath(c.failingFile) : QString());
-        c.check(fresh);
-        EXPECT_EQ(fresh.gridColumnWidth(5), 60) << "loading sizes nothing";
+// The caption files in a folder (nothing: no such file), the file named in the error, and the
+// captions the grid shows after loading them.
+struct CaptionFiles {
+    const char* name;
+    std::optional<QByteArray> columnFile;
+    std::optional<QByteArray> rowFile;
+    const char* failingFile; // null: no error
+    void (*check)(const StringGrid&);
+    friend void PrintTo(const CaptionFiles& scenario, std::ostream* os) { *os << scenario.name; }
+};
+
+const CaptionFiles kCaptionFiles[] = {
+    {"TwentyFiveColumnLinesFortyRowLines", numberedLines("C", 25, "\r\n"),
+     numberedLines("R", 40, "\n"), nullptr,
+     [](const StringGrid& g) {
+         for (int column = 1; column <= 18; ++column)
+             EXPECT_EQ(g.cellText(column, 0), "C" + QString::number(column));
+         EXPECT_EQ(g.cellText(19, 0), "Byte6") << "hidden captions stay";
+         for (int row = 0; row <= 30; ++row)
+             EXPECT_EQ(g.cellText(0, row), "R" + QString::number(row));
+     }},
+    {"ThreeColumnLinesTheRowFilesFirstLineWinsTheCorner", QByteArray("A\r\nB\r\nC"),
+     QByteArray("Row corner\rFirst part\r"), nullptr,
+     [](const StringGrid& g) {
+         EXPECT_EQ(g.cellText(0, 0), "Row corner");
+         EXPECT_EQ(g.cellText(1, 0), "B");
+         EXPECT_EQ(g.cellText(2, 0), "C");
+         EXPECT_EQ(g.cellText(3, 0), "Byte3");
+         EXPECT_EQ(g.cellText(18, 0), "PZ3");
+         EXPECT_EQ(g.cellText(0, 1), "First part");
+         EXPECT_EQ(g.cellText(0, 2), "Right Lower Inner Wing");
+     }},
+    {"EmptyFilesChangeNothing", QByteArray(), QByteArray(), nullptr, expectBuiltInCaptions},
+    {"BothFilesMissing", std::nullopt, std::nullopt, "DM Column Headers.txt",
+     expectBuiltInCaptions},
+    {"RowFileMissing", QByteArray("Cols\nOne\n"), std::nullopt, "DM Row Headers.txt",
+     [](const StringGrid& g) {
+         EXPECT_EQ(g.cellText(0, 0), "Cols");
+         EXPECT_EQ(g.cellText(1, 0), "One");
+         EXPECT_EQ(g.cellText(2, 0), "Byte2");
+         EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
+     }},
+    {"EmptyLinesAreEmptyCaptionsBlanksAndSingleByteLettersKept",
+     QByteArray("\r\n Off \r\n\xC4t\r\n"), QByteArray("\n"), nullptr,
+     [](const StringGrid& g) {
+         EXPECT_EQ(g.cellText(0, 0), "");
+         EXPECT_EQ(g.cellText(1, 0), " Off ");
+         EXPECT_EQ(g.cellText(2, 0), QString::fromUtf8("\xC3\x84t"));
+         EXPECT_EQ(g.cellText(0, 1), "Right Lower Outer Wing");
+     }},
+};
+
+class CaptionFilesApply : public GridFixture, public testing::WithParamInterface<CaptionFiles> {};
+
+INSTANTIATE_TEST_SUITE_P(GridLayoutTest, CaptionFilesApply, testing::ValuesIn(kCaptionFiles),
+                         testsupport::ScenarioName());
+
+TEST_P(CaptionFilesApply, AsFarAsTheyGo) {
+    const CaptionFiles& c = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto write = [&](const char* name, const std::optional<QByteArray>& bytes) {
+        if (!bytes)
+            return;
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(*bytes);
+    };
+    write("DM Column Headers.txt", c.columnFile);
+    write("DM Row Headers.txt", c.rowFile);
+
+    StringGrid fresh;
+    QString message;
+    try {
+        fresh.loadCaptionFiles(folder.path());
+    } catch (const dm::DamageError& error) {
+        message = QString::fromUtf8(error.what());
     }
+    EXPECT_EQ(message,
+              c.failingFile ? "Cannot open file " + folder.filePath(c.failingFile) : QString());
+    c.check(fresh);
+    EXPECT_EQ(fresh.gridColumnWidth(5), 60) << "loading sizes nothing";
 }
 
 TEST_F(GridLayoutTest, CellPaintFollowsTheColourRulesAndTheMarker) {

@@ -1,5 +1,6 @@
 #include "core/errors.h"
 #include "platform/application.h"
+#include "platform/deferred_icon_style.h"
 #include "platform/error_display.h"
 #include "platform/file_attributes.h"
 #include "platform/file_dialog.h"
@@ -62,6 +63,19 @@ TEST(ShellPlatformTest, ExecutableFolderEndsInASeparatorAndTestsMoveIt) {
     EXPECT_EQ(platform::executableFolder(), QStringLiteral("/tmp/elsewhere/"));
     platform::setExecutableFolderOverride(QString());
     EXPECT_EQ(platform::executableFolder(), real);
+}
+
+// The menu bar's extension icons are read when first drawn, and are then the style's own.
+TEST(ShellPlatformTest, ExtensionButtonIconsAreTheStylesOwnWhenDrawn) {
+    platform::DeferredIconStyle style;
+    for (const QStyle::StandardPixmap which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+        const QIcon deferred = style.standardIcon(which);
+        const QImage expected = style.baseStyle()->standardIcon(which).pixmap(16).toImage();
+        ASSERT_FALSE(expected.isNull());
+        EXPECT_FALSE(deferred.isNull());
+        EXPECT_EQ(deferred.pixmap(16).toImage(), expected);
+    }
 }
 
 TEST(ShellPlatformTest, ReadOnlyMeansNoOwnerWritePermission) {

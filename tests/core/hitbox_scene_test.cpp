@@ -405,4 +405,86 @@ TEST(HitBoxViewSettings, ChoicesTextsAndCaptions) {
     EXPECT_EQ(settings.sideViewCaption(), "Hit Box Graphic-Side View  Grid @ 5ft  Zoom @ 20%  ");
 }
 
+// A table where only the fuselage, the engine and one wing with its marker are drawn: every other
+// slot has no place. Z mirrors x, except for the engine, which lies elsewhere from the side.
+dm::PartTable pointingTable() {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    dm::PartTable table;
+    for (dm::PartRecord& part : table)
+        part.PX1 = part.PZ1 = part.PX3 = part.PZ3 = nan;
+    const auto place = [&](int slot, float x1, float y1, float x2, float y2) {
+        dm::PartRecord& part = table[slot];
+        part.PX1 = part.PZ1 = x1;
+        part.PY1 = y1;
+        part.PX2 = part.PZ2 = x2;
+        part.PY2 = y2;
+    };
+    place(3, 10, 1, 5, 0); // left lower outer wing, marker below
+    table[3].PX3 = table[3].PZ3 = 0;
+    table[3].PY3 = -3;
+    place(15, 1, 5, -1, -5);      // fuselage, filled
+    place(22, 0.5f, 4, -0.5f, 3); // engine #1, outlined, drawn after the fuselage
+    table[22].PZ1 = 2;
+    table[22].PZ2 = 1;
+    return table;
+}
+
+TEST(HitBoxPointing, TheTopmostBoxOrMarkerUnderAPixelNamesItsSlot) {
+    struct Case {
+        const char* name;
+        HitBoxView view;
+        int zoom;
+        PixelPoint point;
+        std::optional<int> slot;
+    };
+    // 515 x 517: cx 257, origin row 208.
+    const Case cases[]{
+        {"fuselage", HitBoxView::Top, 10, {257, 250}, 15},
+        {"engine drawn over the fuselage", HitBoxView::Top, 10, {257, 170}, 22},
+        {"engine's 2-pixel outline, outer pixel", HitBoxView::Top, 10, {251, 170}, 22},
+        {"just outside the engine", HitBoxView::Top, 10, {250, 170}, 15},
+        {"fuselage's last pixel", HitBoxView::Top, 10, {267, 200}, 15},
+        {"right of the fuselage", HitBoxView::Top, 10, {268, 200}, std::nullopt},
+        {"marker over the fuselage, its corner", HitBoxView::Top, 10, {260, 241}, 3},
+        {"beside the marker", HitBoxView::Top, 10, {261, 241}, 15},
+        {"inside an outlined wing", HitBoxView::Top, 10, {180, 203}, 3},
+        {"empty space", HitBoxView::Top, 10, {400, 400}, std::nullopt},
+        {"engine at 50%", HitBoxView::Top, 5, {257, 190}, 22},
+        {"left of the engine at 50%", HitBoxView::Top, 5, {253, 190}, 15},
+        {"marker at 50%", HitBoxView::Top, 5, {257, 223}, 3},
+        {"wing at 50%", HitBoxView::Top, 5, {220, 205}, 3},
+        {"right of the fuselage at 50%", HitBoxView::Top, 5, {263, 200}, std::nullopt},
+        {"engine from the side", HitBoxView::Side, 10, {240, 170}, 22},
+        {"where the engine is from above, from the side", HitBoxView::Side, 10, {257, 170}, 15},
+    };
+    const dm::PartTable table = pointingTable();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SceneRequest request{515, 517, 1, c.zoom, c.view, true};
+        EXPECT_EQ(dm::slotAt(dm::buildHitBoxScene(request, table), c.point), c.slot);
+    }
+}
+
+TEST(HitBoxPointing, ValuesTextShowsTheViewsPointsAsTheGridDoes) {
+    dm::PartTable table{};
+    for (const int slot : {22, 23}) { // the last slot with a marker, the first without
+        dm::PartRecord& part = table[slot];
+        part.PX1 = 0.125f;
+        part.PY1 = -2;
+        part.PZ1 = 3.5f;
+        part.PX2 = 12345678;
+        part.PY2 = -0.004f;
+        part.PZ2 = 1;
+        part.PX3 = 1.5f;
+        part.PY3 = 2.25f;
+    }
+    EXPECT_EQ(
+        dm::hitBoxValuesText(table, 22, HitBoxView::Top, "."),
+        "PX1 0.13 ft  PY1 -2.00 ft\nPX2 1.234568E7 ft  PY2 0.00 ft\nPX3 1.50 ft  PY3 2.25 ft");
+    EXPECT_EQ(dm::hitBoxValuesText(table, 22, HitBoxView::Side, ","),
+              "PZ1 3,50 ft  PY1 -2,00 ft\nPZ2 1,00 ft  PY2 0,00 ft\nPZ3 0,00 ft  PY3 2,25 ft");
+    EXPECT_EQ(dm::hitBoxValuesText(table, 23, HitBoxView::Top, "."),
+              "PX1 0.13 ft  PY1 -2.00 ft\nPX2 1.234568E7 ft  PY2 0.00 ft");
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "platform/test_hooks.h"
 
 #include <QDir>
 #include <QEvent>

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -102,6 +103,18 @@ inline dm::DamageFileHeader patternHeader() {
         header[i] = static_cast<std::uint8_t>(i * 7 + 3);
     return header;
 }
+
+inline float withBits(std::uint32_t bits) {
+    float value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A copy of the crafted file with one change, in the fixture's folder.
+struct Change {
+    const char* name;
+    void (*apply)(dm::DamageFileHeader&, dm::PartTable&, Bytes& trailer);
+};
 
 class DmtoolTest : public ::testing::Test {
 protected:

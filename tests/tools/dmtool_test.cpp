@@ -1,5 +1,5 @@
-#include "commands.h"
 #include "dmtool_fixture.h"
+#include "json_document.h"
 #include "render_module.h"
 
 #include "core/cell_text.h"
@@ -281,8 +281,11 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
     const Case cases[] = {
         {{}, 2, "dmtool: no command given", ""},
         {{"bogus"}, 2, "dmtool: unknown command 'bogus'", ""},
-        {{"cells"}, 2, "dmtool: cells takes one file, 0 given", ""},
-        {{"cells", file, file}, 2, "dmtool: cells takes one file, 2 given", ""},
+        {{"cells"}, 2, "dmtool: cells takes one or more files, 0 given", ""},
+        {{"apply", file, cellsFile, file},
+         2,
+         "dmtool: apply takes a file and a cell file, 3 given",
+         ""},
         {{"apply", file}, 2, "dmtool: apply takes a file and a cell file, 1 given", ""},
         {{"cells", file, "--decimal-separator"},
          2,
@@ -321,6 +324,19 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
          ""},
         {{"apply", path("missing.dat"), cellsFile}, 1, "File not found\n", ""},
         {{"cells", "--", file}, 0, "", "1\t2\t255\t150\t"},
+        {{"diff", file}, 2, "dmtool: diff takes two or more files, 1 given", ""},
+        {{"diff", file, file, "--json=yes"}, 2, "dmtool: option --json takes no value", ""},
+        {{"load", file, "-", "-"}, 2, "dmtool: load takes a file and a JSON document, 3 given", ""},
+        {{"load", file, "-", "--decimal-separator=,"},
+         2,
+         "dmtool: unknown option '--decimal-separator=,'",
+         ""},
+        {{"diff", file, file, "--json", "--decimal-separator"},
+         2,
+         "dmtool: option --decimal-separator needs a value",
+         ""},
+        {{"diff", "-h"}, 0, "", "Usage: dmtool diff A B"},
+        {{"load", "--help"}, 0, "", "Usage: dmtool load FILE JSON"},
     };
     for (const Case& c : cases) {
         const ToolResult result = runTool(c.args);

@@ -75,13 +75,15 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
     };
     const Case cases[] = {
         {{"cells", unusual}, 0, ""},
+        {{"dump", unusual}, 0, ""},
+        {{"diff", unusual, file}, 0, ""},
         {{"cells", readOnly}, 0, ""},
         {{"apply", readOnly, path("cells.txt")}, 1, "File access denied\n"},
         {{"cells", pathOf("missing.dat")}, 1, "File not found\n"},
         {{"dump", pathOf("no folder/x.dat")}, 1, "Invalid filename\n"},
         {{"cells", "NUL"}, 1, "Read beyond end of file\n"},
         {{"render", "--help"}, 1, "dmtool: render is not available: " + module + " is missing\n"},
-        {{"cells"}, 2, "dmtool: cells takes one file, 0 given\nTry 'dmtool --help'.\n"},
+        {{"cells"}, 2, "dmtool: cells takes one or more files, 0 given\nTry 'dmtool --help'.\n"},
     };
     for (const Case& c : cases) {
         const ToolResult result = runProcess(c.args);

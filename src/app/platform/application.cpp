@@ -1,10 +1,12 @@
 #include "platform/application.h"
+#include "platform/test_hooks.h"
 
 #include "core/install_layout.h"
 #include "core/platform_folders.h"
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QPixmap>
 #include <QWidget>
 
@@ -39,7 +41,9 @@ QString applicationTitle() {
 
 QFont classicFont() {
     const QString classic = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(classic))
+    // Looking the family up asks the font configuration each time: once is enough.
+    static const bool classicInstalled = QFontDatabase::hasFamily(classic);
+    if (classicInstalled)
         return QFont(classic, 8);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(11);
@@ -48,12 +52,21 @@ QFont classicFont() {
     return font;
 }
 
+namespace {
+// Read as the PNG it is: left to guess the format, the reader would load every image format plugin.
+QPixmap readPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+} // namespace
+
 // The icon the desktop menu shows too: a biplane over a hit-box grid, drawn at 48 and 256 pixels.
 QIcon applicationIcon() {
     static const QIcon icon = [] {
         QIcon shipped;
         for (const char* size : {"48", "256"})
-            shipped.addPixmap(QPixmap(QStringLiteral(":/icons/du2damage-%1.png").arg(size)));
+            shipped.addPixmap(readPng(QStringLiteral(":/icons/du2damage-%1.png").arg(size)));
         return shipped;
     }();
     return icon;

@@ -24,8 +24,6 @@ QString dataFolder();
 // The settings file's full path: beside a portable executable, in the user's configuration
 // folder for an installed one.
 QString settingsFile();
-// Tests run the program as a portable copy in another folder; an empty folder removes the override.
-void setExecutableFolderOverride(const QString& folder);
 
 // The font the windows were designed with: "MS Sans Serif" 8 points where it exists, otherwise
 // the platform's sans-serif at the same 11-pixel character height.
@@ -36,8 +34,5 @@ void showWindow(QWidget* window);
 
 // Tells the event loop to end after the event in hand.
 void terminate();
-// Whether the program was told to end; tests read and reset it.
-bool terminateRequested();
-void resetTerminateRequest();
 
 } // namespace platform

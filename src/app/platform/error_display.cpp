@@ -1,4 +1,5 @@
 #include "platform/error_display.h"
+#include "platform/test_hooks.h"
 
 #include "platform/application.h"
 #include "platform/message_box.h"

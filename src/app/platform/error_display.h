@@ -13,9 +13,6 @@ public:
     virtual void present(const QString& caption, const QString& text) = 0;
 };
 
-// Replaces the presenter; nullptr puts the modal message box back.
-void setErrorPresenter(ErrorPresenter* presenter);
-
 // The message as the box shows it: a "." is appended when the last character sorts after ".".
 QString errorBoxText(const QString& message);
 

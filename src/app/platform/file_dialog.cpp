@@ -1,4 +1,5 @@
 #include "platform/file_dialog.h"
+#include "platform/test_hooks.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -20,9 +20,6 @@ public:
     virtual std::optional<QString> run(const FileDialog& dialog, QWidget* parent) = 0;
 };
 
-// Replaces the runner; nullptr puts the real dialog back.
-void setFileDialogRunner(FileDialogRunner* runner);
-
 // While it lives, the next open dialog is not shown but confirms `fileName` at once, so that a
 // file named from outside (command line, drop) goes through the usual Open command. Save dialogs
 // are shown as usual.

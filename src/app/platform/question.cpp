@@ -1,4 +1,5 @@
 #include "platform/question.h"
+#include "platform/test_hooks.h"
 
 #include "platform/application.h"
 

@@ -17,9 +17,6 @@ public:
     virtual bool askReplaceFile(const QString& caption, const QString& text, QWidget* parent) = 0;
 };
 
-// Replaces the answerer; nullptr puts the message boxes back.
-void setQuestionAnswerer(QuestionAnswerer* answerer);
-
 // Save, Discard or Cancel for unsaved changes; captioned with the application title.
 SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent = nullptr);
 // Yes or No before an existing file is replaced; No is the default.

@@ -49,6 +49,11 @@ private:
 // Standard input and output pass bytes unchanged (no line-end translation).
 void useBinaryStandardStreams();
 
+// Reads standard input straight from the system; 0 means its end. A read error (the input closed,
+// a folder given as input) raises "Cannot read standard input: " and its cause, so that it never
+// passes for the end of the input.
+std::size_t readStandardInput(std::byte* bytes, std::size_t count);
+
 // The command line's arguments after the program name, as UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 

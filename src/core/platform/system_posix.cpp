@@ -3,6 +3,7 @@
 #include "core/errors.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -161,6 +162,16 @@ void SystemFile::closeQuietly() noexcept {
 }
 
 void useBinaryStandardStreams() {}
+
+std::size_t readStandardInput(std::byte* bytes, std::size_t count) {
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, bytes, count);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            throw DamageError(std::string("Cannot read standard input: ") + std::strerror(errno));
+    }
+}
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);

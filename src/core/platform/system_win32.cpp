@@ -83,6 +83,20 @@ std::string toUtf8(const std::wstring& wide) {
     return text;
 }
 
+// The system's own text for an error code, without its closing full stop and line end.
+std::string systemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length != 0 ? std::wstring(text, length) : std::wstring();
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : toUtf8(message);
+}
+
 bool writes(OpenMode mode) {
     return mode == OpenMode::ReadWrite || mode == OpenMode::CreateOrTruncate;
 }
@@ -206,6 +220,17 @@ void SystemFile::closeQuietly() noexcept {
 void useBinaryStandardStreams() {
     for (std::FILE* stream : {stdin, stdout, stderr})
         ::_setmode(::_fileno(stream), _O_BINARY);
+}
+
+std::size_t readStandardInput(std::byte* bytes, std::size_t count) {
+    DWORD got = 0;
+    if (::ReadFile(::GetStdHandle(STD_INPUT_HANDLE), bytes, chunk(count), &got, nullptr))
+        return got;
+    const DWORD error = ::GetLastError();
+    // The end of a pipe whose writer has gone.
+    if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF)
+        return 0;
+    throw DamageError("Cannot read standard input: " + systemMessage(error));
 }
 
 std::vector<std::string> commandLineArguments(int, char**) {

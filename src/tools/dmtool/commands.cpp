@@ -1,44 +1,19 @@
 #include "commands.h"
 
+#include "dump_document.h"
+
 #include "core/cell_text.h"
-#include "core/damage_file.h"
 #include "core/errors.h"
 #include "core/part_slots.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdint>
+#include "core/platform/system.h"
+
+#include <array>
+#include <cstddef>
 
 namespace dmtool {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            out += "\\u00";
-            out += kHexDigits[byte >> 4];
-            out += kHexDigits[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
-void appendFieldValue(std::string& out, const dm::PartRecord& record, const dm::FieldDef& field) {
-    if (field.type == dm::FieldType::Byte)
-        out += std::to_string(record.*field.byteField);
-    else
-        out += jsonFloat(record.*field.floatField);
-}
 
 // The 30 lines of `cells`: 22 tab-separated texts per slot in grid column order.
 std::string formatCellLines(const dm::PartTable& table, std::string_view decimalSeparator) {
@@ -104,42 +79,21 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
     }
 }
 
-// The whole file as JSON: header as hex, records by field name, count of bytes after 2110.
-std::string dumpJson(const dm::DamageFileHeader& header, const dm::PartTable& table,
-                     std::uint64_t trailingBytes) {
-    std::string out = "{\n  \"header\": \"";
-    for (const std::uint8_t byte : header) {
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 0xF];
-    }
-    out += "\",\n  \"records\": [\n";
-    for (int slot = 0; slot < dm::kSlotCount; ++slot) {
-        out += "    {\"slot\": " + std::to_string(slot) + ", \"part\": ";
-        appendJsonString(out, dm::kPartSlots[slot].name);
-        out += ", \"fields\": {";
-        for (const dm::FieldDef& field : dm::kFields) {
-            if (&field != &dm::kFields.front())
-                out += ", ";
-            appendJsonString(out, field.name);
-            out += ": ";
-            appendFieldValue(out, table[slot], field);
-        }
-        out += slot + 1 < dm::kSlotCount ? "}},\n" : "}}\n";
-    }
-    out += "  ],\n  \"trailing_bytes\": " + std::to_string(trailingBytes) + "\n}\n";
-    return out;
-}
-
 } // namespace
 
-std::string jsonFloat(float value) {
-    if (std::isnan(value))
-        return "\"nan\"";
-    if (std::isinf(value))
-        return value > 0 ? "\"inf\"" : "\"-inf\"";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+FileImage readFileImage(const std::string& path) {
+    FileImage image;
+    dm::readDamageFile(path, image.header, image.table);
+    const dm::platform::SystemFile file(path, dm::platform::OpenMode::Read);
+    std::array<std::byte, 65536> chunk{};
+    for (std::int64_t offset = dm::kRecordsEnd;;) {
+        const std::size_t got = file.readAt(offset, chunk.data(), chunk.size());
+        if (got == 0)
+            return image;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
+        image.trailing.insert(image.trailing.end(), bytes, bytes + got);
+        offset += static_cast<std::int64_t>(got);
+    }
 }
 
 std::string cellsCommand(const std::string& path, std::string_view decimalSeparator) {
@@ -159,12 +113,20 @@ void applyCommand(const std::string& path, std::string_view cellLines,
     dm::writeRecordsInPlace(path, edited);
 }
 
-std::string dumpCommand(const std::string& path) {
+Json dumpCommand(const std::string& path) {
+    const FileImage image = readFileImage(path);
+    return dumpDocument(image.header, image.table, image.trailing.size());
+}
+
+void loadCommand(const std::string& path, std::string_view jsonText, bool withHeader) {
+    const Json document = parseJson(jsonText);
     dm::DamageFileHeader header{};
     dm::PartTable table{};
     dm::readDamageFile(path, header, table);
-    const std::uint64_t size = dm::damageFileSize(path);
-    return dumpJson(header, table, size > dm::kRecordsEnd ? size - dm::kRecordsEnd : 0);
+    loadDumpDocument(document, withHeader, header, table);
+    dm::writeRecordsInPlace(path, table);
+    if (withHeader)
+        dm::writeHeaderInPlace(path, header);
 }
 
 } // namespace dmtool

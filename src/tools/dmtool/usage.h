@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,15 @@ inline bool asksForHelp(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "-h")
             return true;
     }
+    return false;
+}
+
+// Flushes `out`; when it could not be written, says so on `err` and returns false.
+inline bool flushOutput(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out)
+        return true;
+    err << "dmtool: cannot write the output\n";
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "dmtool_render_export.h"
+#include "options.h"
 #include "usage.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
@@ -126,58 +127,42 @@ dm::HitBoxView parseView(const std::string& text) {
     throw UsageError("'" + text + "' is not a view (top, side)");
 }
 
+constexpr dmtool::OptionSpec kOptions[] = {
+    {"--view", "", true}, {"--output", "-o", true}, {"--size", "", true},
+    {"--grid", "", true}, {"--zoom", "", true},     {"--no-markers", "", false},
+};
+
+void applyOption(RenderOptions& options, const dmtool::GivenOption& option) {
+    const std::string& value = option.value;
+    if (option.name == "--view")
+        options.view = parseView(value);
+    else if (option.name == "--size")
+        options.size = parseSize(value);
+    else if (option.name == "--grid")
+        options.gridFeet = parseChoice(value, dm::kGridChoices, feetOf, "--grid");
+    else if (option.name == "--zoom")
+        options.zoomFactor = parseChoice(value, dm::kZoomChoices, percentOf, "--zoom");
+    else if (option.name == "--no-markers")
+        options.markers = false;
+    else if (value.empty())
+        throw UsageError("option -o needs a file name");
+    else
+        options.output = value;
+}
+
 RenderOptions parseArguments(const std::vector<std::string>& args) {
+    const dmtool::CommandLine line = dmtool::parseCommandLine(args, kOptions);
     RenderOptions options;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
-            files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--no-markers") {
-            options.markers = false;
-            continue;
-        }
-        std::optional<std::string> inlineValue;
-        if (const auto equals = arg.find('=');
-            arg.starts_with("--") && equals != std::string::npos) {
-            inlineValue = arg.substr(equals + 1);
-            arg.resize(equals);
-        }
-        const bool known = arg == "--view" || arg == "-o" || arg == "--output" || arg == "--size" ||
-                           arg == "--grid" || arg == "--zoom";
-        if (!known)
-            throw UsageError("unknown option '" + args[i] + "'");
-        if (!inlineValue && i + 1 == args.size())
-            throw UsageError("option " + arg + " needs a value");
-        const std::string value = inlineValue ? *inlineValue : args[++i];
-        if (arg == "--view")
-            options.view = parseView(value);
-        else if (arg == "--size")
-            options.size = parseSize(value);
-        else if (arg == "--grid")
-            options.gridFeet = parseChoice(value, dm::kGridChoices, feetOf, "--grid");
-        else if (arg == "--zoom")
-            options.zoomFactor = parseChoice(value, dm::kZoomChoices, percentOf, "--zoom");
-        else if (value.empty())
-            throw UsageError("option " + arg + " needs a file name");
-        else
-            options.output = value;
-    }
-    if (files.size() != 1)
-        throw UsageError("render takes one damage file, " + std::to_string(files.size()) +
+    for (const dmtool::GivenOption& option : line.options)
+        applyOption(options, option);
+    if (line.operands.size() != 1)
+        throw UsageError("render takes one damage file, " + std::to_string(line.operands.size()) +
                          " given");
     if (!options.view)
         throw UsageError("--view top or --view side is required");
     if (options.output.empty())
         throw UsageError("-o OUT.png is required");
-    options.damageFile = files[0];
+    options.damageFile = line.operands[0];
     return options;
 }
 
@@ -209,8 +194,8 @@ QByteArray encodePng(const QImage& image) {
 
 int render(const std::vector<std::string>& args) {
     if (asksForHelp(args)) {
-        std::cout << helpText() << std::flush;
-        return kSuccess;
+        std::cout << helpText();
+        return dmtool::flushOutput(std::cout, std::cerr) ? kSuccess : kDataError;
     }
     try {
         const RenderOptions options = parseArguments(args);

@@ -1,0 +1,47 @@
+#include "options.h"
+
+#include "usage.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace dmtool {
+
+CommandLine parseCommandLine(const std::vector<std::string>& args,
+                             std::span<const OptionSpec> specs) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            line.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string typed = arg;
+        std::optional<std::string> inlineValue;
+        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
+            typed = arg.substr(0, equals);
+            inlineValue = arg.substr(equals + 1);
+        }
+        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& option) {
+            return typed == option.name || (!option.shortName.empty() && typed == option.shortName);
+        });
+        if (spec == specs.end())
+            throw UsageError("unknown option '" + arg + "'");
+        if (!spec->takesValue && inlineValue)
+            throw UsageError("option " + typed + " takes no value");
+        if (spec->takesValue && !inlineValue && i + 1 == args.size())
+            throw UsageError("option " + typed + " needs a value");
+        std::string value;
+        if (spec->takesValue)
+            value = inlineValue ? *inlineValue : args[++i];
+        line.options.push_back({spec->name, std::move(value)});
+    }
+    return line;
+}
+
+} // namespace dmtool

@@ -6,9 +6,9 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <optional>
 
 namespace dm {
@@ -292,9 +292,44 @@ bool convertExactly(const FloatText& parsed, long double& value) {
     return true;
 }
 
-locale_t classicLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
-    return locale;
+// The same number with the zeros that end its digits moved into the exponent ("1000e-5" is
+// "1e-2"): some C libraries give up on long digit strings. Unchanged when the exponent is too
+// long to add to.
+std::string withoutTrailingZeros(const std::string& number) {
+    const auto exponentAt = std::min(number.find('e'), number.size());
+    std::int64_t exponent = 0;
+    if (exponentAt < number.size()) {
+        const char* first = number.data() + exponentAt + 1;
+        first += *first == '+';
+        const auto [end, error] = std::from_chars(first, number.data() + number.size(), exponent);
+        if (error != std::errc() || exponent > kExponentCap || exponent < -kExponentCap)
+            return number;
+    }
+    std::string digits = number.substr(0, exponentAt);
+    const auto point = digits.find('.');
+    if (point != std::string::npos) {
+        digits.erase(digits.find_last_not_of('0') + 1);
+        if (digits.back() == '.')
+            digits.pop_back();
+    }
+    if (digits.find('.') == std::string::npos) {
+        const auto lastDigit = digits.find_last_not_of('0');
+        if (lastDigit == std::string::npos || !isDigit(digits[lastDigit]))
+            return number;
+        exponent += static_cast<std::int64_t>(digits.size() - lastDigit - 1);
+        digits.erase(lastDigit + 1);
+    }
+    return digits + "e" + std::to_string(exponent);
+}
+
+// strtold reads the decimal point of the C library's locale, whatever the platform; the text
+// (written with '.') is put in its terms first.
+long double readLongDouble(const std::string& text) {
+    std::string number = withoutTrailingZeros(text);
+    const auto point = number.find('.');
+    if (point != std::string::npos)
+        number.replace(point, 1, std::localeconv()->decimal_point);
+    return std::strtold(number.c_str(), nullptr);
 }
 
 // Unsigned byte as a plain decimal number.
@@ -373,7 +408,7 @@ float parseFloatCell(const std::string& text, std::string_view decimalSeparator)
     long double wide = 0;
     if (!convertExactly(parsed, wide)) {
         errno = 0;
-        wide = strtold_l(parsed.number.c_str(), nullptr, classicLocale());
+        wide = readLongDouble(parsed.number);
         if (errno == ERANGE && std::isinf(wide))
             invalid(text, "floating point");
     }

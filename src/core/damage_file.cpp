@@ -2,13 +2,10 @@
 
 #include "core/errors.h"
 
+#include "core/platform/system.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace dm {
 
@@ -28,85 +25,46 @@ constexpr FieldDef floatField(const char* name, int offset, int column, int prec
 
 constexpr int kNoFileNamed = 102;
 
-class FileHandle {
-public:
-    FileHandle(const std::string& path, int flags) : path_(path) {
-        if (path.empty())
-            raiseIoError(kNoFileNamed);
-        fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-        if (fd_ < 0)
-            raiseSystemError(errno, path);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+using platform::OpenMode;
+using platform::SystemFile;
 
-    void readExactly(std::int64_t offset, std::uint8_t* bytes, std::size_t count) const {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t got = ::pread(fd_, bytes + done, count - done, offset + done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                raiseSystemError(errno, path_);
-            if (got == 0)
-                raiseIoError(100);
-            done += static_cast<std::size_t>(got);
-        }
-    }
+SystemFile openNamed(const std::string& path, OpenMode mode) {
+    if (path.empty())
+        raiseIoError(kNoFileNamed);
+    return SystemFile(path, mode);
+}
 
-    void writeExactly(std::int64_t offset, const std::uint8_t* bytes, std::size_t count) const {
-        writeLoop(count, [&](std::size_t done) {
-            return ::pwrite(fd_, bytes + done, count - done, offset + done);
-        });
+// Every transfer moves all its bytes or fails: a read that ends early is "Read beyond end of
+// file", a write that stores nothing is "Disk full".
+template <typename Transfer> void transferAll(std::size_t count, int shortCode, Transfer transfer) {
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t moved = transfer(done);
+        if (moved == 0)
+            raiseIoError(shortCode);
+        done += moved;
     }
+}
 
-    // Writes at the current position, so a pipe or a device takes the bytes as well.
-    void writeFromStart(const std::byte* bytes, std::size_t count) const {
-        writeLoop(count,
-                  [&](std::size_t done) { return ::write(fd_, bytes + done, count - done); });
-    }
+void readExactly(const SystemFile& file, std::int64_t offset, std::uint8_t* bytes,
+                 std::size_t count) {
+    auto* target = reinterpret_cast<std::byte*>(bytes);
+    transferAll(count, 100, [&](std::size_t done) {
+        return file.readAt(offset + std::int64_t(done), target + done, count - done);
+    });
+}
 
-    // Close errors (a full disk on a network file system, say) must not pass for success.
-    void close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR)
-            raiseSystemError(errno, path_);
-    }
-
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    template <typename Put> void writeLoop(std::size_t count, Put put) const {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t written = put(done);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written < 0)
-                raiseSystemError(errno, path_);
-            if (written == 0)
-                raiseIoError(101);
-            done += static_cast<std::size_t>(written);
-        }
-    }
-
-    std::string path_;
-    int fd_ = -1;
-};
+void writeExactly(const SystemFile& file, std::int64_t offset, const std::uint8_t* bytes,
+                  std::size_t count) {
+    const auto* source = reinterpret_cast<const std::byte*>(bytes);
+    transferAll(count, 101, [&](std::size_t done) {
+        return file.writeAt(offset + std::int64_t(done), source + done, count - done);
+    });
+}
 
 // All bytes are in before anything given is touched, so a short file changes nothing.
-void readInto(const FileHandle& file, DamageFileHeader& header, PartTable& table) {
+void readInto(const SystemFile& file, DamageFileHeader& header, PartTable& table) {
     std::array<std::uint8_t, kRecordsEnd> bytes{};
-    file.readExactly(0, bytes.data(), bytes.size());
+    readExactly(file, 0, bytes.data(), bytes.size());
     std::copy_n(bytes.begin(), kHeaderSize, header.begin());
     for (int slot = 0; slot < kSlotCount; ++slot)
         table[slot] = decodeRecord(bytes.data() + recordOffset(slot));
@@ -184,21 +142,19 @@ PartRecord decodeRecord(const std::uint8_t* bytes) {
 }
 
 void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable& table) {
-    // A pipe without a writer then reads as empty instead of waiting forever.
-    const FileHandle file(path, O_RDONLY | O_NONBLOCK);
-    readInto(file, header, table);
+    readInto(openNamed(path, OpenMode::Read), header, table);
 }
 
 void writeRecordsInPlace(const std::string& path, const PartTable& table) {
-    FileHandle file(path, O_RDWR);
+    SystemFile file = openNamed(path, OpenMode::ReadWrite);
     const auto bytes = encodeRecords(table);
-    file.writeExactly(kHeaderSize, bytes.data(), bytes.size());
+    writeExactly(file, kHeaderSize, bytes.data(), bytes.size());
     file.close();
 }
 
 void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header) {
-    FileHandle file(path, O_RDWR);
-    file.writeExactly(0, header.data(), header.size());
+    SystemFile file = openNamed(path, OpenMode::ReadWrite);
+    writeExactly(file, 0, header.data(), header.size());
     file.close();
 }
 
@@ -212,21 +168,27 @@ void writeWholeFile(const std::string& path, const DamageFileHeader& header,
 }
 
 void writeNewFile(const std::string& path, std::span<const std::byte> bytes) {
-    FileHandle file(path, O_WRONLY | O_CREAT | O_TRUNC);
-    file.writeFromStart(bytes.data(), bytes.size());
+    SystemFile file = openNamed(path, OpenMode::CreateOrTruncate);
+    // Written from the current position, so that a pipe or a device takes the bytes as well.
+    transferAll(bytes.size(), 101, [&](std::size_t done) {
+        return file.writeNext(bytes.data() + done, bytes.size() - done);
+    });
     file.close();
 }
 
-DamageFile::~DamageFile() {
-    close();
+std::uint64_t damageFileSize(const std::string& path) {
+    return openNamed(path, OpenMode::Read).size();
 }
 
+DamageFile::DamageFile() = default;
+
+DamageFile::~DamageFile() = default;
+
 void DamageFile::open(const std::string& path, DamageFileHeader& header, PartTable& table) {
-    FileHandle file(path, O_RDWR);
+    SystemFile file = openNamed(path, OpenMode::ReadWrite);
     readInto(file, header, table);
-    close();
+    file_ = std::make_unique<SystemFile>(std::move(file));
     path_ = path;
-    fd_ = file.release();
 }
 
 void DamageFile::save(const PartTable& table) const {
@@ -234,9 +196,7 @@ void DamageFile::save(const PartTable& table) const {
 }
 
 void DamageFile::close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    file_.reset();
 }
 
 void DamageFile::reset() {

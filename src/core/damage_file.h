@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -80,10 +81,17 @@ void writeWholeFile(const std::string& path, const DamageFileHeader& header,
 // Creates or truncates the file and writes `bytes` from its start; a pipe or device does too.
 void writeNewFile(const std::string& path, std::span<const std::byte> bytes);
 
+// Size in bytes of an existing damage file; a pipe, socket or device is refused as the reader does.
+std::uint64_t damageFileSize(const std::string& path);
+
+namespace platform {
+class SystemFile;
+}
+
 // The current damage file: named by the last confirmed Open and held open for reading and writing.
 class DamageFile {
 public:
-    DamageFile() = default;
+    DamageFile();
     DamageFile(const DamageFile&) = delete;
     DamageFile& operator=(const DamageFile&) = delete;
     ~DamageFile();
@@ -95,12 +103,12 @@ public:
     void close();
     // Closes the file and forgets its name, as before the first Open.
     void reset();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
-    int fd_ = -1;
+    std::unique_ptr<platform::SystemFile> file_;
 };
 
 } // namespace dm

@@ -1,22 +1,6 @@
 #include "core/errors.h"
 
-#include <cerrno>
-#include <sys/stat.h>
-
 namespace dm {
-
-namespace {
-
-bool parentFolderExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return true;
-    struct stat info {};
-    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-} // namespace
 
 [[noreturn]] void raiseIoError(int code) {
     switch (code) {
@@ -34,32 +18,6 @@ bool parentFolderExists(const std::string& path) {
         throw IoError(code, "Disk full");
     default:
         throw IoError(code, "I/O error " + std::to_string(code));
-    }
-}
-
-[[noreturn]] void raiseSystemError(int error, const std::string& path) {
-    switch (error) {
-    case ENOENT:
-        raiseIoError(parentFolderExists(path) ? 2 : 3);
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        raiseIoError(3);
-    case EMFILE:
-    case ENFILE:
-        raiseIoError(4);
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-    case ETXTBSY:
-    case EBUSY:
-        raiseIoError(5);
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: // too large for the file system: as good as full
-        raiseIoError(101);
-    default:
-        throw IoError(error, "I/O error " + std::to_string(error));
     }
 }
 

@@ -27,11 +27,8 @@ public:
     using DamageError::DamageError;
 };
 
-// Raises the I/O error of the given code with its message text.
+// Raises the I/O error of the given code with its message text. The platform layer maps the
+// system's own error codes onto these.
 [[noreturn]] void raiseIoError(int code);
-
-// Raises the I/O error for a failed system call on `path`: the causes of the message table get
-// their codes, any other system error reads "I/O error %d" with its own number.
-[[noreturn]] void raiseSystemError(int error, const std::string& path);
 
 } // namespace dm

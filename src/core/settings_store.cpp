@@ -1,6 +1,7 @@
 #include "core/settings_store.h"
 
 #include "core/errors.h"
+#include "core/platform/system.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,23 +11,11 @@
 #include <sstream>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
 
 namespace dm {
 
 namespace {
-
-#ifdef _WIN32
-constexpr std::string_view kNewLine = "\r\n";
-#else
-constexpr std::string_view kNewLine = "\n";
-#endif
 
 std::string lowered(std::string_view text) {
     std::string lower(text);
@@ -103,7 +92,7 @@ public:
     explicit IniLines(std::string_view text) : lines_(splitLines(text)) {
         const auto ended = std::find_if(lines_.begin(), lines_.end(),
                                         [](const Line& line) { return !line.end.empty(); });
-        newLine_ = ended == lines_.end() ? std::string(kNewLine) : ended->end;
+        newLine_ = ended == lines_.end() ? std::string(platform::nativeLineEnd()) : ended->end;
     }
 
     // Where the entry is; `end` is the line where the first section of that name ends.
@@ -203,16 +192,6 @@ std::optional<std::string> readText(const std::string& path) {
     return text.str();
 }
 
-bool flushToDisk(std::FILE* file) {
-    if (std::fflush(file) != 0)
-        return false;
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
 // A name in the file's folder that no file has yet.
 fs::path temporaryBeside(const fs::path& target) {
     std::random_device seed;
@@ -273,7 +252,7 @@ bool SettingsStore::replaceFile(const std::string& text) const {
     std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
     if (!file)
         return false;
-    bool written = writeBytes_(file, text) && flushToDisk(file);
+    bool written = writeBytes_(file, text) && platform::flushToDisk(file);
     written = std::fclose(file) == 0 && written;
     if (written && fs::exists(old))
         fs::permissions(temporary, old.permissions(), error);

@@ -1,11 +1,10 @@
 #include "core/text_file.h"
 
 #include "core/errors.h"
+#include "core/platform/system.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
-#include <sys/stat.h>
+#include <cstddef>
 
 namespace dm {
 
@@ -43,16 +42,16 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string readWholeFile(const std::string& path) {
-    struct stat info {};
-    std::ifstream in;
-    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
-        in.open(path, std::ios::binary);
-    if (!in.is_open())
+    try {
+        const platform::SystemFile file(path, platform::OpenMode::ReadStream);
+        std::string bytes;
+        std::array<std::byte, 16384> chunk;
+        while (const std::size_t got = file.readNext(chunk.data(), chunk.size()))
+            bytes.append(reinterpret_cast<const char*>(chunk.data()), got);
+        return bytes;
+    } catch (const IoError&) {
         throw DamageError("Cannot open file " + path);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        throw DamageError("Cannot open file " + path);
-    return bytes;
+    }
 }
 
 } // namespace dm

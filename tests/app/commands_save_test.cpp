@@ -7,8 +7,10 @@
 
 #include <bit>
 #include <cmath>
+#include <csignal>
 #include <functional>
 #include <limits>
+#include <sys/resource.h>
 
 namespace {
 
@@ -283,12 +285,19 @@ TEST_P(AFailedSave, WritesNothingAndKeepsTheMarker) {
 
 // Save on a full disk: the current damage file is a device that reads zeros and takes no writes.
 TEST_F(SaveCommandTest, SaveOntoAFullDiskKeepsTheMarker) {
-    const QString full = filePath(QStringLiteral("full.dat"));
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
-    open(full);
+    // A save in place never grows the file, and a device is no damage file: a file size limit
+    // below the records makes the system refuse the write as a full disk would.
+    open(copySample("00damage.dat"));
     ASSERT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
-    typeInto(1, 1, QStringLiteral("1"));
+    typeInto(1, 1, QStringLiteral("7"));
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previousLimit{};
+    ::getrlimit(RLIMIT_FSIZE, &previousLimit);
+    const rlimit limit{dm::kHeaderSize, previousLimit.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     save();
+    ::setrlimit(RLIMIT_FSIZE, &previousLimit);
+    std::signal(SIGXFSZ, previousSignal);
     EXPECT_EQ(errors_.texts(), QStringList{QStringLiteral("Disk full.")});
     EXPECT_TRUE(grid_->markerSet());
 }

@@ -6,9 +6,10 @@
 #include "core/errors.h"
 #include "core/part_slots.h"
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
+#include "core/platform/system.h"
+
+#include <array>
+#include <cstddef>
 
 namespace dmtool {
 
@@ -83,12 +84,16 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
 FileImage readFileImage(const std::string& path) {
     FileImage image;
     dm::readDamageFile(path, image.header, image.table);
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(dm::kRecordsEnd);
-    image.trailing.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad())
-        dm::raiseSystemError(errno, path);
-    return image;
+    const dm::platform::SystemFile file(path, dm::platform::OpenMode::Read);
+    std::array<std::byte, 65536> chunk{};
+    for (std::int64_t offset = dm::kRecordsEnd;;) {
+        const std::size_t got = file.readAt(offset, chunk.data(), chunk.size());
+        if (got == 0)
+            return image;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
+        image.trailing.insert(image.trailing.end(), bytes, bytes + got);
+        offset += static_cast<std::int64_t>(got);
+    }
 }
 
 std::string cellsCommand(const std::string& path, std::string_view decimalSeparator) {

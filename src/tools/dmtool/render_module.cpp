@@ -2,9 +2,10 @@
 
 #include "usage.h"
 
-#include <dlfcn.h>
+#include "core/platform/system.h"
+
+#include <filesystem>
 #include <ostream>
-#include <sys/stat.h>
 
 namespace dmtool {
 
@@ -13,8 +14,8 @@ namespace {
 using RenderMain = int (*)(int argc, char** argv);
 
 bool fileExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return std::filesystem::exists(std::u8string(path.begin(), path.end()), error);
 }
 
 } // namespace
@@ -27,12 +28,14 @@ int runRenderModule(const std::string& folder, const std::vector<std::string>& a
         return kDataError;
     }
     // Kept loaded until exit: the module's toolkit registers exit handlers of its own.
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    void* module = dm::platform::loadModule(path, error);
     if (module == nullptr) {
-        err << "dmtool: render is not available: " << ::dlerror() << '\n';
+        err << "dmtool: render is not available: " << error << '\n';
         return kDataError;
     }
-    const auto entry = reinterpret_cast<RenderMain>(::dlsym(module, kRenderEntryName));
+    const auto entry =
+        reinterpret_cast<RenderMain>(dm::platform::findModuleEntry(module, kRenderEntryName));
     if (entry == nullptr) {
         err << "dmtool: render is not available: " << path << " lacks " << kRenderEntryName << '\n';
         return kDataError;

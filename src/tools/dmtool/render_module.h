@@ -6,7 +6,8 @@
 
 namespace dmtool {
 
-constexpr const char* kRenderModuleName = "libdmtool_render.so";
+// The platform's name for the module ("libdmtool_render.so" on Linux), given by the build.
+constexpr const char* kRenderModuleName = DM_RENDER_MODULE_NAME;
 constexpr const char* kRenderEntryName = "dmtool_render_main";
 
 // Loads the render module from `folder` and hands it the arguments after "render", with

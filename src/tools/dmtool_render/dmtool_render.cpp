@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "core/hitbox_scene_3d.h"
+#include "dmtool_render_export.h"
 #include "options.h"
 #include "usage.h"
 #include "views/scene_painter.h"
@@ -303,7 +304,7 @@ int render(const std::vector<std::string>& args) {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int dmtool_render_main(int argc, char** argv) {
+extern "C" DMTOOL_RENDER_EXPORT int dmtool_render_main(int argc, char** argv) {
     try {
         return render(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     } catch (const std::exception& error) {

@@ -131,12 +131,12 @@ constexpr int kTrouble = 2;
 // Each run and each field of a diff's JSON stands on one line.
 constexpr int kDiffExpandedDepth = 2;
 
-constexpr OptionSpec kSeparatorOption{"--decimal-separator", "", true};
-constexpr OptionSpec kJsonOption{"--json", "", false};
-constexpr OptionSpec kHeaderOption{"--header", "", false};
-constexpr OptionSpec kCellsOptions[] = {kSeparatorOption};
-constexpr OptionSpec kDiffOptions[] = {kSeparatorOption, kJsonOption};
-constexpr OptionSpec kLoadOptions[] = {kHeaderOption};
+constexpr OptionRule kSeparatorOption{"--decimal-separator", "", true};
+constexpr OptionRule kJsonOption{"--json", "", false};
+constexpr OptionRule kHeaderOption{"--header", "", false};
+constexpr OptionRule kCellsOptions[] = {kSeparatorOption};
+constexpr OptionRule kDiffOptions[] = {kSeparatorOption, kJsonOption};
+constexpr OptionRule kLoadOptions[] = {kHeaderOption};
 
 struct Invocation {
     std::vector<std::string> files;
@@ -268,7 +268,7 @@ int runDiff(const Invocation& invocation, const Streams& io) {
 struct CommandInfo {
     std::string_view name;
     std::string_view help;
-    std::span<const OptionSpec> options;
+    std::span<const OptionRule> options;
     std::size_t fewestFiles;
     std::size_t mostFiles;
     std::string_view filesWanted;

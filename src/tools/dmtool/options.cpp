@@ -8,7 +8,7 @@
 namespace dmtool {
 
 CommandLine parseCommandLine(const std::vector<std::string>& args,
-                             std::span<const OptionSpec> specs) {
+                             std::span<const OptionRule> rules) {
     CommandLine line;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -27,19 +27,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args,
             typed = arg.substr(0, equals);
             inlineValue = arg.substr(equals + 1);
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& option) {
+        const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& option) {
             return typed == option.name || (!option.shortName.empty() && typed == option.shortName);
         });
-        if (spec == specs.end())
+        if (rule == rules.end())
             throw UsageError("unknown option '" + arg + "'");
-        if (!spec->takesValue && inlineValue)
+        if (!rule->takesValue && inlineValue)
             throw UsageError("option " + typed + " takes no value");
-        if (spec->takesValue && !inlineValue && i + 1 == args.size())
+        if (rule->takesValue && !inlineValue && i + 1 == args.size())
             throw UsageError("option " + typed + " needs a value");
         std::string value;
-        if (spec->takesValue)
+        if (rule->takesValue)
             value = inlineValue ? *inlineValue : args[++i];
-        line.options.push_back({spec->name, std::move(value)});
+        line.options.push_back({rule->name, std::move(value)});
     }
     return line;
 }

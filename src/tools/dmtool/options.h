@@ -10,7 +10,7 @@
 
 namespace dmtool {
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;      // long form, "--view"
     std::string_view shortName; // "-o", or empty
     bool takesValue;
@@ -30,6 +30,6 @@ struct CommandLine {
 // or, for the long form, after "=" ("--view=top"). Raises UsageError for an unknown option, a
 // missing value, or a value given to an option that takes none.
 CommandLine parseCommandLine(const std::vector<std::string>& args,
-                             std::span<const OptionSpec> specs);
+                             std::span<const OptionRule> rules);
 
 } // namespace dmtool

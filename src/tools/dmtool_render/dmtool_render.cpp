@@ -164,7 +164,7 @@ int parse3dPercent(const std::string& text) {
     return *value;
 }
 
-constexpr dmtool::OptionSpec kOptions[] = {
+constexpr dmtool::OptionRule kOptions[] = {
     {"--view", "", true}, {"--output", "-o", true},    {"--size", "", true}, {"--grid", "", true},
     {"--zoom", "", true}, {"--no-markers", "", false}, {"--yaw", "", true},  {"--pitch", "", true},
 };

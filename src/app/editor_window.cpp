@@ -1,19 +1,20 @@
 #include "editor_window.h"
 
 #include "about_box.h"
-#include "start_window.h"
-#include "axis_window.h"
 #include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
+#include "axis_window.h"
 #include "file_names.h"
+#include "hitbox_3d_view.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "platform/question.h"
 #include "platform/window_placement.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
+#include "side_view.h"
+#include "start_window.h"
 #include "string_grid.h"
+#include "top_view.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -81,6 +82,10 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     StringGrid1->OnCellValidate = [this](int Col, int Row, QString& Value, bool& Valid) {
         StringGrid1CellValidate(Col, Row, Value, Valid);
     };
+    // The 3-D view is one right click away from the grid too, after the editing entries.
+    StringGrid1->GridMenu->addSeparator();
+    QAction* view3d = StringGrid1->GridMenu->addAction(QStringLiteral("3D View"));
+    connect(view3d, &QAction::triggered, this, [] { platform::guarded(showHitBox3dView); });
 
     SaveDialog1.setTitle(QStringLiteral("Save DM File as..."));
     SaveDialog1.setFilter(QStringLiteral("Damage Files|*.dat|All Files|*.*"));

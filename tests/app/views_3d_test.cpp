@@ -3,10 +3,12 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
+#include "editor_window.h"
 #include "hitbox_3d_view.h"
 #include "platform/window_placement.h"
 #include "render_module.h"
 #include "start_window.h"
+#include "string_grid.h"
 #include "top_view.h"
 #include "views/qt_colours.h"
 #include "views/scene_painter_3d.h"
@@ -245,6 +247,10 @@ TEST_F(HitBox3dShell, OpenedFromTheViewsMenuOnceAndPlacedFromTheSettingsFile) {
     EXPECT_EQ(entries.back(), Form5->N3DView1);
     EXPECT_EQ(Form5->N3DView1->text(), "3D View");
     EXPECT_EQ(Form7, nullptr);
+
+    // The grid's context menu ends with the same entry.
+    const QList<QAction*> gridEntries = Form3->StringGrid1->GridMenu->actions();
+    EXPECT_EQ(gridEntries.back()->text(), "3D View");
 
     Form5->N3DView1->trigger();
     ASSERT_NE(Form7, nullptr);

@@ -2,6 +2,7 @@
 
 #include "shell_fixture.h"
 
+#include "../support/part_records.h"
 #include "core/damage_file.h"
 #include "editor_window.h"
 #include "hitbox_3d_view.h"
@@ -28,24 +29,15 @@
 
 namespace {
 
-dm::PartRecord box(float x1, float y1, float z1, float x2, float y2, float z2) {
-    dm::PartRecord part{};
-    part.PX1 = x1;
-    part.PY1 = y1;
-    part.PZ1 = z1;
-    part.PX2 = x2;
-    part.PY2 = y2;
-    part.PZ2 = z2;
-    return part;
-}
+using testsupport::boxFrom;
 
 // A fuselage far on the left wing's side, the right wing and a flat tank on the ground, the
 // pilot's marker behind them; all other slots are empty and mark the origin.
 dm::PartTable sampleTable() {
     dm::PartTable table{};
-    table[0] = box(6, -1, 0, 9, 1, 0);
-    table[15] = box(-9, -3, -1, -6, 3, 1);
-    table[24] = box(2, 1, 0, 5, 4, 0);
+    table[0] = boxFrom(6, -1, 0, 9, 1, 0);
+    table[15] = boxFrom(-9, -3, -1, -6, 3, 1);
+    table[24] = boxFrom(2, 1, 0, 5, 4, 0);
     table[19].PX3 = -3;
     table[19].PY3 = -3;
     return table;

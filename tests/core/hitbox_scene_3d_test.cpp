@@ -1,5 +1,6 @@
 #include "core/hitbox_scene_3d.h"
 
+#include "../support/part_records.h"
 #include "core/hitbox_scene.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,12 @@
 
 namespace {
 
+using testsupport::boxFrom;
+
 using dm::Camera3d;
 using dm::DrawOp3d;
 using dm::Layer3d;
 using dm::Shape3d;
-
-dm::PartRecord box(float x1, float y1, float z1, float x2, float y2, float z2) {
-    dm::PartRecord part{};
-    part.PX1 = x1;
-    part.PY1 = y1;
-    part.PZ1 = z1;
-    part.PX2 = x2;
-    part.PY2 = y2;
-    part.PZ2 = z2;
-    return part;
-}
 
 struct Extent {
     float left, top, right, bottom;
@@ -81,10 +73,10 @@ TEST(Projection3d, KnownAnglesGiveKnownPoints) {
 const dm::PartTable& sampleBoxes() {
     static const dm::PartTable table = [] {
         dm::PartTable t{};
-        t[0] = box(2.5f, 1.0f, 0.5f, 12.0f, -3.0f, 0.5f);
-        t[15] = box(-1.5f, 8.0f, 2.0f, 1.5f, -9.0f, -1.0f);
-        t[19] = box(0.5f, -1.5f, 2.5f, -1.0f, -3.5f, 0.5f);
-        t[24] = box(-3, 3, 4, 3, 4, 4.5f);
+        t[0] = boxFrom(2.5f, 1.0f, 0.5f, 12.0f, -3.0f, 0.5f);
+        t[15] = boxFrom(-1.5f, 8.0f, 2.0f, 1.5f, -9.0f, -1.0f);
+        t[19] = boxFrom(0.5f, -1.5f, 2.5f, -1.0f, -3.5f, 0.5f);
+        t[24] = boxFrom(-3, 3, 4, 3, 4, 4.5f);
         return t;
     }();
     return table;
@@ -128,8 +120,8 @@ TEST(HitBoxScene3d, NearerBoxesAreDrawnLater) {
     };
     // Slot 24 lies ahead of slot 15 and above it; the probe point lies inside slot 15.
     dm::PartTable table{};
-    table[15] = box(-1, 0, 0, 1, 2, 1);
-    table[24] = box(-1.5f, 4, 1.5f, 1.5f, 6, 3);
+    table[15] = boxFrom(-1, 0, 0, 1, 2, 1);
+    table[24] = boxFrom(-1.5f, 4, 1.5f, 1.5f, 6, 3);
     const Case cases[]{
         {"from behind and below, overlapping", {0, -30, 10, 0, 0}, 15, 15, 2},
         {"from the front and above, overlapping", {180, 30, 10, 0, 0}, 24, 24, 2},
@@ -202,7 +194,7 @@ TEST(HitBoxScene3d, MissingAndFarValuesAsInTheFlatViews) {
     constexpr float inf = std::numeric_limits<float>::infinity();
     dm::PartTable table{};
     table[3].PZ1 = nan;
-    table[4] = box(-inf, 0, 0, 1, 3.0e38f, 1);
+    table[4] = boxFrom(-inf, 0, 0, 1, 3.0e38f, 1);
     table[5].PX3 = nan;
     for (const Camera3d camera : {Camera3d{}, Camera3d{0, 90, dm::kLargestZoom, 0, 0}}) {
         const auto ops = dm::buildHitBoxScene3d({400, 300, 1, camera, true}, table);
@@ -257,9 +249,9 @@ TEST(Camera3dGestures, TurnPanAndZoomAroundThePointer) {
 
 TEST(Camera3dGestures, StartingZoomFitsTheBoxesInThePicture) {
     dm::PartTable bomber{};
-    bomber[0] = box(2, -4.5f, -3.5f, 37.5f, 1, -3);
-    bomber[3] = box(-2, -4.5f, -3.5f, -37.5f, 1, -3);
-    bomber[15] = box(-2, -30, -3, 2, 10, 3);
+    bomber[0] = boxFrom(2, -4.5f, -3.5f, 37.5f, 1, -3);
+    bomber[3] = boxFrom(-2, -4.5f, -3.5f, -37.5f, 1, -3);
+    bomber[15] = boxFrom(-2, -30, -3, 2, 10, 3);
     struct Case {
         const char* name;
         dm::PartTable table;

@@ -1,3 +1,4 @@
+#include "../support/part_records.h"
 #include "core/hitbox_scene.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <vector>
 
 namespace {
+
+using testsupport::boxFrom;
 
 using dm::DrawOp;
 using dm::HitBoxView;
@@ -183,34 +186,23 @@ struct BoxCase {
     PixelPoint corner2;
 };
 
-dm::PartRecord points(float x1, float y1, float z1, float x2, float y2, float z2) {
-    dm::PartRecord part;
-    part.PX1 = x1;
-    part.PY1 = y1;
-    part.PZ1 = z1;
-    part.PX2 = x2;
-    part.PY2 = y2;
-    part.PZ2 = z2;
-    return part;
-}
-
 TEST(HitBoxSceneBoxes, CornersFromPointsOneAndTwo) {
     // Top view 515 x 517: cx 257, cy 258; side view 454 x 353: cx 227, cy 176.
     const SceneRequest top{515, 517, 1, 10, HitBoxView::Top, false};
     const SceneRequest side{454, 353, 1, 10, HitBoxView::Side, false};
     const BoxCase cases[]{
-        {"top, x and y only", top, points(1, 2, 99, -1, -2, -99), {247, 228}, {267, 188}},
-        {"side, z and y only", side, points(99, 3, 2, -99, -3, -1), {207, 156}, {237, 96}},
-        {"top, truncation", top, points(1.25f, 0, 0, -1.25f, 0, 0), {245, 208}, {269, 208}},
+        {"top, x and y only", top, boxFrom(1, 2, 99, -1, -2, -99), {247, 228}, {267, 188}},
+        {"side, z and y only", side, boxFrom(99, 3, 2, -99, -3, -1), {207, 156}, {237, 96}},
+        {"top, truncation", top, boxFrom(1.25f, 0, 0, -1.25f, 0, 0), {245, 208}, {269, 208}},
         {"side at 20%, under a pixel",
          {454, 353, 1, 2, HitBoxView::Side, false},
-         points(0, 0.45f, 0.45f, 0, -0.45f, -0.45f),
+         boxFrom(0, 0.45f, 0.45f, 0, -0.45f, -0.45f),
          {227, 126},
          {227, 126}},
-        {"top, points coincide", top, points(3, 4, 0, 3, 4, 0), {227, 168}, {227, 168}},
+        {"top, points coincide", top, boxFrom(3, 4, 0, 3, 4, 0), {227, 168}, {227, 168}},
         {"top, origin above the window",
          {515, 90, 1, 5, HitBoxView::Top, false},
-         points(-2, 1, 0, 2, -1, 0),
+         boxFrom(-2, 1, 0, 2, -1, 0),
          {267, 0},
          {247, -10}},
     };

@@ -42,6 +42,9 @@ public:
     void close();
 
 private:
+    // No descriptor, and INVALID_HANDLE_VALUE on Windows.
+    static constexpr std::intptr_t kClosed = -1;
+
     void closeQuietly() noexcept;
 
     std::string path_;

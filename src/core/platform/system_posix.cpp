@@ -14,8 +14,6 @@ namespace dm::platform {
 
 namespace {
 
-constexpr std::intptr_t kClosed = -1;
-
 bool parentFolderExists(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -108,22 +106,6 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
     if (code == ENXIO)
         raiseIoError(100);
     raiseSystemError(code, path);
-}
-
-SystemFile::SystemFile(SystemFile&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, kClosed)) {}
-
-SystemFile& SystemFile::operator=(SystemFile&& other) noexcept {
-    if (this != &other) {
-        closeQuietly();
-        path_ = std::move(other.path_);
-        handle_ = std::exchange(other.handle_, kClosed);
-    }
-    return *this;
-}
-
-SystemFile::~SystemFile() {
-    closeQuietly();
 }
 
 std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_t count) const {

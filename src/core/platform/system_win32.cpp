@@ -15,8 +15,6 @@ namespace dm::platform {
 
 namespace {
 
-const std::intptr_t kClosed = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-
 // One transfer moves at most this much; callers loop over short transfers anyway.
 constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
 
@@ -162,22 +160,6 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
         closeQuietly();
         raiseIoError(100);
     }
-}
-
-SystemFile::SystemFile(SystemFile&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, kClosed)) {}
-
-SystemFile& SystemFile::operator=(SystemFile&& other) noexcept {
-    if (this != &other) {
-        closeQuietly();
-        path_ = std::move(other.path_);
-        handle_ = std::exchange(other.handle_, kClosed);
-    }
-    return *this;
-}
-
-SystemFile::~SystemFile() {
-    closeQuietly();
 }
 
 std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_t count) const {

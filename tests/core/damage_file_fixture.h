@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../support/test_folder.h"
 #include "core/damage_file.h"
 #include "core/errors.h"
 
@@ -18,20 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 // A folder of the test's own; paths are handed to the core as UTF-8, as the programs do.
 class DamageFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("dm-core-" + std::to_string(std::random_device{}()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(folder, fs::perms::all, ignored);
-        for (const auto& entry : fs::recursive_directory_iterator(folder, ignored))
-            fs::permissions(entry.path(), fs::perms::owner_all, ignored);
-        fs::remove_all(folder, ignored);
-    }
+    void SetUp() override { folder = testsupport::freshTestFolder("dm-core-"); }
+    void TearDown() override { testsupport::removeTestFolder(folder); }
 
 public:
     static fs::path nativePath(const std::string& path) {

@@ -1,3 +1,4 @@
+#include "../support/test_folder.h"
 #include "core/install_layout.h"
 #include "core/platform_folders.h"
 
@@ -17,14 +18,11 @@ namespace {
 class InstallLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        prefix_ = fs::temp_directory_path() /
-                  ("install_layout_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(prefix_);
+        prefix_ = testsupport::freshTestFolder("install_layout_");
         bin_ = prefix_ / "bin";
         fs::create_directories(bin_);
     }
-    void TearDown() override { fs::remove_all(prefix_); }
+    void TearDown() override { testsupport::removeTestFolder(prefix_); }
 
     static void touch(const fs::path& path) { std::ofstream(path) << "x\n"; }
 

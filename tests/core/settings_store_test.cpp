@@ -1,3 +1,4 @@
+#include "../support/test_folder.h"
 #include "core/errors.h"
 #include "core/settings_store.h"
 
@@ -20,15 +21,10 @@ namespace {
 class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() /
-            ("settings_store_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        folder_ = testsupport::freshTestFolder("settings_store_");
         path_ = (folder_ / "du2daminfo.INI").string();
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override { testsupport::removeTestFolder(folder_); }
 
     void writeFile(const std::string& text) const {
         std::ofstream(path_, std::ios::binary) << text;
@@ -321,8 +317,9 @@ void expectOnlyTheEntryChanged(const std::string& before, const std::string& aft
         const bool newSection = now.size() == old.size() + 2;
         ASSERT_TRUE(newSection || now.size() == old.size() + 1);
         const std::size_t first = newSection ? at - 1 : at;
-        if (newSection)
+        if (newSection) {
             EXPECT_EQ(now[first].first, '[' + section + ']');
+        }
         now.erase(now.begin() + static_cast<std::ptrdiff_t>(first), entry + 1);
         if (!old.empty() && old.back().second.empty())
             now[old.size() - 1].second.clear();

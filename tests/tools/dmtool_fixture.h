@@ -4,6 +4,7 @@
 
 #include "dmtool.h"
 
+#include "../support/test_folder.h"
 #include "core/damage_file.h"
 
 #include <gtest/gtest.h>
@@ -118,19 +119,8 @@ struct Change {
 
 class DmtoolTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("dmtool_test_" + std::to_string(std::random_device{}()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(folder_, ignored))
-            fs::permissions(entry.path(), fs::perms::owner_all, ignored);
-        fs::remove_all(folder_, ignored);
-    }
+    void SetUp() override { folder_ = testsupport::freshTestFolder("dmtool_test_"); }
+    void TearDown() override { testsupport::removeTestFolder(folder_); }
 
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 

@@ -1,6 +1,7 @@
 // `dmtool render` as a whole process: options, exit status, messages and the PNG it writes.
 // The pictures' pixels are checked by the editor's tests, which can decode PNG.
 
+#include "../support/test_folder.h"
 #include "core/damage_file.h"
 #include "views/view_sizes.h"
 
@@ -40,11 +41,7 @@ std::string quoted(const std::string& text) {
 class RenderCommand : public testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("render_test_" + std::to_string(::getpid()) + "_" +
-                   testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        folder_ = testsupport::freshTestFolder("render_test_");
         damageFile_ = (folder_ / "07damage.dat").string();
         dm::PartTable table{};
         table[15].PX1 = 1;
@@ -53,7 +50,7 @@ protected:
         table[15].PY2 = -2;
         dm::writeWholeFile(damageFile_, dm::DamageFileHeader{}, table);
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override { testsupport::removeTestFolder(folder_); }
 
     Outcome run(const std::vector<std::string>& args) const {
         std::string command = quoted(std::string(DM_BIN_DIR) + "/dmtool") + " render";

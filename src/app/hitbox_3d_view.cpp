@@ -1,11 +1,9 @@
 #include "hitbox_3d_view.h"
 
 #include "core/part_slots.h"
-#include "editor_window.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
 #include "start_window.h"
-#include "string_grid.h"
 #include "top_view.h"
 #include "views/scene_painter_3d.h"
 #include "views/view_sizes.h"
@@ -150,10 +148,11 @@ bool TForm7::event(QEvent* event) {
 
 namespace {
 
-QString gridRowCaption(int slot) {
-    if (Form3 != nullptr)
-        return Form3->StringGrid1->cellText(0, slot + 1);
-    return QString::fromUtf8(dm::kPartSlots[slot].name);
+// The flat views' way of naming a part, or its slot name where nobody wired them.
+std::function<QString(int)> rowCaptionOfTheViews() {
+    if (Form5 != nullptr && Form5->pointing().rowCaption)
+        return Form5->pointing().rowCaption;
+    return [](int slot) { return QString::fromUtf8(dm::kPartSlots[slot].name); };
 }
 
 } // namespace
@@ -162,7 +161,7 @@ void showHitBox3dView() {
     if (Form7 == nullptr) {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
-        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, gridRowCaption});
+        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
         Form7->OnMenu = [](QPoint at) {
             if (Form5 != nullptr)
                 Form5->tvpum->popup(at);

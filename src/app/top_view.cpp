@@ -225,6 +225,7 @@ void TForm5::composeCaptions() {
 }
 
 void TForm5::pointWith(HitBoxPointing pointing) {
+    pointing_ = pointing;
     pointAtParts(
         *pb1, dm::HitBoxView::Top, [this]() -> const HitBoxSource& { return source_; },
         std::move(pointing));

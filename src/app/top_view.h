@@ -91,6 +91,8 @@ public:
     void drawFrom(HitBoxSource source) { source_ = std::move(source); }
     const HitBoxSource& source() const { return source_; }
     void pointWith(HitBoxPointing pointing);
+    // How the views name a part and show its row; the 3-D view names parts the same way.
+    const HitBoxPointing& pointing() const { return pointing_; }
 
     TPaintBox* pb1;
     QMenu* tvpum;
@@ -134,6 +136,7 @@ private:
     void redrawAfterChoice();
 
     HitBoxSource source_;
+    HitBoxPointing pointing_;
 };
 
 extern TForm5* Form5;

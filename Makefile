@@ -1,5 +1,5 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
-PACKAGES := cmake g++ make pkg-config qt6-base-dev libgtest-dev libgmock-dev \
+PACKAGES := cmake g++ make pkg-config qt6-base-dev libfontconfig-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libx11-dev nlohmann-json3-dev xvfb xauth fonts-dejavu-core \
             desktop-file-utils appstream libxml2-utils shared-mime-info man-db dpkg-dev file xdotool openbox \
             g++-mingw-w64-x86-64 wine64 googletest zip

@@ -2,11 +2,13 @@
 #include "core/install_layout.h"
 #include "core/version.h"
 #include "outside_files.h"
+#include "platform/start_up_work.h"
 #include "program.h"
 
 #include <QApplication>
 
 #include <iostream>
+#include <thread>
 
 namespace {
 
@@ -40,6 +42,8 @@ int main(int argc, char* argv[]) {
         break;
     }
 
+    // Read while the windowing system starts: the start window's text needs it at once.
+    std::jthread fontLoading(platform::loadFontConfiguration);
     QApplication app(argc, argv);
     // Qt has taken its own options out; what is left is ours.
     const startup::CommandLine line = startup::parseCommandLine(argumentsOf(app.arguments()));
@@ -50,6 +54,7 @@ int main(int argc, char* argv[]) {
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.du2damage.editor"));
     dm::installLayout(); // decided once, before any window reads a path
+    fontLoading.join();
     program::createWindows();
     if (!line.files.empty())
         outside::openAfterStart(QString::fromStdString(line.files.front()));

@@ -61,14 +61,11 @@ QPixmap readPng(const QString& path) {
 }
 } // namespace
 
-// The icon the desktop menu shows too: a biplane over a hit-box grid, drawn at 48 and 256 pixels.
+// The icon the desktop menu shows too: a biplane over a hit-box grid. Windows carry it at 48
+// pixels only: every size is sent to the window system with every window, and the larger ones
+// cost start-up time for taskbars that show 48 pixels or less.
 QIcon applicationIcon() {
-    static const QIcon icon = [] {
-        QIcon shipped;
-        for (const char* size : {"48", "256"})
-            shipped.addPixmap(readPng(QStringLiteral(":/icons/du2damage-%1.png").arg(size)));
-        return shipped;
-    }();
+    static const QIcon icon(readPng(QStringLiteral(":/icons/du2damage-48.png")));
     return icon;
 }
 

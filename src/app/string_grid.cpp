@@ -367,10 +367,12 @@ StringGrid::StringGrid(QWidget* parent)
     SelectAllItem =
         addEditItem(QStringLiteral("Select All"), {QKeySequence(QStringLiteral("Ctrl+A"))},
                     &StringGrid::selectAllCells);
-    connect(&history_, &QUndoStack::indexChanged, this, [this] { updateEditItems(); });
+    connect(&history_, &QUndoStack::indexChanged, this, [this] { updateHistoryItems(); });
+    // Asking the clipboard may wait on the program that owns it, so it is asked only when it
+    // changes or the menu opens. Until then Paste stays enabled: pasting no text does nothing.
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
-            [this] { updateEditItems(); });
-    updateEditItems();
+            [this] { updatePasteItem(); });
+    updateHistoryItems();
 
     readDecimalSeparator();
     setCurrentCell(1, 1);
@@ -739,8 +741,16 @@ QAction* StringGrid::addEditItem(const QString& caption, const QList<QKeySequenc
 }
 
 void StringGrid::updateEditItems() {
+    updateHistoryItems();
+    updatePasteItem();
+}
+
+void StringGrid::updateHistoryItems() {
     UndoItem->setEnabled(history_.canUndo() || editorHasUncommittedText());
     RedoItem->setEnabled(history_.canRedo());
+}
+
+void StringGrid::updatePasteItem() {
     PasteItem->setEnabled(!QApplication::clipboard()->text().isEmpty());
 }
 

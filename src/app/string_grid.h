@@ -211,6 +211,8 @@ private:
     QAction* addEditItem(const QString& caption, const QList<QKeySequence>& keys,
                          void (StringGrid::*handler)());
     void updateEditItems();
+    void updateHistoryItems();
+    void updatePasteItem();
     QLineEdit* openEditor() const;
     bool editorHasUncommittedText() const;
     void closeOpenEditor();

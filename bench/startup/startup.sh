@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start-up of the editor against a minimal Qt window of the same size, from the start of the
-# process to its first mapped window, with the peak resident memory then. Runs alternate so that
-# both see the same machine; prints the medians, the time ratio and the memory difference.
-# Needs an X display (make bench provides one).
+# process to its first mapped window, with the peak resident memory then. A third program, the
+# same window with only the start window's button and text box, shows what that text costs Qt by
+# itself. Runs alternate so that all see the same machine; prints the medians, the time ratios and
+# the memory differences. Needs an X display (make bench provides one).
 set -euo pipefail
 bin=${1:-build/bin}
 runs=${RUNS:-15}
@@ -10,23 +11,38 @@ export QT_QPA_PLATFORM=xcb
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-editor=$(mktemp) minimal=$(mktemp)
-trap 'rm -f "$editor" "$minimal"' EXIT
-"$bin/startup_probe" "$bin/minimal_window" >/dev/null # warm the file cache
-"$bin/startup_probe" "$bin/du2damage" >/dev/null
+programs=(du2damage minimal_window text_window)
+declare -A results
+for program in "${programs[@]}"; do
+    results[$program]=$(mktemp)
+    "$bin/startup_probe" "$bin/$program" >/dev/null # warm the file cache
+done
+trap 'rm -f "${results[@]}"' EXIT
 for _ in $(seq "$runs"); do
-    "$bin/startup_probe" "$bin/minimal_window" >>"$minimal"
-    "$bin/startup_probe" "$bin/du2damage" >>"$editor"
+    for program in "${programs[@]}"; do
+        "$bin/startup_probe" "$bin/$program" >>"${results[$program]}"
+    done
 done
 
-editor_ms=$(cut -d' ' -f1 "$editor" | median) minimal_ms=$(cut -d' ' -f1 "$minimal" | median)
-editor_kib=$(cut -d' ' -f2 "$editor" | median) minimal_kib=$(cut -d' ' -f2 "$minimal" | median)
-editor_cpu=$(cut -d' ' -f3 "$editor" | median) minimal_cpu=$(cut -d' ' -f3 "$minimal" | median)
-awk -v e="$editor_ms" -v m="$minimal_ms" -v ek="$editor_kib" -v mk="$minimal_kib" \
-    -v ec="$editor_cpu" -v mc="$minimal_cpu" -v n="$runs" 'BEGIN {
+# Prints "milliseconds KiB processor-milliseconds", the medians of one program's runs.
+medians() {
+    local file=${results[$1]}
+    echo "$(cut -d' ' -f1 "$file" | median) $(cut -d' ' -f2 "$file" | median)" \
+        "$(cut -d' ' -f3 "$file" | median)"
+}
+
+{
+    echo "$runs"
+    for program in "${programs[@]}"; do medians "$program"; done
+} | awk 'NR == 1 { n = $1; next } { ms[NR - 1] = $1; kib[NR - 1] = $2; cpu[NR - 1] = $3 } END {
     printf "start-up to first mapped window, medians of %d alternating runs\n", n
-    printf "  du2damage       %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", e, ek / 1024, ec
-    printf "  minimal window  %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", m, mk / 1024, mc
-    printf "  ratio %.2f (goal <= 1.3), memory +%.1f MiB (goal <= 6), processor ratio %.2f\n",
-           e / m, (ek - mk) / 1024, ec / mc
+    printf "  du2damage       %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", ms[1], kib[1] / 1024, cpu[1]
+    printf "  minimal window  %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", ms[2], kib[2] / 1024, cpu[2]
+    printf "  text window     %7.1f ms  %6.1f MiB peak  %6.1f ms processor\n", ms[3], kib[3] / 1024, cpu[3]
+    printf "  du2damage against the minimal window: ratio %.2f (goal <= 1.3), memory +%.1f MiB (goal <= 6)\n",
+           ms[1] / ms[2], (kib[1] - kib[2]) / 1024
+    printf "  the text window against the minimal window: ratio %.2f, memory +%.1f MiB\n",
+           ms[3] / ms[2], (kib[3] - kib[2]) / 1024
+    printf "  du2damage against the text window: ratio %.2f, memory +%.1f MiB\n",
+           ms[1] / ms[3], (kib[1] - kib[3]) / 1024
 }'

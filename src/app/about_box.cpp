@@ -2,23 +2,20 @@
 
 #include "platform/application.h"
 #include "platform/error_display.h"
+#include "platform/system_information.h"
 #include "platform/window_placement.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
-#include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegion>
-#include <QRegularExpression>
 #include <QStyle>
-#include <QSysInfo>
 #include <QThread>
 #include <QToolButton>
 #include <QWindow>
@@ -180,20 +177,6 @@ QRegion outlineRegion(const QRect& outline) {
     return QRegion(outline).subtracted(QRegion(outline.adjusted(1, 1, -1, -1)));
 }
 
-QString readProcFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll());
-}
-
-QString procField(const QString& text, const QString& key) {
-    const QRegularExpression line(
-        QStringLiteral("^%1\\s*:\\s*(.*)$").arg(QRegularExpression::escape(key)),
-        QRegularExpression::MultilineOption);
-    return line.match(text).captured(1).trimmed();
-}
-
 QPixmap fallbackIcon() {
     QPixmap picture(kIconSize, kIconSize);
     picture.fill(Qt::transparent);
@@ -262,11 +245,8 @@ public:
 private:
     int addSystemInformation(int left, int top, int width) {
         const QList<std::pair<QString, QString>> rows = {
-            {QStringLiteral("Available Memory:"),
-             availableMemoryText(readProcFile(QStringLiteral("/proc/meminfo")))},
-            {QStringLiteral("Platform, CPU:"),
-             platformCpuText(QThread::idealThreadCount(),
-                             readProcFile(QStringLiteral("/proc/cpuinfo")))},
+            {QStringLiteral("Available Memory:"), platform::availableMemory()},
+            {QStringLiteral("Platform, CPU:"), platform::platformAndCpu()},
         };
         const QStringList valueNames = {QStringLiteral("memoryValue"),
                                         QStringLiteral("platformValue")};
@@ -366,25 +346,6 @@ QPixmap aboutPicture(const QIcon& icon) {
     painter.setPen(Qt::black);
     painter.drawRect(QRect(0, 0, side - 6, side - 6));
     return picture;
-}
-
-QString availableMemoryText(const QString& meminfo) {
-    QString field = procField(meminfo, QStringLiteral("MemAvailable"));
-    if (field.isEmpty())
-        field = procField(meminfo, QStringLiteral("MemFree"));
-    bool valid = false;
-    const qlonglong kilobytes = field.section(' ', 0, 0).toLongLong(&valid);
-    if (!valid)
-        return QStringLiteral("unknown");
-    return QLocale(QLocale::English).toString(kilobytes) + QStringLiteral(" KB");
-}
-
-QString platformCpuText(int processorCount, const QString& cpuinfo) {
-    QString type = procField(cpuinfo, QStringLiteral("model name"));
-    if (type.isEmpty())
-        type = QSysInfo::currentCpuArchitecture();
-    type.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-    return QStringLiteral("Linux, %1 x %2").arg(std::max(1, processorCount)).arg(type);
 }
 
 QRect explodeOutline(QPoint pointer, const QRect& target, int step) {

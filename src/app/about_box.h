@@ -41,11 +41,6 @@ private:
 // The picture block's image: the icon at twice its size with a frame and a grey shadow.
 QPixmap aboutPicture(const QIcon& icon);
 
-// "Available Memory:" value from the text of /proc/meminfo, in KB.
-QString availableMemoryText(const QString& meminfo);
-// "Platform, CPU:" value from the processor count and the text of /proc/cpuinfo.
-QString platformCpuText(int processorCount, const QString& cpuinfo);
-
 // The k-th of the 40 explode outlines (k = 1 to 40), k/40 of the way from the pointer to target.
 QRect explodeOutline(QPoint pointer, const QRect& target, int step);
 // Draws the 40 outlines from the pointer to target, then erases them; stepDelay scales the pauses.

@@ -44,7 +44,8 @@ const QString kDefaultFolder = QStringLiteral("c:\\");
 } // namespace
 
 void closeCurrentDamageFile() {
-    CurrentDamageFile.close();
+    if (CurrentDamageFile.isOpen())
+        CurrentDamageFile.close();
 }
 
 TForm1::TForm1(QWidget* parent)

@@ -489,10 +489,6 @@ void StringGrid::setColumnWidthOf(int column, int width) {
         columnHeader_->resizeSection(column - 1, width);
 }
 
-int StringGrid::gridColumnWidth(int column) const {
-    return column == 0 ? rowHeader_->width() : columnHeader_->sectionSize(column - 1);
-}
-
 void StringGrid::loadCaptionFiles(const QString& folder) {
     dm::loadCaptionFiles(localPath(folder), [this](int column, int row, const std::string& text) {
         setCellText(column, row, QString::fromStdString(text));

@@ -140,7 +140,6 @@ public:
 
     // Fits every shown column to its widest text in the cell's own font, plus "xx".
     void sizeColumns();
-    int gridColumnWidth(int column) const;
 
     // Reads "DM Column Headers.txt", then "DM Row Headers.txt" from `folder`; raises
     // "Cannot open file %s" and leaves what was applied before the failure.
@@ -154,8 +153,6 @@ public:
     const QFont& gridFont() const { return gridFont_; }
     // The cell's colours and font after `OnGetCellColor`.
     CellPaint cellPaint(GridCell cell) const;
-    // True once the grid has had the keyboard focus: the current cell then shows its own colours.
-    bool hadFocus() const { return hadFocus_; }
 
     void paintValueCell(QPainter& painter, const QRect& rect, const QModelIndex& index) const;
     void paintHeaderCell(QPainter& painter, const QRect& rect, const CellPaint& paint,

@@ -1,5 +1,6 @@
 #include "commands_fixture.h"
 
+#include "../support/grid_columns.h"
 #include "../support/scenarios.h"
 
 #include "platform/file_attributes.h"
@@ -230,11 +231,11 @@ TEST_F(OpenCommandTest, ColumnsAreFittedAfterEveryOpenAndNarrowAgain) {
     dm::writeWholeFile(localPath(narrowPath), {}, dm::PartTable{});
 
     const int float1 = 5;
-    const int atStart = grid_->gridColumnWidth(float1);
+    const int atStart = testsupport::gridColumnWidth(*grid_, float1);
     open(widePath);
-    const int afterWide = grid_->gridColumnWidth(float1);
+    const int afterWide = testsupport::gridColumnWidth(*grid_, float1);
     open(narrowPath);
-    const int afterNarrow = grid_->gridColumnWidth(float1);
+    const int afterNarrow = testsupport::gridColumnWidth(*grid_, float1);
     EXPECT_GT(afterWide, atStart);
     EXPECT_LT(afterNarrow, afterWide);
     EXPECT_EQ(afterNarrow, atStart) << "the caption \"Float1\" is the widest text again";
@@ -272,7 +273,9 @@ TEST_F(EditorCreationTest, CaptionFilesColumnSizesAndCaptionInThisOrder) {
         EXPECT_EQ(Form3->windowTitle(), c.caption);
         EXPECT_EQ(Form3->StringGrid1->cellText(1, 0), c.columnOneCaption);
         const bool sized = c.removed == nullptr;
-        EXPECT_EQ(Form3->StringGrid1->gridColumnWidth(1) != StringGrid::kInitialColumnWidth, sized);
+        EXPECT_EQ(testsupport::gridColumnWidth(*Form3->StringGrid1, 1) !=
+                      StringGrid::kInitialColumnWidth,
+                  sized);
         const QStringList expected =
             c.removed ? QStringList{QStringLiteral("Cannot open file %1.")
                                         .arg(folder_.filePath(QLatin1String(c.removed)))}

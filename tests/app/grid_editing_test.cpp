@@ -1,5 +1,7 @@
 #include "grid_fixture.h"
 
+#include "../support/grid_columns.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -306,7 +308,7 @@ TEST_F(GridEditingTest, RowsAndColumnsStayInPlace) {
     QTest::mousePress(header->viewport(), Qt::LeftButton, {}, border);
     QTest::mouseMove(header->viewport(), border + QPoint(40, 0));
     QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border + QPoint(40, 0));
-    EXPECT_EQ(grid->gridColumnWidth(4), StringGrid::kInitialColumnWidth);
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 4), StringGrid::kInitialColumnWidth);
 
     press(Qt::Key_Insert);
     press(Qt::Key_Delete);

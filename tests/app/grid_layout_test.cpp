@@ -1,5 +1,6 @@
 #include "grid_fixture.h"
 
+#include "../support/grid_columns.h"
 #include "../support/scenarios.h"
 
 #include "core/damage_file.h"
@@ -39,7 +40,7 @@ TEST_F(GridLayoutTest, StartsWithBuiltInCaptionsFixedRowsAndSixtyPixelColumns) {
                   builtInCaption(section + 1, 0));
     EXPECT_EQ(model.headerData(29, Qt::Vertical).toString(), "Oil/Radiator #2");
     for (int column = 0; column <= 18; ++column)
-        EXPECT_EQ(grid->gridColumnWidth(column), 60) << column;
+        EXPECT_EQ(testsupport::gridColumnWidth(*grid, column), 60) << column;
     for (int column = 19; column <= 22; ++column)
         EXPECT_TRUE(grid->isColumnHidden(column - 1)) << column;
     EXPECT_EQ(grid->horizontalHeader()->height(), 21);
@@ -144,7 +145,7 @@ TEST_P(CaptionFilesApply, AsFarAsTheyGo) {
     EXPECT_EQ(message,
               c.failingFile ? "Cannot open file " + folder.filePath(c.failingFile) : QString());
     c.check(fresh);
-    EXPECT_EQ(fresh.gridColumnWidth(5), 60) << "loading sizes nothing";
+    EXPECT_EQ(testsupport::gridColumnWidth(fresh, 5), 60) << "loading sizes nothing";
 }
 
 TEST_F(GridLayoutTest, CellPaintFollowsTheColourRulesAndTheMarker) {
@@ -197,11 +198,11 @@ TEST_F(GridLayoutTest, DrawsCellsHeadersAndSelectionInTheirColours) {
     // Before a grid ever had the focus its current cell shows the selection colours.
     StringGrid unfocused;
     unfocused.resize(400, 300);
-    ASSERT_FALSE(unfocused.hadFocus());
+    ASSERT_FALSE(unfocused.hasFocus());
     EXPECT_EQ(pixel(unfocused.viewport(), inside(1, 1)), highlight);
     EXPECT_EQ(pixel(unfocused.viewport(), inside(2, 1)), QColor(192, 192, 192));
     focusGrid();
-    ASSERT_TRUE(grid->hadFocus());
+    ASSERT_TRUE(grid->hasFocus());
     EXPECT_EQ(pixel(grid->viewport(), inside(1, 1)), QColor(192, 192, 192));
     EXPECT_EQ(pixel(grid->viewport(), inside(10, 2)), QColor(160, 160, 160));
     EXPECT_EQ(pixel(grid->viewport(), inside(13, 2)), QColor(192, 192, 192));
@@ -300,17 +301,20 @@ TEST_F(GridLayoutTest, ColumnsFitTheirWidestTextInItsOwnFontAndNarrowAgain) {
     grid->sizeColumns();
     ASSERT_GT(bold.horizontalAdvance("-1234567890.12 wide wide"),
               regular.horizontalAdvance("-1234567890.12 wide wide"));
-    EXPECT_EQ(grid->gridColumnWidth(4), regular.horizontalAdvance("12345678.123456789") + xx);
-    EXPECT_EQ(grid->gridColumnWidth(10), bold.horizontalAdvance("-1234567890.12 wide wide") + xx);
-    EXPECT_EQ(grid->gridColumnWidth(0), regular.horizontalAdvance("Right Upper Outer Wing") + xx);
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 4),
+              regular.horizontalAdvance("12345678.123456789") + xx);
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 10),
+              bold.horizontalAdvance("-1234567890.12 wide wide") + xx);
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 0),
+              regular.horizontalAdvance("Right Upper Outer Wing") + xx);
     EXPECT_TRUE(grid->isColumnHidden(20));
 
     texts = numberedTexts();
     grid->fillValueCells(texts);
     grid->sizeColumns();
-    EXPECT_EQ(grid->gridColumnWidth(4), regular.horizontalAdvance("Damage") + xx);
-    EXPECT_EQ(grid->gridColumnWidth(10), bold.horizontalAdvance("2909") + xx);
-    EXPECT_LT(grid->gridColumnWidth(10), 60) << "narrower than before any sizing too";
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 4), regular.horizontalAdvance("Damage") + xx);
+    EXPECT_EQ(testsupport::gridColumnWidth(*grid, 10), bold.horizontalAdvance("2909") + xx);
+    EXPECT_LT(testsupport::gridColumnWidth(*grid, 10), 60) << "narrower than before any sizing too";
     for (int row = 0; row < 30; ++row)
         EXPECT_EQ(grid->rowHeight(row), 21);
 }

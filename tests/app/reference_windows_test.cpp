@@ -1,10 +1,11 @@
 #include "../support/test_support.h"
 #include "about_box.h"
+#include "aircraft_list_window.h"
 #include "axis_picture.h"
 #include "axis_window.h"
-#include "aircraft_list_window.h"
 #include "hint_pause.h"
 #include "platform/error_display.h"
+#include "platform/system_information.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,10 +22,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
 #include <QAbstractButton>
 #include <QMouseEvent>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -367,13 +368,15 @@ TEST(AboutBox, SystemInformationLines) {
         {"MemAvailable: lots\n", "unknown"},
     };
     for (const MemoryCase& c : memory)
-        EXPECT_EQ(availableMemoryText(c.meminfo), c.shown) << c.meminfo.toStdString();
+        EXPECT_EQ(platform::availableMemoryText(c.meminfo), c.shown) << c.meminfo.toStdString();
 
     const QString cpuinfo = QStringLiteral("processor\t: 0\nvendor_id\t: GenuineIntel\n"
                                            "model name\t: Intel(R)  Core(TM) i5 CPU\n");
-    EXPECT_EQ(platformCpuText(4, cpuinfo), QStringLiteral("Linux, 4 x Intel(R) Core(TM) i5 CPU"));
-    EXPECT_EQ(platformCpuText(0, cpuinfo), QStringLiteral("Linux, 1 x Intel(R) Core(TM) i5 CPU"));
-    EXPECT_EQ(platformCpuText(2, QString()),
+    EXPECT_EQ(platform::platformCpuText(4, cpuinfo),
+              QStringLiteral("Linux, 4 x Intel(R) Core(TM) i5 CPU"));
+    EXPECT_EQ(platform::platformCpuText(0, cpuinfo),
+              QStringLiteral("Linux, 1 x Intel(R) Core(TM) i5 CPU"));
+    EXPECT_EQ(platform::platformCpuText(2, QString()),
               QStringLiteral("Linux, 2 x ") + QSysInfo::currentCpuArchitecture());
 }
 

@@ -339,15 +339,18 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
         {{"load", "--help"}, 0, "", "Usage: dmtool load FILE JSON"},
     };
     for (const Case& c : cases) {
+        std::string what = "dmtool";
+        for (const std::string& arg : c.args)
+            what += " '" + arg + "'";
+        SCOPED_TRACE(what);
         const ToolResult result = runTool(c.args);
-        const std::string what = c.args.empty() ? "(none)" : c.args[0];
-        EXPECT_EQ(result.status, c.status) << what << ": " << result.err;
+        EXPECT_EQ(result.status, c.status) << result.err;
         if (c.status == 2) {
             EXPECT_EQ(result.err, c.err + "\nTry 'dmtool --help'.\n");
             EXPECT_EQ(result.out, "");
         } else {
-            EXPECT_EQ(result.err, c.err) << what;
-            EXPECT_TRUE(result.out.starts_with(c.outStart)) << what << ": " << result.out;
+            EXPECT_EQ(result.err, c.err);
+            EXPECT_TRUE(result.out.starts_with(c.outStart)) << result.out;
         }
     }
     EXPECT_EQ(readBytes(file), image_);

@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "aircraft_list_window.h"
 #include "axis_window.h"
+#include "core/caption_lines.h"
 #include "file_names.h"
 #include "hitbox_3d_view.h"
 #include "platform/application.h"
@@ -73,20 +74,6 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 
     connect(About1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::About1Click));
 
-    StringGrid1 = new StringGrid(this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    setCentralWidget(StringGrid1);
-    StringGrid1->OnGetCellColor = [this](int ARow, int ACol, CellPaint& paint) {
-        StringGrid1GetCellColor(ARow, ACol, paint);
-    };
-    StringGrid1->OnCellValidate = [this](int Col, int Row, QString& Value, bool& Valid) {
-        StringGrid1CellValidate(Col, Row, Value, Valid);
-    };
-    // The 3-D view is one right click away from the grid too, after the editing entries.
-    StringGrid1->GridMenu->addSeparator();
-    QAction* view3d = StringGrid1->GridMenu->addAction(QStringLiteral("3D View"));
-    connect(view3d, &QAction::triggered, this, [] { platform::guarded(showHitBox3dView); });
-
     SaveDialog1.setTitle(QStringLiteral("Save DM File as..."));
     SaveDialog1.setFilter(QStringLiteral("Damage Files|*.dat|All Files|*.*"));
     SaveDialog1.setDefaultExt(QStringLiteral("dat"));
@@ -99,11 +86,44 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 }
 
 // The grid's header texts and column widths are set up before the caption. A failing step skips
-// the rest, so the window keeps its design caption.
+// the rest, so the window keeps its design caption. The files are read now, so that a missing one
+// is reported at start-up; the grid takes their texts, and is sized, when it is built.
 void TForm3::FormCreate() {
-    StringGrid1->loadCaptionFiles(platform::dataFolder());
-    StringGrid1->sizeColumns();
+    loadedCaptions_.clear();
+    dm::loadCaptionFiles(localPath(platform::dataFolder()),
+                         [this](int column, int row, const std::string& text) {
+                             loadedCaptions_.push_back({column, row, QString::fromStdString(text)});
+                         });
+    sizeColumnsWhenBuilt_ = true;
     setEditorCaption();
+}
+
+StringGrid* TForm3::buildGrid() {
+    auto* grid = new StringGrid(this);
+    grid->setObjectName(QStringLiteral("StringGrid1"));
+    setCentralWidget(grid);
+    grid->OnGetCellColor = [this](int ARow, int ACol, CellPaint& paint) {
+        StringGrid1GetCellColor(ARow, ACol, paint);
+    };
+    grid->OnCellValidate = [this](int Col, int Row, QString& Value, bool& Valid) {
+        StringGrid1CellValidate(Col, Row, Value, Valid);
+    };
+    // The 3-D view is one right click away from the grid too, after the editing entries.
+    grid->GridMenu->addSeparator();
+    QAction* view3d = grid->GridMenu->addAction(QStringLiteral("3D View"));
+    connect(view3d, &QAction::triggered, this, [] { platform::guarded(showHitBox3dView); });
+
+    for (const CaptionCell& caption : loadedCaptions_)
+        grid->setCellText(caption.column, caption.row, caption.text);
+    if (sizeColumnsWhenBuilt_)
+        grid->sizeColumns();
+    return grid;
+}
+
+void TForm3::setVisible(bool visible) {
+    if (visible)
+        StringGrid1.get();
+    QMainWindow::setVisible(visible);
 }
 
 void TForm3::setEditorCaption() {
@@ -155,6 +175,8 @@ void TForm3::SaveAs1Click() {
 }
 
 bool TForm3::confirmUnsavedChanges() {
+    if (!StringGrid1.built()) // never shown or filled: nothing was typed
+        return true;
     StringGrid1->commitCheck();
     if (!StringGrid1->markerSet())
         return true;

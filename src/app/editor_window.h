@@ -1,9 +1,13 @@
 #pragma once
 
 #include "core/cell_text.h"
+#include "platform/built_on_first_use.h"
 #include "platform/file_dialog.h"
 
 #include <QMainWindow>
+#include <QString>
+
+#include <vector>
 
 class QAction;
 class StringGrid;
@@ -27,7 +31,8 @@ public:
     QAction* AircraftList1;
     QAction* DamageAxis1;
     QAction* About1;
-    StringGrid* StringGrid1;
+    // Built on its first use: the window's first showing, or a command that reads or fills it.
+    platform::BuiltOnFirstUse<StringGrid> StringGrid1{[this] { return buildGrid(); }};
     platform::FileDialog SaveDialog1{platform::FileDialogKind::Save};
     TLMDAboutDlg* LMDAboutDlg1;
     TLMDApplicationCtrl* LMDApplicationCtrl1;
@@ -57,10 +62,22 @@ public:
     void About1Click();
     void FormClose();
 
+    void setVisible(bool visible) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    struct CaptionCell {
+        int column;
+        int row;
+        QString text;
+    };
+    StringGrid* buildGrid();
+    // What the creation handler read for the grid, applied as the grid is built.
+    std::vector<CaptionCell> loadedCaptions_;
+    bool sizeColumnsWhenBuilt_ = false;
+
     // Every cell parsed into a new table; a bad cell becomes the current cell and raises.
     dm::PartTable parseGrid(const dm::CellTexts& texts);
     // After a save has written everything: the saved texts become the last filled ones.

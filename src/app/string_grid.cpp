@@ -1,9 +1,7 @@
 #include "string_grid.h"
 
-#include "core/caption_lines.h"
 #include "core/grid_colors.h"
 #include "core/part_slots.h"
-#include "file_names.h"
 #include "platform/application.h"
 #include "platform/error_display.h"
 #include "views/qt_colours.h"
@@ -487,12 +485,6 @@ void StringGrid::setColumnWidthOf(int column, int width) {
         rowHeader_->setFixedWidth(width);
     else
         columnHeader_->resizeSection(column - 1, width);
-}
-
-void StringGrid::loadCaptionFiles(const QString& folder) {
-    dm::loadCaptionFiles(localPath(folder), [this](int column, int row, const std::string& text) {
-        setCellText(column, row, QString::fromStdString(text));
-    });
 }
 
 QString StringGrid::decimalSeparatorOf(const QLocale& locale) {

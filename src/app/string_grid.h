@@ -141,10 +141,6 @@ public:
     // Fits every shown column to its widest text in the cell's own font, plus "xx".
     void sizeColumns();
 
-    // Reads "DM Column Headers.txt", then "DM Row Headers.txt" from `folder`; raises
-    // "Cannot open file %s" and leaves what was applied before the failure.
-    void loadCaptionFiles(const QString& folder);
-
     // The user locale's decimal separator, "." where it gives none; read at start and again when
     // the locale changes.
     QString decimalSeparator() const { return decimalSeparator_; }

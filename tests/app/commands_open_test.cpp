@@ -1,6 +1,6 @@
 #include "commands_fixture.h"
 
-#include "../support/grid_columns.h"
+#include "../support/grid_helpers.h"
 #include "../support/scenarios.h"
 
 #include "platform/file_attributes.h"
@@ -269,7 +269,8 @@ TEST_F(EditorCreationTest, CaptionFilesColumnSizesAndCaptionInThisOrder) {
         errors_.shown.clear();
 
         program::createWindows();
-        EXPECT_EQ(Form3->centralWidget(), Form3->StringGrid1);
+        StringGrid* const grid = Form3->StringGrid1;
+        EXPECT_EQ(Form3->centralWidget(), grid);
         EXPECT_EQ(Form3->windowTitle(), c.caption);
         EXPECT_EQ(Form3->StringGrid1->cellText(1, 0), c.columnOneCaption);
         const bool sized = c.removed == nullptr;

@@ -1,6 +1,6 @@
 #include "grid_fixture.h"
 
-#include "../support/grid_columns.h"
+#include "../support/grid_helpers.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #include "grid_fixture.h"
 
-#include "../support/grid_columns.h"
+#include "../support/grid_helpers.h"
 #include "../support/scenarios.h"
 
 #include "core/damage_file.h"
@@ -53,7 +53,7 @@ TEST_F(GridLayoutTest, StartsWithBuiltInCaptionsFixedRowsAndSixtyPixelColumns) {
 }
 
 TEST_F(GridLayoutTest, ShippedCaptionFilesEqualTheBuiltInCaptions) {
-    grid->loadCaptionFiles(QStringLiteral(DM_BIN_DIR));
+    testsupport::loadCaptionFiles(*grid, QStringLiteral(DM_BIN_DIR));
     expectBuiltInCaptions(*grid);
 }
 
@@ -138,7 +138,7 @@ TEST_P(CaptionFilesApply, AsFarAsTheyGo) {
     StringGrid fresh;
     QString message;
     try {
-        fresh.loadCaptionFiles(folder.path());
+        testsupport::loadCaptionFiles(fresh, folder.path());
     } catch (const dm::DamageError& error) {
         message = QString::fromUtf8(error.what());
     }

@@ -1,13 +1,14 @@
 #include "shell_fixture.h"
 
-#include "start_window.h"
+#include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "aircraft_list_window.h"
-#include "top_view.h"
-#include "side_view.h"
 #include "platform/file_dialog.h"
 #include "settings/form_placement.h"
+#include "side_view.h"
+#include "start_window.h"
+#include "string_grid.h"
+#include "top_view.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -196,9 +197,12 @@ TEST_F(StartUpTest, StartButtonLeadsToTheEditorAndBothViews) {
     program::createWindows();
     program::showMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    EXPECT_FALSE(Form3->StringGrid1.built()) << "the hidden editor's grid waits for its showing";
     QTest::mouseClick(Form1->Button5, Qt::LeftButton);
 
     EXPECT_FALSE(Form1->isVisible());
+    ASSERT_TRUE(Form3->StringGrid1.built());
+    EXPECT_TRUE(Form3->StringGrid1->isVisible());
     EXPECT_TRUE(Form5->isVisible());
     EXPECT_TRUE(Form6->isVisible());
     EXPECT_TRUE(Form3->isVisible());

@@ -78,26 +78,37 @@ QString builtInAircraftList() {
 TForm4::TForm4(QWidget* parent) : TForm4(platform::dataFolder(), parent) {}
 
 TForm4::TForm4(const QString& listFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), LMDMemo1(new QPlainTextEdit(this)), listFolder_(listFolder) {
+    : QWidget(parent, Qt::Window), listFolder_(listFolder), listText_(builtInAircraftList()) {
     setWindowTitle(QStringLiteral("Aircraft Damage Files List"));
     platform::setWindowPlacement(this, firstPlacement());
-
-    LMDMemo1->setObjectName(QStringLiteral("LMDMemo1"));
-    LMDMemo1->setReadOnly(true);
-    LMDMemo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    LMDMemo1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    LMDMemo1->setPlainText(builtInAircraftList());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(LMDMemo1);
-
     platform::guarded([this] { FormCreate(); });
 }
 
 void TForm4::FormCreate() {
     const QString path = listFolder_ + kListFileName;
     const std::string bytes = dm::readWholeFile(path.toStdString());
-    LMDMemo1->setPlainText(QString::fromStdString(dm::windows1252ToUtf8(bytes)));
+    listText_ = QString::fromStdString(dm::windows1252ToUtf8(bytes));
+    if (LMDMemo1.built())
+        LMDMemo1->setPlainText(listText_);
+}
+
+QPlainTextEdit* TForm4::buildMemo() {
+    auto* memo = new QPlainTextEdit(this);
+    memo->setObjectName(QStringLiteral("LMDMemo1"));
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    memo->setPlainText(listText_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(memo);
+    return memo;
+}
+
+void TForm4::setVisible(bool visible) {
+    if (visible)
+        LMDMemo1.get();
+    QWidget::setVisible(visible);
 }
 
 // The frame around the window is known better once it is first shown; the outer size is what

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/built_on_first_use.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -14,15 +16,21 @@ public:
     // Loads the list file from listFolder, which ends with a path separator.
     explicit TForm4(const QString& listFolder, QWidget* parent = nullptr);
 
-    QPlainTextEdit* LMDMemo1;
+    // Built on its first use, the window's first showing at the latest, with the text read at
+    // creation.
+    platform::BuiltOnFirstUse<QPlainTextEdit> LMDMemo1{[this] { return buildMemo(); }};
 
     void FormCreate();
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QPlainTextEdit* buildMemo();
+
     QString listFolder_;
+    QString listText_;
     bool placed_ = false;
 };
 

@@ -53,7 +53,12 @@ TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {
         EXPECT_EQ(window->isVisible(), window == Form1) << caption.toStdString();
         EXPECT_FALSE(window->windowIcon().isNull()) << caption.toStdString();
     }
-    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    // The compiled-in icon is the shipped 48-pixel picture, pixel for pixel.
+    const auto premultiplied = [](const QImage& image) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    EXPECT_EQ(premultiplied(QApplication::windowIcon().pixmap(48, 48).toImage()),
+              premultiplied(QImage(DM_SAMPLES_DIR "/../packaging/icons/du2damage-48.png")));
     EXPECT_EQ(platform::applicationTitle(), QStringLiteral("Quellor Damage File Editor"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 

@@ -6,9 +6,16 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QImageReader>
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
+
+#include <cstdint>
+
+// Made at build time from packaging/icons/du2damage-48.png: nothing to decode at start-up.
+extern const int kApplicationIconWidth;
+extern const int kApplicationIconHeight;
+extern const std::uint32_t kApplicationIconPixels[];
 
 namespace platform {
 namespace {
@@ -52,20 +59,13 @@ QFont classicFont() {
     return font;
 }
 
-namespace {
-// Read as the PNG it is: left to guess the format, the reader would load every image format plugin.
-QPixmap readPng(const QString& path) {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
-} // namespace
-
 // The icon the desktop menu shows too: a biplane over a hit-box grid. Windows carry it at 48
 // pixels only: every size is sent to the window system with every window, and the larger ones
 // cost start-up time for taskbars that show 48 pixels or less.
 QIcon applicationIcon() {
-    static const QIcon icon(readPng(QStringLiteral(":/icons/du2damage-48.png")));
+    static const QIcon icon(QPixmap::fromImage(
+        QImage(reinterpret_cast<const uchar*>(kApplicationIconPixels), kApplicationIconWidth,
+               kApplicationIconHeight, QImage::Format_ARGB32)));
     return icon;
 }
 

@@ -194,6 +194,7 @@ TEST_F(GridUndoPasteTest, ContextMenuShowsTheEditItemsWithShortcutsGreyedWhenThe
     for (const State& state : states) {
         SCOPED_TRACE(state.name);
         state.act();
+        EXPECT_EQ(grid->PasteItem->isEnabled(), state.paste) << "before the menu opens";
         const QPoint at = cellRect(3, 3).center();
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at,
                                      grid->viewport()->mapToGlobal(at));

@@ -210,6 +210,9 @@ TEST_F(StartUpTest, StartButtonLeadsToTheEditorAndBothViews) {
     EXPECT_FALSE(Form1->isVisible());
     ASSERT_TRUE(Form3->StringGrid1.built());
     EXPECT_TRUE(Form3->StringGrid1->isVisible());
+    // Built by the showing, it holds the captions read at start-up, sized.
+    EXPECT_EQ(Form3->StringGrid1->cellText(1, 0), QStringLiteral("Off/On"));
+    EXPECT_NE(Form3->StringGrid1->columnWidth(0), StringGrid::kInitialColumnWidth);
     EXPECT_TRUE(Form5->isVisible());
     EXPECT_TRUE(Form6->isVisible());
     EXPECT_TRUE(Form3->isVisible());

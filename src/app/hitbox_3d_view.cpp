@@ -1,6 +1,7 @@
 #include "hitbox_3d_view.h"
 
 #include "core/part_slots.h"
+#include "platform/application.h"
 #include "platform/error_display.h"
 #include "settings/form_placement.h"
 #include "start_window.h"
@@ -162,6 +163,7 @@ void showHitBox3dView() {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
         Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
+        Form7->setWindowIcon(platform::fullApplicationIcon());
         Form7->OnMenu = [](QPoint at) {
             if (Form5 != nullptr)
                 Form5->tvpum->popup(at);

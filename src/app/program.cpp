@@ -83,6 +83,8 @@ void createWindows() {
     Form6->pointWith(pointing);
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window);
+    for (QWidget* window : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6})
+        window->setWindowIcon(platform::fullApplicationIcon());
 }
 
 void showMainWindow() {

@@ -53,12 +53,20 @@ TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {
         EXPECT_EQ(window->isVisible(), window == Form1) << caption.toStdString();
         EXPECT_FALSE(window->windowIcon().isNull()) << caption.toStdString();
     }
-    // The compiled-in icon is the shipped 48-pixel picture, pixel for pixel.
+    // The compiled-in icons are the shipped pictures, pixel for pixel: the application's (and the
+    // start window's) at 48 pixels, the other windows' at 48 and 256.
     const auto premultiplied = [](const QImage& image) {
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
-    EXPECT_EQ(premultiplied(QApplication::windowIcon().pixmap(48, 48).toImage()),
-              premultiplied(QImage(DM_SAMPLES_DIR "/../packaging/icons/du2damage-48.png")));
+    const auto shipped = [&](int side) {
+        return premultiplied(QImage(
+            QStringLiteral(DM_SAMPLES_DIR "/../packaging/icons/du2damage-%1.png").arg(side)));
+    };
+    EXPECT_EQ(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(48, 48)});
+    EXPECT_EQ(premultiplied(QApplication::windowIcon().pixmap(48, 48).toImage()), shipped(48));
+    for (const int side : {48, 256})
+        EXPECT_EQ(premultiplied(Form3->windowIcon().pixmap(side, side).toImage()), shipped(side))
+            << side;
     EXPECT_EQ(platform::applicationTitle(), QStringLiteral("Quellor Damage File Editor"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 

@@ -6,15 +6,21 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIconEngine>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <map>
 
-// Made at build time from packaging/icons/du2damage-48.png: nothing to decode at start-up.
-extern const int kApplicationIconWidth;
-extern const int kApplicationIconHeight;
+// Made at build time from the PNG icons in packaging/icons: nothing to decode at start-up.
+extern const int kApplicationIconCount;
+extern const int kApplicationIconWidths[];
+extern const int kApplicationIconHeights[];
 extern const std::uint32_t kApplicationIconPixels[];
 
 namespace platform {
@@ -59,13 +65,70 @@ QFont classicFont() {
     return font;
 }
 
-// The icon the desktop menu shows too: a biplane over a hit-box grid. Windows carry it at 48
-// pixels only: every size is sent to the window system with every window, and the larger ones
-// cost start-up time for taskbars that show 48 pixels or less.
+namespace {
+// The compiled-in pictures up to `largest` pixels wide, each made into a pixmap only when a window
+// or a dialog first asks for its size.
+class CompiledInIconEngine : public QIconEngine {
+public:
+    explicit CompiledInIconEngine(int largest) : largest_(largest) {}
+
+    QIconEngine* clone() const override { return new CompiledInIconEngine(largest_); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int image = 0; image < kApplicationIconCount; ++image)
+            if (kApplicationIconWidths[image] <= largest_)
+                sizes.append(QSize(kApplicationIconWidths[image], kApplicationIconHeights[image]));
+        return sizes;
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const QPixmap& picture = pictureFor(size);
+        return picture.size() == size
+                   ? picture
+                   : picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    // The smallest picture at least as large as `size`, else the largest.
+    const QPixmap& pictureFor(const QSize& size) {
+        const std::uint32_t* pixels = kApplicationIconPixels;
+        int chosen = -1;
+        const std::uint32_t* chosenPixels = nullptr;
+        for (int image = 0; image < kApplicationIconCount; ++image) {
+            const int width = kApplicationIconWidths[image];
+            if (width <= largest_ &&
+                (chosen < 0 || kApplicationIconWidths[chosen] < size.width())) {
+                chosen = image;
+                chosenPixels = pixels;
+            }
+            pixels += static_cast<std::ptrdiff_t>(width) * kApplicationIconHeights[image];
+        }
+        QPixmap& picture = pictures_[chosen];
+        if (picture.isNull())
+            picture = QPixmap::fromImage(
+                QImage(reinterpret_cast<const uchar*>(chosenPixels), kApplicationIconWidths[chosen],
+                       kApplicationIconHeights[chosen], QImage::Format_ARGB32));
+        return picture;
+    }
+
+    int largest_;
+    std::map<int, QPixmap> pictures_;
+};
+} // namespace
+
 QIcon applicationIcon() {
-    static const QIcon icon(QPixmap::fromImage(
-        QImage(reinterpret_cast<const uchar*>(kApplicationIconPixels), kApplicationIconWidth,
-               kApplicationIconHeight, QImage::Format_ARGB32)));
+    static const QIcon icon(new CompiledInIconEngine(48));
+    return icon;
+}
+
+QIcon fullApplicationIcon() {
+    static const QIcon icon(new CompiledInIconEngine(std::numeric_limits<int>::max()));
     return icon;
 }
 

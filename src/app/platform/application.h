@@ -13,8 +13,12 @@ namespace platform {
 void setApplicationTitle(const QString& title);
 QString applicationTitle();
 
-// The program's own icon, the one the desktop menu shows; every window carries it.
+// The program's own icon, the one the desktop menu shows, at 48 pixels: the application and the
+// start window carry it. The window system receives the application's icon at once and a window's
+// as it first shows; each larger picture would cost start-up milliseconds.
 QIcon applicationIcon();
+// The same at 48 and 256 pixels, for the windows and boxes shown after start-up.
+QIcon fullApplicationIcon();
 
 // The running executable's folder, with its trailing separator.
 QString executableFolder();

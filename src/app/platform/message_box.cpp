@@ -8,7 +8,7 @@ namespace platform {
 
 void showErrorMessageBox(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
-    box.setWindowIcon(applicationIcon());
+    box.setWindowIcon(fullApplicationIcon());
     box.exec();
 }
 

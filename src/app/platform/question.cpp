@@ -16,7 +16,7 @@ public:
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
         box.setDefaultButton(QMessageBox::Save);
         box.setEscapeButton(QMessageBox::Cancel);
-        box.setWindowIcon(applicationIcon());
+        box.setWindowIcon(fullApplicationIcon());
         switch (box.exec()) {
         case QMessageBox::Save:
             return SaveChangesAnswer::Save;
@@ -31,7 +31,7 @@ public:
         QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
                         parent);
         box.setDefaultButton(QMessageBox::No);
-        box.setWindowIcon(applicationIcon());
+        box.setWindowIcon(fullApplicationIcon());
         return box.exec() == QMessageBox::Yes;
     }
 };

@@ -29,6 +29,15 @@ bool askBeforeEnding() {
     return ending;
 }
 
+void closeToEnd(QCloseEvent* event, const std::function<void()>& formClose) {
+    if (!askBeforeEnding()) {
+        event->ignore();
+        return;
+    }
+    platform::guarded(formClose);
+    event->accept();
+}
+
 namespace {
 
 constexpr QSize kDesignSize(797, 327);
@@ -257,10 +266,5 @@ void TForm3::FormClose() {
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
-    if (!askBeforeEnding()) {
-        event->ignore();
-        return;
-    }
-    platform::guarded([this] { FormClose(); });
-    event->accept();
+    closeToEnd(event, [this] { FormClose(); });
 }

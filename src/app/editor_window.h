@@ -7,9 +7,11 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QAction;
+class QCloseEvent;
 class StringGrid;
 struct CellPaint;
 class QMenuBar;
@@ -90,3 +92,6 @@ extern TForm3* Form3;
 // Before the program ends, by whichever way: the editor's unsaved-changes question. False when the
 // user keeps the program running (or saving failed).
 bool askBeforeEnding();
+// Closing the editor or the start window: after the question above, runs the window's FormClose
+// and lets the window close; a cancelled question keeps it open.
+void closeToEnd(QCloseEvent* event, const std::function<void()>& formClose);

@@ -127,10 +127,5 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!askBeforeEnding()) {
-        event->ignore();
-        return;
-    }
-    platform::guarded([this] { FormClose(); });
-    event->accept();
+    closeToEnd(event, [this] { FormClose(); });
 }

@@ -95,15 +95,15 @@ public:
     }
 
 private:
-    // The smallest picture at least as large as `size`, else the largest.
+    // The smallest picture at least as wide as `size`, else the widest; made on first use.
     const QPixmap& pictureFor(const QSize& size) {
-        const std::uint32_t* pixels = kApplicationIconPixels;
         int chosen = -1;
         const std::uint32_t* chosenPixels = nullptr;
+        const std::uint32_t* pixels = kApplicationIconPixels;
         for (int image = 0; image < kApplicationIconCount; ++image) {
             const int width = kApplicationIconWidths[image];
             if (width <= largest_ &&
-                (chosen < 0 || kApplicationIconWidths[chosen] < size.width())) {
+                (chosen < 0 || better(width, kApplicationIconWidths[chosen], size.width()))) {
                 chosen = image;
                 chosenPixels = pixels;
             }
@@ -115,6 +115,13 @@ private:
                 QImage(reinterpret_cast<const uchar*>(chosenPixels), kApplicationIconWidths[chosen],
                        kApplicationIconHeights[chosen], QImage::Format_ARGB32));
         return picture;
+    }
+
+    // Whether a picture `width` wide serves `wanted` better than one `current` wide.
+    static bool better(int width, int current, int wanted) {
+        if (current < wanted)
+            return width > current;
+        return width >= wanted && width < current;
     }
 
     int largest_;

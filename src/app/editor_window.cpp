@@ -137,7 +137,8 @@ void TForm3::setVisible(bool visible) {
 
 void TForm3::setEditorCaption() {
     const QString chosen = Form1 ? Form1->du2open.fileName() : QString();
-    setWindowTitle(QStringLiteral("Editing DM File: ") + withoutFolder(chosen));
+    const QString readOnly = CurrentDamageFile.readOnly() ? QStringLiteral(" (read-only)") : QString();
+    setWindowTitle(QStringLiteral("Editing DM File: ") + withoutFolder(chosen) + readOnly);
 }
 
 void TForm3::StringGrid1GetCellColor(int ARow, int ACol, CellPaint& paint) {
@@ -150,11 +151,22 @@ void TForm3::StringGrid1CellValidate(int, int, QString&, bool&) {
 }
 
 void TForm3::Open1Click() {
+    openWith([] { return Form1->Button3Click(); });
+}
+
+void TForm3::openFile(const QString& path) {
+    openWith([&path] {
+        Form1->readFile(path);
+        return true;
+    });
+}
+
+void TForm3::openWith(const std::function<bool()>& chooseAndRead) {
     if (!confirmUnsavedChanges())
         return;
     Form1->hide();
     // Nothing typed is given up until a file has really been read: a cancelled dialog keeps it.
-    if (Form1->Button3Click() || !StringGrid1->markerSet())
+    if (chooseAndRead() || !StringGrid1->markerSet())
         Form1->Button4Click();
     Save1->setEnabled(true);
     SaveAs1->setEnabled(true);
@@ -162,13 +174,18 @@ void TForm3::Open1Click() {
 }
 
 void TForm3::Save1Click() {
-    if (CurrentDamageFile.path().empty()) {
+    if (CurrentDamageFile.path().empty() || CurrentDamageFile.readOnly()) {
         SaveAs1Click();
         return;
     }
     StringGrid1->commitCheck();
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
+    if (CurrentDamageFile.changedOnDisk() &&
+        !platform::askYesNo(QStringLiteral("The file has been changed by another program since it "
+                                           "was opened. Overwrite it with your values?"),
+                            this))
+        return;
     CurrentDamageFile.save(parsed);
     keepSaved(texts, parsed);
 }
@@ -179,7 +196,11 @@ void TForm3::SaveAs1Click() {
         return;
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
-    dm::writeWholeFile(localPath(SaveDialog1.fileName()), DamageFileHeader, parsed);
+    const QString target = SaveDialog1.fileName();
+    CurrentDamageFile.saveAs(localPath(target), DamageFileHeader, parsed);
+    // The new file is the current one from now on: the caption names it, Save writes into it.
+    Form1->du2open.setFileName(target);
+    setEditorCaption();
     keepSaved(texts, parsed);
 }
 
@@ -225,12 +246,17 @@ void TForm3::keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed) 
 
 // The save dialog itself replaces files without asking; No shows the dialog again.
 bool TForm3::chooseSaveAsTarget() {
+    // In the current file's folder, or the last Open folder; the last name chosen without its own.
+    const QString current = Form1->du2open.fileName();
+    SaveDialog1.setInitialDir(current.isEmpty() ? Form1->rememberedFolder()
+                                                : folderOfFileName(current));
+    SaveDialog1.setFileName(withoutFolder(SaveDialog1.fileName()));
     for (;;) {
         if (!SaveDialog1.execute(this))
             return false;
         const QString target = SaveDialog1.fileName();
         if (!QFileInfo(target).isFile() ||
-            platform::askReplaceFile(
+            platform::askYesNo(
                 QStringLiteral("%1 already exists.\nDo you want to replace it?")
                     .arg(withoutFolder(target)),
                 this))

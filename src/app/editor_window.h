@@ -48,10 +48,14 @@ public:
     void StringGrid1CellValidate(int Col, int Row, QString& Value, bool& Valid);
 
     void Open1Click();
-    // Writes the grid into the current damage file once every cell has parsed; while no file has
-    // been named, it saves as a new file instead.
+    // Open without its dialog: for a file named on the command line or dropped on a window.
+    void openFile(const QString& path);
+    // Writes the grid into the current damage file once every cell has parsed, after asking when
+    // another program has changed the file; while no file has been named, or the current one is
+    // read-only, it saves as a new file instead.
     void Save1Click();
-    // Writes header and grid into a newly chosen file; the current damage file stays.
+    // Writes header, grid and the bytes after the records into a newly chosen file, which then
+    // becomes the current damage file.
     void SaveAs1Click();
     // With unsaved changes asks whether to save them first; false when the user cancels, here or
     // in the save dialog.
@@ -70,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Open's steps around choosing and reading a file, which returns false when nothing was read.
+    void openWith(const std::function<bool()>& chooseAndRead);
     struct CaptionCell {
         int column;
         int row;

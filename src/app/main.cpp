@@ -2,6 +2,7 @@
 #include "core/install_layout.h"
 #include "core/version.h"
 #include "outside_files.h"
+#include "platform/display_connection.h"
 #include "platform/start_up_work.h"
 #include "program.h"
 
@@ -41,6 +42,13 @@ int main(int argc, char* argv[]) {
     case startup::DisplayChoice::AsIs:
         break;
     }
+    if (!early.platformOption) {
+        const std::string display = platform::unreachableDisplay(startup::displayEnvironment());
+        if (!display.empty()) {
+            std::cerr << "du2damage cannot open the display " << display << '\n';
+            return 1;
+        }
+    }
 
     // Read while the windowing system starts: the start window's text needs it at once.
     std::jthread fontLoading(platform::loadFontConfiguration);
@@ -56,9 +64,10 @@ int main(int argc, char* argv[]) {
     dm::installLayout(); // decided once, before any window reads a path
     fontLoading.join();
     program::createWindows();
-    if (!line.files.empty())
-        outside::openAfterStart(QString::fromStdString(line.files.front()));
-    program::showMainWindow();
+    if (line.files.empty())
+        program::showMainWindow();
+    else
+        outside::openAtStart(QString::fromStdString(line.files.front()));
     const int exitCode = QApplication::exec();
     program::destroyWindows();
     return exitCode;

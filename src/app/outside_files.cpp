@@ -1,14 +1,12 @@
 #include "outside_files.h"
 
 #include "editor_window.h"
-#include "platform/file_dialog.h"
+#include "platform/error_display.h"
 #include "start_window.h"
 
-#include <QAction>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QPushButton>
 
 namespace outside {
 namespace {
@@ -33,7 +31,9 @@ protected:
             drop->ignore();
             return true;
         }
-        drop->acceptProposedAction();
+        // A copy, never a move: a file manager deletes what it moved.
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
         // Opened after the drop has ended: the file manager waits for its end, and Open may ask.
         if (event->type() == QEvent::Drop)
             QMetaObject::invokeMethod(
@@ -45,14 +45,12 @@ protected:
 } // namespace
 
 void openFile(const QString& fileName) {
-    const platform::OpenDialogAnswer answer(QFileInfo(fileName).absoluteFilePath());
-    Form3->Open1->trigger();
+    platform::guarded([&fileName] { Form3->openFile(QFileInfo(fileName).absoluteFilePath()); });
 }
 
-void openAfterStart(const QString& fileName) {
-    QObject::connect(
-        Form1->Button5, &QPushButton::clicked, Form3, [fileName] { openFile(fileName); },
-        Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+void openAtStart(const QString& fileName) {
+    platform::guarded([] { Form1->Button5Click(); });
+    openFile(fileName);
 }
 
 void acceptDroppedFiles(QWidget* window) {

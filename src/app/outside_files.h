@@ -6,15 +6,15 @@ class QMimeData;
 class QWidget;
 
 // Damage files named from outside the menu: on the command line, or dropped on a window. Each
-// opens through the editor's Open command, with its dialog confirming the file at once, so the
-// unsaved-changes question, the remembered folder and every failure behave as in Open.
+// opens as with the editor's Open command without its dialog, so the unsaved-changes question,
+// the remembered folder and every failure behave as in Open.
 namespace outside {
 
 // Runs "Open" on `fileName`, taken relative to the current folder.
 void openFile(const QString& fileName);
 
-// Opens `fileName` once the start window's button has shown the editor.
-void openAfterStart(const QString& fileName);
+// Shows the editor at once, as the start window's button does, and opens `fileName` in it.
+void openAtStart(const QString& fileName);
 
 // Lets damage files be dropped on `window` and its children.
 void acceptDroppedFiles(QWidget* window);

@@ -81,28 +81,36 @@ TForm1::TForm1(QWidget* parent)
 }
 
 void TForm1::FormCreate() {
-    du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
+    du2open.setInitialDir(rememberedFolder());
+}
+
+QString TForm1::rememberedFolder() const {
+    return LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder);
 }
 
 bool TForm1::Button3Click() {
-    du2open.setInitialDir(LMDIniCtrl1->ReadString(kFileSettings, kInitDirect, kDefaultFolder));
+    du2open.setInitialDir(rememberedFolder());
     const QString previous = du2open.fileName();
     if (!du2open.execute(Form3))
         return false;
     const QString chosen = du2open.fileName();
-    try {
-        // A read-only file must become writable, or Save could not write into it later.
-        if (platform::fileAttributes(chosen).value_or(0) != 0)
-            platform::clearFileAttributes(chosen);
-        LMDIniCtrl1->WriteString(kFileSettings, kInitDirect, folderOfFileName(chosen));
-        CurrentDamageFile.open(localPath(chosen), DamageFileHeader, PartTable);
-    } catch (...) {
-        // The caption and the views' markers follow the dialog's name: it must keep naming the
-        // file the grid shows.
-        du2open.setFileName(previous);
-        throw;
-    }
+    // The caption and the views' markers follow the dialog's name: until the file has been read
+    // it must keep naming the file the grid shows.
+    du2open.setFileName(previous);
+    readFile(chosen);
     return true;
+}
+
+void TForm1::readFile(const QString& chosen) {
+    // A read-only file must become writable, or Save could not write into it later.
+    if (platform::fileAttributes(chosen).value_or(0) != 0)
+        platform::clearFileAttributes(chosen);
+    // A line break cannot be kept in the settings file: such a folder is not remembered.
+    const QString folder = folderOfFileName(chosen);
+    if (!folder.contains('\n') && !folder.contains('\r'))
+        LMDIniCtrl1->WriteString(kFileSettings, kInitDirect, folder);
+    CurrentDamageFile.open(localPath(chosen), DamageFileHeader, PartTable);
+    du2open.setFileName(chosen);
 }
 
 void TForm1::Button4Click() {

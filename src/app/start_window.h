@@ -22,12 +22,16 @@ public:
     TLMDIniCtrl* LMDIniCtrl1;
 
     void FormCreate();
+    // The folder of the last file chosen in the open dialog, from the settings.
+    QString rememberedFolder() const;
     void Button5Click();
-    // Choose and read: the open dialog in the remembered folder, then the chosen file into the
-    // part table and the header buffer. A cancelled dialog changes nothing; a failed read leaves
-    // the previous file current, with the table, the header and the dialog's name as they were.
-    // True when a file was read.
+    // Choose and read: the open dialog in the remembered folder, then readFile. A cancelled
+    // dialog changes nothing. True when a file was read.
     bool Button3Click();
+    // The named file into the part table and the header buffer, its folder remembered; it becomes
+    // the current damage file and the dialog's name. A failed read leaves the previous file
+    // current, with the table, the header and the dialog's name as they were.
+    void readFile(const QString& chosen);
     // Fill and show: the grid from the part table, the editor's caption, both views.
     void Button4Click();
     void FormClose();

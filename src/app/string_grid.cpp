@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -57,6 +56,31 @@ GridCell nextCellForEnter(GridCell cell) {
 const QList<QKeySequence> kUndoKeys = {QKeySequence(QStringLiteral("Ctrl+Z"))};
 const QList<QKeySequence> kRedoKeys = {QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
                                        QKeySequence(QStringLiteral("Ctrl+Y"))};
+
+// A text of several cells: it holds a tab or a line break.
+bool isBlock(const QString& text) {
+    return text.contains(QLatin1Char('\t')) || text.contains(QLatin1Char('\n')) ||
+           text.contains(QLatin1Char('\r'));
+}
+
+// CR LF, LF and CR each end a line. Split by hand: a regular expression gives up on a text that
+// is not valid UTF-16.
+QStringList linesOf(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// Half of a surrogate pair alone is a broken character (some clipboards hand them over).
+QString withBrokenCharactersReplaced(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
 
 bool matchesAny(const QKeyEvent& event, const QList<QKeySequence>& keys) {
     const QKeySequence pressed(event.keyCombination());
@@ -120,11 +144,15 @@ protected:
                 return true;
             }
             if (key == Qt::Key_Escape) {
-                platform::guarded([&] { grid_->escapeInEditor(); });
+                platform::guarded([&] { grid_->escapeInEditor(static_cast<QWidget*>(watched)); });
                 return true;
             }
-            // The editor's own undo would bypass the grid's history.
             const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            bool taken = false;
+            platform::guarded([&] { taken = grid_->takeClipboardKey(*keyEvent); });
+            if (taken)
+                return true;
+            // The editor's own undo would bypass the grid's history.
             if (matchesAny(*keyEvent, kUndoKeys)) {
                 platform::guarded([&] { grid_->undo(); });
                 return true;
@@ -366,6 +394,11 @@ StringGrid::StringGrid(QWidget* parent)
         addEditItem(QStringLiteral("Select All"), {QKeySequence(QStringLiteral("Ctrl+A"))},
                     &StringGrid::selectAllCells);
     connect(&history_, &QUndoStack::indexChanged, this, [this] { updateHistoryItems(); });
+    // Undoing back to the texts last opened or saved leaves nothing unsaved.
+    connect(&history_, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        if (clean)
+            clearMarker();
+    });
     // Asking the clipboard may wait on the program that owns it, so it is asked only when it
     // changes or the menu opens. Until then Paste stays enabled: pasting no text does nothing.
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
@@ -402,6 +435,8 @@ void StringGrid::fillValueCells(const dm::CellTexts& texts, History history) {
     textWhenCurrent_ = rememberedText_;
     if (history == History::Clear)
         history_.clear();
+    else
+        history_.setClean();
 }
 
 dm::CellTexts StringGrid::valueTexts() const {
@@ -687,7 +722,7 @@ void StringGrid::pasteText(const QString& text) {
     if (text.isEmpty())
         return;
     closeOpenEditor();
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    QStringList lines = linesOf(withBrokenCharactersReplaced(text));
     if (lines.size() > 1 && lines.back().isEmpty()) // the line break that ends the last line
         lines.removeLast();
     const GridCell start = currentCell();
@@ -761,9 +796,25 @@ void StringGrid::enterInEditor(QWidget* editor) {
     edit(currentIndex());
 }
 
-void StringGrid::escapeInEditor() {
+void StringGrid::escapeInEditor(QWidget* editor) {
     const GridCell cell = currentCell();
     setCellText(cell.column, cell.row, textWhenCurrent_);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool StringGrid::takeClipboardKey(const QKeyEvent& event) {
+    const GridRange range = selectedRange();
+    const bool several = !(range.first == range.last);
+    if (event.matches(QKeySequence::Copy) && several)
+        copySelection();
+    else if (event.matches(QKeySequence::Cut) && several)
+        cutSelection();
+    else if (event.matches(QKeySequence::Paste) &&
+             (several || isBlock(QApplication::clipboard()->text())))
+        pasteFromClipboard();
+    else
+        return false;
+    return true;
 }
 
 bool StringGrid::ownsWidget(const QWidget* widget) const {

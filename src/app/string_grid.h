@@ -154,9 +154,12 @@ public:
     void paintHeaderCell(QPainter& painter, const QRect& rect, const CellPaint& paint,
                          const QString& text) const;
 
-    // The cell editor's keys.
+    // The cell editor's keys. Escape gives the cell back its text and closes the editor.
     void enterInEditor(QWidget* editor);
-    void escapeInEditor();
+    void escapeInEditor(QWidget* editor);
+    // Copy, Cut or Paste pressed in the cell editor: the grid takes them for a range of cells and
+    // for a pasted block of cells; true when it did.
+    bool takeClipboardKey(const QKeyEvent& event);
 
     // Every committed change is one step, a paste or a cut one step for all its cells. With the
     // cell editor open, its uncommitted text is given back first.

@@ -61,13 +61,40 @@ void writeExactly(const SystemFile& file, std::int64_t offset, const std::uint8_
     });
 }
 
-// All bytes are in before anything given is touched, so a short file changes nothing.
-void readInto(const SystemFile& file, DamageFileHeader& header, PartTable& table) {
-    std::array<std::uint8_t, kRecordsEnd> bytes{};
+// The whole file as it is now.
+std::vector<std::uint8_t> readWhole(const SystemFile& file) {
+    std::vector<std::uint8_t> bytes(file.size());
     readExactly(file, 0, bytes.data(), bytes.size());
+    return bytes;
+}
+
+// All bytes are in before anything given is touched, so a short file changes nothing.
+void decodeInto(std::span<const std::uint8_t> bytes, DamageFileHeader& header, PartTable& table) {
+    if (bytes.size() < std::size_t{kRecordsEnd})
+        raiseIoError(100);
     std::copy_n(bytes.begin(), kHeaderSize, header.begin());
     for (int slot = 0; slot < kSlotCount; ++slot)
         table[slot] = decodeRecord(bytes.data() + recordOffset(slot));
+}
+
+void readInto(const SystemFile& file, DamageFileHeader& header, PartTable& table) {
+    std::array<std::uint8_t, kRecordsEnd> bytes{};
+    readExactly(file, 0, bytes.data(), bytes.size());
+    decodeInto(bytes, header, table);
+}
+
+// A file that may be read but not written is opened for reading.
+SystemFile openForEditing(const std::string& path, bool& readOnly) {
+    try {
+        readOnly = false;
+        return openNamed(path, OpenMode::ReadWrite);
+    } catch (const IoError& error) {
+        if (error.code() != 5)
+            throw;
+    }
+    SystemFile file = openNamed(path, OpenMode::Read);
+    readOnly = true;
+    return file;
 }
 
 std::array<std::uint8_t, kSlotCount * kRecordSize> encodeRecords(const PartTable& table) {
@@ -185,14 +212,53 @@ DamageFile::DamageFile() = default;
 DamageFile::~DamageFile() = default;
 
 void DamageFile::open(const std::string& path, DamageFileHeader& header, PartTable& table) {
-    SystemFile file = openNamed(path, OpenMode::ReadWrite);
-    readInto(file, header, table);
-    file_ = std::make_unique<SystemFile>(std::move(file));
-    path_ = path;
+    bool readOnly = false;
+    SystemFile file = openForEditing(path, readOnly);
+    std::vector<std::uint8_t> bytes = readWhole(file);
+    decodeInto(bytes, header, table);
+    adopt(std::move(file), readOnly, path, std::move(bytes));
 }
 
-void DamageFile::save(const PartTable& table) const {
+void DamageFile::save(const PartTable& table) {
+    std::vector<std::uint8_t> onDisk = readWhole(openNamed(path_, OpenMode::Read));
     writeRecordsInPlace(path_, table);
+    onDisk.resize(std::max(onDisk.size(), std::size_t{kRecordsEnd}));
+    const auto records = encodeRecords(table);
+    std::copy(records.begin(), records.end(), onDisk.begin() + kHeaderSize);
+    known_ = std::move(onDisk);
+}
+
+void DamageFile::saveAs(const std::string& path, const DamageFileHeader& header,
+                        const PartTable& table) {
+    std::vector<std::uint8_t> bytes(header.begin(), header.end());
+    const auto records = encodeRecords(table);
+    bytes.insert(bytes.end(), records.begin(), records.end());
+    if (known_.size() > std::size_t{kRecordsEnd})
+        bytes.insert(bytes.end(), known_.begin() + kRecordsEnd, known_.end());
+    if (path.empty())
+        raiseIoError(kNoFileNamed);
+    platform::replaceFile(path, std::as_bytes(std::span(bytes)));
+    bool readOnly = false;
+    SystemFile file = openForEditing(path, readOnly);
+    adopt(std::move(file), readOnly, path, std::move(bytes));
+}
+
+void DamageFile::adopt(SystemFile file, bool readOnly, const std::string& path,
+                       std::vector<std::uint8_t> bytes) {
+    file_ = std::make_unique<SystemFile>(std::move(file));
+    readOnly_ = readOnly;
+    path_ = path;
+    known_ = std::move(bytes);
+}
+
+bool DamageFile::changedOnDisk() const {
+    if (path_.empty())
+        return false;
+    try {
+        return readWhole(SystemFile(path_, OpenMode::Read)) != known_;
+    } catch (const IoError&) {
+        return false;
+    }
 }
 
 void DamageFile::close() {
@@ -202,6 +268,8 @@ void DamageFile::close() {
 void DamageFile::reset() {
     close();
     path_.clear();
+    readOnly_ = false;
+    known_.clear();
 }
 
 } // namespace dm

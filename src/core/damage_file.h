@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dm {
 
@@ -88,7 +89,10 @@ namespace platform {
 class SystemFile;
 }
 
-// The current damage file: named by the last confirmed Open and held open for reading and writing.
+// The current damage file: named by the last confirmed Open and held open for reading and writing,
+// or for reading only when writing it is refused. It remembers the bytes it last read or wrote, so
+// that a change by another program can be noticed and the bytes after the records are carried
+// along by Save As.
 class DamageFile {
 public:
     DamageFile();
@@ -99,16 +103,28 @@ public:
     // Opens the named file and reads it; on failure the previous file stays current and open.
     void open(const std::string& path, DamageFileHeader& header, PartTable& table);
     // Writes the records in place into the current file; "I/O error 102" when none was named.
-    void save(const PartTable& table) const;
+    void save(const PartTable& table);
+    // Writes header, records and the bytes that followed the records of the file last read into
+    // `path`, whole or not at all; that file then becomes the current one.
+    void saveAs(const std::string& path, const DamageFileHeader& header, const PartTable& table);
+    // True when the file on disk no longer holds the bytes of the last Open or save. A file that
+    // cannot be read any more counts as unchanged: the save then says what is wrong.
+    bool changedOnDisk() const;
     void close();
     // Closes the file and forgets its name, as before the first Open.
     void reset();
     bool isOpen() const { return file_ != nullptr; }
+    bool readOnly() const { return readOnly_; }
     const std::string& path() const { return path_; }
 
 private:
+    void adopt(platform::SystemFile file, bool readOnly, const std::string& path,
+               std::vector<std::uint8_t> bytes);
+
     std::string path_;
     std::unique_ptr<platform::SystemFile> file_;
+    bool readOnly_ = false;
+    std::vector<std::uint8_t> known_;
 };
 
 } // namespace dm

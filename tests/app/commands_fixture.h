@@ -73,19 +73,19 @@ public:
         return answer;
     }
 
-    bool askReplaceFile(const QString&, const QString& text, QWidget*) override {
+    bool askYesNo(const QString&, const QString& text, QWidget*) override {
         asked << text;
-        if (replaceAnswers.empty()) {
+        if (yesNoAnswers.empty()) {
             ADD_FAILURE() << "an unexpected question: " << text.toStdString();
             return false;
         }
-        const bool answer = replaceAnswers.front();
-        replaceAnswers.pop_front();
+        const bool answer = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
         return answer;
     }
 
     std::deque<platform::SaveChangesAnswer> saveAnswers;
-    std::deque<bool> replaceAnswers;
+    std::deque<bool> yesNoAnswers;
     QStringList asked;
 };
 
@@ -113,7 +113,7 @@ protected:
         platform::setFileDialogRunner(nullptr);
         platform::setQuestionAnswerer(nullptr);
         EXPECT_TRUE(dialogs_.answers.empty()) << "dialog answers left over";
-        EXPECT_TRUE(questions_.saveAnswers.empty() && questions_.replaceAnswers.empty())
+        EXPECT_TRUE(questions_.saveAnswers.empty() && questions_.yesNoAnswers.empty())
             << "question answers left over";
     }
 

@@ -183,7 +183,7 @@ TEST_F(SaveAsReplaceTest, AsksBeforeReplacingAnExistingFile) {
         QStringLiteral("existing.dat already exists.\nDo you want to replace it?");
 
     // No: the dialog comes back; cancelling it then writes nothing.
-    questions_.replaceAnswers.push_back(false);
+    questions_.yesNoAnswers.push_back(false);
     dialogs_.answers.push_back(existing);
     dialogs_.answers.push_back(std::nullopt);
     Form3->SaveAs1->trigger();
@@ -194,7 +194,7 @@ TEST_F(SaveAsReplaceTest, AsksBeforeReplacingAnExistingFile) {
 
     // No, then another name that does not exist yet: that one is written without a question.
     questions_.asked.clear();
-    questions_.replaceAnswers.push_back(false);
+    questions_.yesNoAnswers.push_back(false);
     const QString fresh = filePath(QStringLiteral("fresh.dat"));
     dialogs_.answers.push_back(existing);
     dialogs_.answers.push_back(fresh);
@@ -205,7 +205,7 @@ TEST_F(SaveAsReplaceTest, AsksBeforeReplacingAnExistingFile) {
 
     // Yes replaces it.
     questions_.asked.clear();
-    questions_.replaceAnswers.push_back(true);
+    questions_.yesNoAnswers.push_back(true);
     saveAs(existing);
     EXPECT_EQ(questions_.asked, QStringList{question});
     EXPECT_EQ(bytesOf(existing), bytesOf(opened));

@@ -65,7 +65,7 @@ TEST_F(SaveCommandTest, SaveAndSaveAsWithoutEditsKeepEveryByte) {
         const QString copy = filePath(QStringLiteral("copy.dat"));
         QFile::remove(copy);
         saveAs(copy);
-        EXPECT_EQ(bytesOf(copy), before.left(dm::kRecordsEnd));
+        EXPECT_EQ(bytesOf(copy), before) << "the bytes after the records come along";
         EXPECT_FALSE(grid_->markerSet());
         EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     }
@@ -118,7 +118,7 @@ TEST_F(SaveCommandTest, ATextStillInTheCellEditorIsSaved) {
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
-TEST_F(SaveCommandTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedFile) {
+TEST_F(SaveCommandTest, SaveAsMakesTheNewFileCurrentAndNeverWritesTheOldOneAgain) {
     const QString opened = copySample("27damage.dat");
     const QByteArray openedBytes = bytesOf(opened);
     const QString lastRead = copySample("0fdamage.dat");
@@ -126,7 +126,11 @@ TEST_F(SaveCommandTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedFile) {
     open(lastRead);
     open(opened);
     typeInto(3, 2, QStringLiteral("42")); // Byte3, slot 1
-    const QString copy = filePath(QStringLiteral("copy"));
+    QDir().mkpath(filePath(QStringLiteral("other")));
+    const QString copy = filePath(QStringLiteral("other/copy"));
+    writeBytes(copy + ".dat", "an existing file");
+    QFile::setPermissions(copy + ".dat", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    questions_.yesNoAnswers.push_back(true);
 
     saveAs(copy);
 
@@ -136,19 +140,31 @@ TEST_F(SaveCommandTest, SaveAsWritesACopyAndSaveKeepsWritingTheOpenedFile) {
     EXPECT_EQ(dialog.title, QStringLiteral("Save DM File as..."));
     EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|*.dat|All Files|*.*"));
     EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
+    EXPECT_EQ(dialog.initialDir, folderOfFileName(opened)) << "the current file's folder";
     const QByteArray copied = bytesOf(copy + ".dat");
-    ASSERT_EQ(copied.size(), dm::kRecordsEnd);
+    ASSERT_EQ(copied.size(), openedBytes.size()) << "the bytes after the records come along";
     EXPECT_EQ(copied.left(dm::kHeaderSize), openedBytes.left(dm::kHeaderSize));
+    EXPECT_EQ(copied.mid(dm::kRecordsEnd), openedBytes.mid(dm::kRecordsEnd));
     EXPECT_EQ(tableOf(copy + ".dat")[1].Byte3, 42);
+    const QFile::Permissions ourAccess = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    EXPECT_EQ(QFile::permissions(copy + ".dat") & ~ourAccess,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther)
+        << "the replaced file keeps its permission bits";
     EXPECT_EQ(bytesOf(opened), openedBytes) << "Save As leaves the opened file alone";
-    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 27damage.dat"));
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: copy.dat"));
     EXPECT_FALSE(grid_->markerSet());
+    EXPECT_EQ(QDir(filePath(QStringLiteral("other"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("copy.dat")})
+        << "no temporary file is left";
 
     typeInto(3, 5, QStringLiteral("43")); // Byte3, slot 4
     save();
-    EXPECT_EQ(tableOf(opened)[1].Byte3, 42);
-    EXPECT_EQ(tableOf(opened)[4].Byte3, 43);
-    EXPECT_EQ(bytesOf(copy + ".dat"), copied) << "the copy is not the current damage file";
+    EXPECT_EQ(tableOf(copy + ".dat")[4].Byte3, 43) << "Save writes into the new file";
+    EXPECT_EQ(bytesOf(opened), openedBytes) << "and never again into the old one";
+    dialogs_.answers.push_back(std::nullopt);
+    Form3->SaveAs1->trigger();
+    EXPECT_EQ(dialogs_.shown.back().initialDir, folderOfFileName(copy));
+    EXPECT_EQ(dialogs_.shown.back().fileName, QStringLiteral("copy.dat"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
@@ -208,7 +224,7 @@ const FailedSave kFailedSaves[] = {
      [](AFailedSave& t) {
          t.writeBytes(t.existing, t.existingBytes);
          t.typeInto(17, 20, QStringLiteral("x"));
-         t.questions_.replaceAnswers.push_back(true);
+         t.questions_.yesNoAnswers.push_back(true);
      },
      [](AFailedSave& t) { t.saveAs(t.existing); },
      "'x' is not a valid floating point value.",

@@ -117,11 +117,12 @@ TEST_F(GridUndoPasteTest, EveryCommitPasteAndCutIsOneStepAndUndoMovesToIt) {
         const char* keys;
         GridCell current;
         QStringList changed;
-        bool marker; // an undo or redo commits like typing
+        bool marker; // an undo or redo commits like typing, but back at the filled texts
+                     // nothing is unsaved
     };
     const std::vector<Step> steps = {
         {"Ctrl+Z", {10, 20}, pasted, true},    {"Ctrl+Z", {5, 7}, typed, true},
-        {"Ctrl+Z", {2, 2}, {}, true},          {"Ctrl+Z", {2, 2}, {}, false},
+        {"Ctrl+Z", {2, 2}, {}, false},         {"Ctrl+Z", {2, 2}, {}, false},
         {"Ctrl+Shift+Z", {2, 2}, typed, true}, {"Ctrl+Y", {5, 7}, pasted, true},
         {"Ctrl+Y", {10, 20}, cut, true},       {"Ctrl+Y", {10, 20}, cut, false},
     };
@@ -310,6 +311,55 @@ TEST_F(CommandTest, UndoAndRedoDecideWhatSaveWritesAndOpenEmptiesTheHistory) {
     open(std::nullopt); // with nothing unsaved, a cancelled dialog still fills the grid
     EXPECT_EQ(grid_->history().count(), 0);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The clipboard keys while a click has the cell editor open: a range of cells or a pasted block
+// is the grid's; a single cell's text is the editor's.
+TEST_F(GridUndoPasteTest, ClipboardKeysInAnOpenEditorActOnRangesAndBlocks) {
+    const QChar loneSurrogate(0xd800);
+    struct Case {
+        const char* name;
+        GridCell shiftClicked; // {0, 0}: no range
+        QString clipboardBefore;
+        const char* keys;
+        QStringList changed;
+        QString clipboardAfter;
+    };
+    const Case cases[] = {
+        {"a block pasted into the editor", {}, "p\tq\r\nr\ts", "Ctrl+V",
+         QStringList{"5,7=p", "5,8=r", "6,7=q", "6,8=s"}, "p\tq\r\nr\ts"},
+        {"a block with a broken character", {}, QString("a\tb") + loneSurrogate + "\nc", "Ctrl+V",
+         QStringList{"5,7=a", "5,8=c", QString("6,7=b") + QChar::ReplacementCharacter},
+         QString("a\tb") + loneSurrogate + "\nc"},
+        {"one value pasted into the editor's selected text", {}, "x", "Ctrl+V", {"5,7=x"}, "x"},
+        {"a range copied", {6, 8}, "", "Ctrl+C", {}, "604\t605\r\n704\t705"},
+        {"a range cut", {6, 8}, "", "Ctrl+X",
+         QStringList{"5,7=", "5,8=", "6,7=", "6,8="}, "604\t605\r\n704\t705"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->fillValueCells(numberedTexts());
+        focusGrid();
+        grid->setCurrentCell(5, 7);
+        click(5, 7);
+        if (c.shiftClicked.column != 0) {
+            const QRect rect = cellRect(c.shiftClicked.column, c.shiftClicked.row);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                              rect.topLeft() + QPoint(10, 5));
+        }
+        ASSERT_NE(editor(), nullptr);
+        QApplication::clipboard()->setText(c.clipboardBefore);
+        keys(c.keys);
+        grid->commitCheck();
+        EXPECT_EQ(changedCells(), c.changed);
+        EXPECT_EQ(QApplication::clipboard()->text(), c.clipboardAfter);
+        EXPECT_EQ(grid->markerSet(), !c.changed.isEmpty());
+        press(Qt::Key_Escape);
+    }
 }
 
 } // namespace

@@ -227,14 +227,14 @@ TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) 
     EXPECT_EQ(stored("file settings", "initdirect"), "<missing>") << "nothing else is written";
 }
 
-TEST_F(PlacementKeeperTest, AnUnwritableFileIsShownOncePerWindowAndTheProgramStillEnds) {
+TEST_F(PlacementKeeperTest, AnUnwritableFileIsShownOnceAndTheProgramStillEnds) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("du2daminfo.INI")));
     program::createWindows();
     Form1->Button5Click();
     Form3->close();
     program::destroyWindows();
     const QString message = QStringLiteral("Unable to write to ") + iniPath() + '.';
-    EXPECT_EQ(errors_.texts(), QStringList({message, message, message}));
+    EXPECT_EQ(errors_.texts(), QStringList{message});
     for (const auto& shown : errors_.shown)
         EXPECT_EQ(shown.caption, QStringLiteral("Quellor Damage File Editor"));
     EXPECT_EQ(Form1, nullptr);

@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include <utility>
 
 namespace platform {
 namespace {
@@ -48,21 +47,6 @@ QString withDefaultExt(const QString& name, const QString& extension) {
 
 void setFileDialogRunner(FileDialogRunner* runner) {
     currentRunner = runner ? runner : &qtRunner;
-}
-
-OpenDialogAnswer::OpenDialogAnswer(QString fileName)
-    : fileName_(std::move(fileName)), previous_(currentRunner) {
-    currentRunner = this;
-}
-
-OpenDialogAnswer::~OpenDialogAnswer() {
-    currentRunner = previous_;
-}
-
-std::optional<QString> OpenDialogAnswer::run(const FileDialog& dialog, QWidget* parent) {
-    if (dialog.kind() != FileDialogKind::Open || !fileName_)
-        return previous_->run(dialog, parent);
-    return std::exchange(fileName_, std::nullopt);
 }
 
 QString caseInsensitivePattern(const QString& pattern) {

@@ -20,23 +20,6 @@ public:
     virtual std::optional<QString> run(const FileDialog& dialog, QWidget* parent) = 0;
 };
 
-// While it lives, the next open dialog is not shown but confirms `fileName` at once, so that a
-// file named from outside (command line, drop) goes through the usual Open command. Save dialogs
-// are shown as usual.
-class OpenDialogAnswer : public FileDialogRunner {
-public:
-    explicit OpenDialogAnswer(QString fileName);
-    ~OpenDialogAnswer() override;
-    OpenDialogAnswer(const OpenDialogAnswer&) = delete;
-    OpenDialogAnswer& operator=(const OpenDialogAnswer&) = delete;
-
-    std::optional<QString> run(const FileDialog& dialog, QWidget* parent) override;
-
-private:
-    std::optional<QString> fileName_;
-    FileDialogRunner* previous_;
-};
-
 // A modal open or save dialog. Both kinds let the user name a file that does not exist yet; the
 // save dialog replaces an existing file without asking. The dialog keeps the last chosen name
 // and starts with it.

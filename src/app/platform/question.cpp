@@ -27,7 +27,7 @@ public:
         }
     }
 
-    bool askReplaceFile(const QString& caption, const QString& text, QWidget* parent) override {
+    bool askYesNo(const QString& caption, const QString& text, QWidget* parent) override {
         QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
                         parent);
         box.setDefaultButton(QMessageBox::No);
@@ -49,8 +49,8 @@ SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent) {
     return currentAnswerer->askSaveChanges(applicationTitle(), text, parent);
 }
 
-bool askReplaceFile(const QString& text, QWidget* parent) {
-    return currentAnswerer->askReplaceFile(applicationTitle(), text, parent);
+bool askYesNo(const QString& text, QWidget* parent) {
+    return currentAnswerer->askYesNo(applicationTitle(), text, parent);
 }
 
 } // namespace platform

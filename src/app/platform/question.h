@@ -14,12 +14,12 @@ public:
     virtual ~QuestionAnswerer() = default;
     virtual SaveChangesAnswer askSaveChanges(const QString& caption, const QString& text,
                                              QWidget* parent) = 0;
-    virtual bool askReplaceFile(const QString& caption, const QString& text, QWidget* parent) = 0;
+    virtual bool askYesNo(const QString& caption, const QString& text, QWidget* parent) = 0;
 };
 
 // Save, Discard or Cancel for unsaved changes; captioned with the application title.
 SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent = nullptr);
-// Yes or No before an existing file is replaced; No is the default.
-bool askReplaceFile(const QString& text, QWidget* parent = nullptr);
+// Yes or No, with No the default: before a file is replaced or overwritten.
+bool askYesNo(const QString& text, QWidget* parent = nullptr);
 
 } // namespace platform

@@ -1,8 +1,10 @@
 #include "settings/ini_ctrl.h"
 
 #include "core/install_layout.h"
+#include "core/errors.h"
 #include "core/settings_store.h"
 #include "platform/application.h"
+#include "platform/error_display.h"
 
 namespace {
 
@@ -29,8 +31,16 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
 
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
-    dm::createSettingsFolder(fileName().toStdString());
-    storeAt(fileName()).writeString(section.toStdString(), key.toStdString(), value.toStdString());
+    try {
+        dm::createSettingsFolder(fileName().toStdString());
+        storeAt(fileName()).writeString(section.toStdString(), key.toStdString(),
+                                        value.toStdString());
+    } catch (const dm::DamageError& error) {
+        // A setting that cannot be kept costs the remembered value, never the user's work.
+        if (!writeFailureShown_)
+            platform::showError(QString::fromUtf8(error.what()));
+        writeFailureShown_ = true;
+    }
 }
 
 void TLMDIniCtrl::DeleteKey(const QString& section, const QString& key) const {

@@ -14,7 +14,11 @@ public:
     QString fileName() const;
 
     QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
-    // Raises "Unable to write to <path>" when the file cannot be written.
+    // When the file cannot be written, "Unable to write to <path>" is shown, once in a run, and
+    // the caller carries on; the file on disk stays as it was.
     void WriteString(const QString& section, const QString& key, const QString& value) const;
     void DeleteKey(const QString& section, const QString& key) const;
+
+private:
+    mutable bool writeFailureShown_ = false;
 };

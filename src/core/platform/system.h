@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,12 @@ private:
     std::string path_;
     std::intptr_t handle_; // a descriptor or a HANDLE
 };
+
+// Puts `bytes` in place of the file at `path`, whole or not at all: they are written to a new file
+// in the same folder, synced, and renamed over the old one, which keeps its permission bits (and
+// its owner, where the system lets us). On any failure the old file is as it was and no temporary
+// file is left. A link is followed; a pipe or a device takes the bytes as they come.
+void replaceFile(const std::string& path, std::span<const std::byte> bytes);
 
 // The line end this system's text files use.
 std::string_view nativeLineEnd();

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
+#include <climits>
+#include <cstdlib>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,6 +87,115 @@ template <typename Transfer> std::size_t retried(const std::string& path, Transf
     }
 }
 
+// A write that stores nothing means a full disk.
+template <typename WriteNext> void writeAll(std::span<const std::byte> bytes, WriteNext writeNext) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::size_t moved = writeNext(bytes.data() + done, bytes.size() - done);
+        if (moved == 0)
+            raiseIoError(101);
+        done += moved;
+    }
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a link names, so that the link stays a link; a dangling link is written through.
+std::string followedLink(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    char real[PATH_MAX];
+    return ::realpath(path.c_str(), real) ? std::string(real) : std::string();
+}
+
+// A file being written in place of another: unnamed while it is written where the file system
+// allows it (so that even a kill leaves nothing behind), named and removed on failure otherwise.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::string& target) : target_(target) {
+        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+            name_ = freeName();
+            fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        }
+        if (fd_ < 0)
+            raiseSystemError(errno, target);
+    }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+    ~ReplacementFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!name_.empty())
+            ::unlink(name_.c_str());
+    }
+
+    void write(std::span<const std::byte> bytes) {
+        writeAll(bytes, [this](const std::byte* from, std::size_t count) {
+            return retried(target_, [&] { return ::write(fd_, from, count); });
+        });
+    }
+
+    void takeOverFrom(const struct stat& old) {
+        ::fchmod(fd_, old.st_mode & 07777);
+        [[maybe_unused]] const int owned = ::fchown(fd_, old.st_uid, old.st_gid);
+    }
+
+    // Synced, named if it was not, and renamed over the target.
+    void commit() {
+        if (::fsync(fd_) != 0)
+            raiseSystemError(errno, target_);
+        if (name_.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            for (;;) {
+                std::string name = freeName();
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
+                    0) {
+                    name_ = std::move(name);
+                    break;
+                }
+                if (errno != EEXIST)
+                    raiseSystemError(errno, target_);
+            }
+        }
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0 && errno != EINTR)
+            raiseSystemError(errno, target_);
+        if (::rename(name_.c_str(), target_.c_str()) != 0)
+            raiseSystemError(errno, target_);
+        name_.clear();
+        syncFolder();
+    }
+
+private:
+    std::string freeName() const {
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (;;) {
+            std::string name = target_ + ".tmp" + std::to_string(random() % 1000000);
+            struct stat info {};
+            if (::lstat(name.c_str(), &info) != 0)
+                return name;
+        }
+    }
+
+    // So that the rename itself survives a power cut.
+    void syncFolder() const {
+        const int folder = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+    }
+
+    std::string target_;
+    std::string name_;
+    int fd_ = -1;
+};
+
 } // namespace
 
 SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), handle_(kClosed) {
@@ -141,6 +253,27 @@ void SystemFile::close() {
 void SystemFile::closeQuietly() noexcept {
     if (handle_ != kClosed)
         ::close(int(std::exchange(handle_, kClosed)));
+}
+
+void replaceFile(const std::string& path, std::span<const std::byte> bytes) {
+    const std::string target = followedLink(path);
+    struct stat old {};
+    const bool exists = !target.empty() && ::stat(target.c_str(), &old) == 0;
+    if (target.empty() || (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))) {
+        SystemFile file(path, OpenMode::CreateOrTruncate);
+        writeAll(bytes, [&file](const std::byte* from, std::size_t count) {
+            return file.writeNext(from, count);
+        });
+        file.close();
+        return;
+    }
+    if (exists && S_ISDIR(old.st_mode))
+        raiseIoError(5);
+    ReplacementFile replacement(target);
+    replacement.write(bytes);
+    if (exists)
+        replacement.takeOverFrom(old);
+    replacement.commit();
 }
 
 std::string_view nativeLineEnd() {

@@ -151,7 +151,9 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
                          : mode == OpenMode::CreateOrTruncate ? GENERIC_WRITE
                                                               : GENERIC_READ;
     const DWORD creation = mode == OpenMode::CreateOrTruncate ? CREATE_ALWAYS : OPEN_EXISTING;
-    const HANDLE file = ::CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    // Shared for deleting too, so that a file held open can still be replaced as a whole.
+    const HANDLE file = ::CreateFileW(wide.c_str(), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         raiseLastError();
@@ -197,6 +199,46 @@ void SystemFile::close() {
 void SystemFile::closeQuietly() noexcept {
     if (handle_ != kClosed)
         ::CloseHandle(native(std::exchange(handle_, kClosed)));
+}
+
+void replaceFile(const std::string& path, std::span<const std::byte> bytes) {
+    const std::wstring target = toWide(path);
+    if (isReadOnlyFile(target))
+        raiseIoError(5);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        raiseIoError(5);
+    // Written beside the target and renamed over it; every failure removes it again.
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (DWORD attempt = ::GetTickCount(); file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = target + L".tmp" + std::to_wstring(attempt % 1000000);
+        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+            raiseLastError();
+    }
+    try {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const std::size_t moved = writeFile(file, bytes.data() + done, bytes.size() - done, nullptr);
+            if (moved == 0)
+                raiseIoError(101);
+            done += moved;
+        }
+        if (!::FlushFileBuffers(file))
+            raiseLastError();
+    } catch (...) {
+        ::CloseHandle(file);
+        ::DeleteFileW(temporary.c_str());
+        throw;
+    }
+    ::CloseHandle(file);
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileW(temporary.c_str());
+        raiseSystemError(error);
+    }
 }
 
 std::string_view nativeLineEnd() {

@@ -1,6 +1,7 @@
 #include "core/cell_text.h"
 
 #include "core/errors.h"
+#include "core/message_text.h"
 
 #include <algorithm>
 #include <array>
@@ -156,7 +157,7 @@ std::optional<std::string> formatFixedQuickly(float value, int precision, int de
 }
 
 [[noreturn]] void invalid(const std::string& text, const char* what) {
-    throw ConvertError("'" + text + "' is not a valid " + what + " value");
+    throw ConvertError("'" + messageText(text) + "' is not a valid " + what + " value");
 }
 
 void skipSpaces(const std::string& text, std::size_t& position) {

@@ -1,0 +1,38 @@
+#include "core/message_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(MessageText, EscapesWhatATerminalWouldActOnAndCutsLongTexts) {
+    const std::string forty(40, 'a');
+    std::string fortyAccents;
+    for (int i = 0; i < 40; ++i)
+        fortyAccents += "\u00e9";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"plain", "Engine #1 \u6a5f 'x' \\", "Engine #1 \u6a5f 'x' \\"},
+        {"C0 controls", std::string("\x1b[2J\0\n\t", 7), "\\u001b[2J\\u0000\\u000a\\u0009"},
+        {"DEL and C1 controls", "\x7f\u0085\u009b\u00a0", "\\u007f\\u0085\\u009b\u00a0"},
+        {"bytes that are no UTF-8", "\xff\x80 \xc3", "\\xff\\x80 \\xc3"},
+        {"overlong escape", "\xc1\x9b\xe0\x80\x9b", "\\xc1\\x9b\\xe0\\x80\\x9b"},
+        {"surrogate and beyond U+10FFFF", "\xed\xa0\x80\xf4\x90\x80\x80",
+         "\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+        {"four-byte character", "\U0001F600", "\U0001F600"},
+        {"forty characters", forty, forty},
+        {"forty-one characters", forty + "b", forty + "..."},
+        {"cut by characters, not bytes", fortyAccents + "\u00e9", fortyAccents + "..."},
+        {"an escape counts as one character", std::string(39, 'a') + "\x1b" + "bc",
+         std::string(39, 'a') + "\\u001b..."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dm::messageText(c.text), c.shown) << c.name;
+}
+
+} // namespace

@@ -148,6 +148,9 @@ TEST_F(DmtoolTest, ApplyWithABadCellNamesItAndWritesNothing) {
         {1, 10, "INF",
          "row 1 (Right Lower Outer Wing), column PX1: 'INF' is not a valid floating point value"},
         {30, 21, "256", "row 30 (Oil/Radiator #2), column Byte7: '256' is not a valid byte value"},
+        {1, 10, "\x1b[2J" + std::string(60, '7'),
+         "row 1 (Right Lower Outer Wing), column PX1: '\\u001b[2J" + std::string(36, '7') +
+             "...' is not a valid floating point value"},
     };
     for (const Case& c : cases) {
         const std::string file = writeCraftedFile();
@@ -272,6 +275,8 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
     const std::string cellsFile = path("cells.txt");
     writeBytes(cellsFile, Bytes(1, 'x'));
     fs::create_directory(path("folder.dat"));
+    const std::string documentFile = path("doc.json");
+    writeBytes(documentFile, Bytes{'{', '}'});
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -323,6 +328,11 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
          "Cannot open file " + path("missing.txt") + "\n",
          ""},
         {{"apply", path("missing.dat"), cellsFile}, 1, "File not found\n", ""},
+        {{"load", path("missing.dat"), documentFile},
+         1,
+         path("missing.dat") + ": File not found\n",
+         ""},
+        {{"load", shortFile, documentFile}, 1, shortFile + ": Read beyond end of file\n", ""},
         {{"cells", "--", file}, 0, "", "1\t2\t255\t150\t"},
         {{"diff", file}, 2, "dmtool: diff takes two or more files, 1 given", ""},
         {{"diff", file, file, "--json=yes"}, 2, "dmtool: option --json takes no value", ""},
@@ -354,6 +364,92 @@ TEST_F(DmtoolTest, ExitStatusAndMessages) {
         }
     }
     EXPECT_EQ(readBytes(file), image_);
+}
+
+TEST_F(DmtoolTest, LoadReadsEveryNumberAsWritten) {
+    struct Case {
+        std::string record;
+        void (*expect)(dm::PartTable&);
+    };
+    const Case cases[] = {
+        {R"({"slot": 22, "fields": {"Damage": 1e-0, "Float1": 2.5E-0, "Float2": -1e+0}})",
+         [](dm::PartTable& t) {
+             t[22].Damage = 1;
+             t[22].Float1 = 2.5f;
+             t[22].Float2 = -1;
+         }},
+        {R"({"slot": -0, "fields": {"OffOn": -0, "Byte2": -0, "PY1": -0, "PZ1": 0}})",
+         [](dm::PartTable& t) {
+             t[0].OffOn = 0;
+             t[0].Byte2 = 0;
+             t[0].PY1 = -0.0f;
+             t[0].PZ1 = 0.0f;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.record);
+        const std::string file = writeCraftedFile();
+        const ToolResult result =
+            runTool({"load", file, "-"}, R"({"records": [)" + c.record + "]}");
+        EXPECT_EQ(result.status, 0) << result.err;
+        c.expect(table_);
+        EXPECT_EQ(readBytes(file), fileImage(patternHeader(), table_, Bytes(17, 0xAB)));
+    }
+}
+
+// Messages stay one short line whatever the document holds; nothing recurses through a deep one.
+TEST_F(DmtoolTest, LoadOfAnOddDocumentSaysWhatInOneLineAndLeavesTheFileUntouched) {
+    const auto nested = [](int depth, const std::string& inner) {
+        return std::string(depth, '[') + inner + std::string(depth, ']');
+    };
+    const auto inRecord = [](const std::string& members) {
+        return R"({"records": [{)" + members + "}]}";
+    };
+    const std::string tooDeep = "Not a JSON document: nested more than 8 levels deep";
+    const std::string longText(2'000'000, 'x');
+    struct Case {
+        const char* name;
+        std::string document;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"deep field value",
+         inRecord(R"("slot": 0, "fields": {"PX1": )" + nested(100'000, "1") + "}"), tooDeep},
+        {"deep slot", inRecord(R"("slot": )" + nested(100'000, "0")), tooDeep},
+        {"deep part", inRecord(R"("part": )" + nested(100'000, R"("Pilot")")), tooDeep},
+        {"deep and unclosed", R"({"records": )" + std::string(100'000, '['), tooDeep},
+        {"deepest allowed", inRecord(R"("slot": 0, "fields": {"PX1": )" + nested(4, "-0") + "}"),
+         "slot 0 (Right Lower Outer Wing), field PX1: [[[[0]]]] is not a number"},
+        {"parse error after -0", "[-0, x]",
+         "Not a JSON document: parse error at line 1, column 6: syntax error while parsing value "
+         "- invalid literal; last read: '-0, x'"},
+        {"controls in a member name", "{\"a\\u001b[2J\\u0000\\n\u007f\": 1}",
+         "Unknown member 'a\\u001b[2J\\u0000\\u000a\\u007f' in the document"},
+        {"long field name", inRecord(R"("slot": 0, "fields": {")" + longText + R"(": 1})"),
+         "slot 0 (Right Lower Outer Wing): unknown field '" + longText.substr(0, 40) + "...'"},
+        {"long and C1 values",
+         inRecord(R"("slot": 0, "fields": {"Damage": "\u009b)" + longText + R"("})"),
+         "slot 0 (Right Lower Outer Wing), field Damage: \"\\u009b" + longText.substr(0, 38) +
+             "... is not a number"},
+        {"long slot", inRecord(R"("slot": ")" + longText + R"(")"),
+         "records[0]: unknown slot \"" + longText.substr(0, 39) + "..."},
+        {"unclosed long string", R"({"records": ")" + longText,
+         "Not a JSON document: parse error at line 1, column 2000014: syntax error while parsing "
+         "value - invalid string: missing closing quote; last read: '\"" +
+             longText.substr(0, 39) + "...'"},
+        {"no UTF-8", "{\"\xff\": 1}",
+         "Not a JSON document: parse error at line 1, column 3: syntax error while parsing "
+         "object key - invalid string: ill-formed UTF-8 byte; last read: '\"\\xff'; expected "
+         "string literal"},
+    };
+    const std::string file = writeCraftedFile();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ToolResult result = runTool({"load", file, "-"}, c.document);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, c.message + "\n");
+        EXPECT_EQ(readBytes(file), image_);
+    }
 }
 
 TEST_F(DmtoolTest, RenderWithoutItsModuleSaysSoAndFails) {

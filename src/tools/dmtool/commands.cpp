@@ -79,6 +79,15 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
     }
 }
 
+// Two files take part in a load: its file errors say which one failed.
+template <typename Work> void namingFileErrors(const std::string& path, Work work) {
+    try {
+        work();
+    } catch (const dm::IoError& error) {
+        throw dm::IoError(error.code(), path + ": " + error.what());
+    }
+}
+
 } // namespace
 
 FileImage readFileImage(const std::string& path) {
@@ -122,11 +131,13 @@ void loadCommand(const std::string& path, std::string_view jsonText, bool withHe
     const Json document = parseJson(jsonText);
     dm::DamageFileHeader header{};
     dm::PartTable table{};
-    dm::readDamageFile(path, header, table);
+    namingFileErrors(path, [&] { dm::readDamageFile(path, header, table); });
     loadDumpDocument(document, withHeader, header, table);
-    dm::writeRecordsInPlace(path, table);
-    if (withHeader)
-        dm::writeHeaderInPlace(path, header);
+    namingFileErrors(path, [&] {
+        dm::writeRecordsInPlace(path, table);
+        if (withHeader)
+            dm::writeHeaderInPlace(path, header);
+    });
 }
 
 } // namespace dmtool

@@ -1,6 +1,7 @@
 #include "dump_document.h"
 
 #include "core/errors.h"
+#include "core/message_text.h"
 #include "core/part_slots.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 }
 
 std::string shown(const Json& value) {
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return dm::messageText(value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
 std::string recordName(int slot) {
@@ -38,7 +39,7 @@ void rejectUnknownMembers(const Json& object, std::initializer_list<std::string_
                           const std::string& where) {
     for (const auto& member : object.items())
         if (std::find(known.begin(), known.end(), member.key()) == known.end())
-            fail("Unknown member '" + member.key() + "' in " + where);
+            fail("Unknown member '" + dm::messageText(member.key()) + "' in " + where);
 }
 
 dm::DamageFileHeader parseHeader(const Json& value) {
@@ -70,8 +71,9 @@ std::optional<float> floatValueOf(const Json& value, float current) {
         return value.get<float>();
     if (value.is_number_unsigned())
         return static_cast<float>(value.get<std::uint64_t>());
+    // A signed integer zero comes only from "-0", which dump writes for the float -0.
     if (value.is_number_integer())
-        return static_cast<float>(value.get<std::int64_t>());
+        return value == 0 ? -0.0f : static_cast<float>(value.get<std::int64_t>());
     if (value == "inf" || value == "-inf")
         return value == "inf" ? std::numeric_limits<float>::infinity()
                               : -std::numeric_limits<float>::infinity();
@@ -115,7 +117,7 @@ void loadFields(const Json& fields, int slot, dm::PartRecord& record) {
             std::find_if(dm::kFields.begin(), dm::kFields.end(),
                          [&](const dm::FieldDef& known) { return member.key() == known.name; });
         if (field == dm::kFields.end())
-            fail(recordName(slot) + ": unknown field '" + member.key() + "'");
+            fail(recordName(slot) + ": unknown field '" + dm::messageText(member.key()) + "'");
         // Messages are made only on failure: most documents hold hundreds of good values.
         const auto failValue = [&](const char* problem) {
             fail(recordName(slot) + ", field " + field->name + ": " + shown(member.value()) +

@@ -1,6 +1,7 @@
 #include "json_document.h"
 
 #include "core/errors.h"
+#include "core/message_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -37,34 +38,52 @@ void appendJson(std::string& out, const Json& value, int depth, int expandedDept
     out += value.is_object() ? '}' : ']';
 }
 
-bool continuesNumber(char c) {
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E';
-}
+// The document tree as the library builds it, refusing nesting deeper than a dump document needs
+// (with room for a stray array as a value) before anything that recurses sees it. Parse errors
+// quote the user's token escaped and cut.
+class DocumentBuilder : public nlohmann::detail::json_sax_dom_parser<Json> {
+public:
+    using json_sax_dom_parser::json_sax_dom_parser;
 
-// The parser reads "-0" as the integer 0 and drops its sign, but dump writes "-0" for the float
-// negative zero: such tokens outside strings are handed over as "-0.0".
-std::string keepNegativeZeros(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 16);
-    bool inString = false;
-    std::size_t copied = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '-' && text.substr(i + 1, 1) == "0" &&
-                   (i + 2 == text.size() || !continuesNumber(text[i + 2]))) {
-            out.append(text, copied, i + 2 - copied).append(".0");
-            copied = i + 2;
-        }
+    bool start_object(std::size_t size) {
+        enter();
+        return json_sax_dom_parser::start_object(size);
     }
-    return out.append(text, copied);
-}
+    bool start_array(std::size_t size) {
+        enter();
+        return json_sax_dom_parser::start_array(size);
+    }
+    bool end_object() {
+        --depth_;
+        return json_sax_dom_parser::end_object();
+    }
+    bool end_array() {
+        --depth_;
+        return json_sax_dom_parser::end_array();
+    }
+
+    bool parse_error(std::size_t, const std::string& lastToken,
+                     const nlohmann::detail::exception& error) {
+        std::string message = error.what();
+        if (message.starts_with('['))
+            message.erase(0, std::min(message.size(), message.find("] ") + 2));
+        const std::string quotedToken = "'" + lastToken + "'";
+        if (const std::size_t at = message.rfind(quotedToken); at != std::string::npos)
+            message.replace(at, quotedToken.size(), "'" + dm::messageText(lastToken) + "'");
+        throw dm::DamageError("Not a JSON document: " + message);
+    }
+
+private:
+    static constexpr int kDeepestNesting = 8;
+
+    void enter() {
+        if (++depth_ > kDeepestNesting)
+            throw dm::DamageError("Not a JSON document: nested more than " +
+                                  std::to_string(kDeepestNesting) + " levels deep");
+    }
+
+    int depth_ = 0;
+};
 
 } // namespace
 
@@ -94,14 +113,10 @@ std::string formatJson(const Json& document, int expandedDepth) {
 }
 
 Json parseJson(std::string_view text) {
-    try {
-        return Json::parse(keepNegativeZeros(text));
-    } catch (const Json::exception& error) {
-        std::string_view message = error.what();
-        if (message.starts_with('['))
-            message.remove_prefix(std::min(message.size(), message.find("] ") + 2));
-        throw dm::DamageError("Not a JSON document: " + std::string(message));
-    }
+    Json document;
+    DocumentBuilder builder(document);
+    Json::sax_parse(text, &builder);
+    return document;
 }
 
 } // namespace dmtool

@@ -24,7 +24,9 @@ Json floatValue(float value);
 // level); deeper ones stand on one line. Floats as jsonFloat writes them. Ends with a line end.
 std::string formatJson(const Json& document, int expandedDepth);
 
-// Parses a JSON text; raises dm::DamageError "Not a JSON document: ..." with the place it fails.
+// Parses a JSON text; raises dm::DamageError "Not a JSON document: ..." with the place it fails,
+// or when it nests deeper than a dump document could. "-0" stays a signed integer zero, apart from
+// the unsigned 0.
 Json parseJson(std::string_view text);
 
 } // namespace dmtool

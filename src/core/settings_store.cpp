@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -192,16 +193,45 @@ std::optional<std::string> readText(const std::string& path) {
     return text.str();
 }
 
-// A name in the file's folder that no file has yet.
+constexpr std::string_view kTemporaryMark = ".tmp";
+constexpr std::size_t kMostTemporaryDigits = 6;
+// No writer takes this long between making its temporary file and renaming it.
+constexpr auto kStaleAfter = std::chrono::minutes(10);
+
+// A name in the file's folder that no file has yet: the target's name, ".tmp" and digits.
 fs::path temporaryBeside(const fs::path& target) {
     std::random_device seed;
     std::mt19937 random(seed());
     for (;;) {
         fs::path candidate = target;
-        candidate += ".tmp" + std::to_string(random() % 1000000);
+        candidate += std::string(kTemporaryMark) + std::to_string(random() % 1000000);
         std::error_code error;
         if (!fs::exists(fs::symlink_status(candidate, error)))
             return candidate;
+    }
+}
+
+bool isTemporaryNameOf(const std::string& name, const std::string& targetName) {
+    const std::string prefix = targetName + std::string(kTemporaryMark);
+    if (!name.starts_with(prefix))
+        return false;
+    const std::string_view digits = std::string_view(name).substr(prefix.size());
+    return !digits.empty() && digits.size() <= kMostTemporaryDigits &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Removes the temporary files that writers killed while writing left beside `target`; a recent
+// one may still be in use by a writer at work.
+void removeStaleTemporaries(const fs::path& target) {
+    std::error_code error;
+    const std::string targetName = target.filename().string();
+    const auto staleBefore = fs::file_time_type::clock::now() - kStaleAfter;
+    for (const fs::directory_entry& entry : fs::directory_iterator(target.parent_path(), error)) {
+        std::error_code entryError;
+        if (isTemporaryNameOf(entry.path().filename().string(), targetName) &&
+            entry.is_regular_file(entryError) && !entry.is_symlink(entryError) &&
+            entry.last_write_time(entryError) < staleBefore && !entryError)
+            fs::remove(entry.path(), entryError);
     }
 }
 
@@ -262,6 +292,7 @@ bool SettingsStore::replaceFile(const std::string& text) const {
         fs::remove(temporary, error);
         return false;
     }
+    removeStaleTemporaries(target);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -405,6 +406,40 @@ TEST_F(SettingsStoreTest, OnAFullFileSystemTheOldFileStaysWhole) {
     text << in.rdbuf();
     EXPECT_EQ(text.str(), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()), 2);
+}
+
+TEST_F(SettingsStoreTest, AWriteRemovesStaleTemporariesOfItsOwnNamingOnly) {
+    struct Entry {
+        const char* name;
+        bool folder;
+        bool stale;
+        bool removed;
+    };
+    const Entry entries[] = {
+        {"du2daminfo.INI.tmp123456", false, true, true},
+        {"du2daminfo.INI.tmp7", false, true, true},
+        {"du2daminfo.INI.tmp654321", false, false, false}, // a writer may be at work on it
+        {"du2daminfo.INI.tmp1234567", false, true, false},
+        {"du2daminfo.INI.tmp12a", false, true, false},
+        {"du2daminfo.INI.tmp", false, true, false},
+        {"other.INI.tmp123456", false, true, false},
+        {"du2daminfo.INI.tmp555555", true, true, false},
+    };
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const Entry& entry : entries) {
+        const fs::path path = folder_ / entry.name;
+        if (entry.folder)
+            fs::create_directory(path);
+        else
+            std::ofstream(path) << "[HBTV]\n";
+        if (entry.stale)
+            fs::last_write_time(path, past);
+    }
+    dm::SettingsStore(path_).writeString("HBTV", "Form5", "1");
+    for (const Entry& entry : entries)
+        EXPECT_EQ(fs::exists(folder_ / entry.name), !entry.removed) << entry.name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()),
+              static_cast<std::ptrdiff_t>(std::size(entries)) - 1);
 }
 
 } // namespace

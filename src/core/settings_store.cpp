@@ -197,6 +197,8 @@ constexpr std::string_view kTemporaryMark = ".tmp";
 constexpr std::size_t kMostTemporaryDigits = 6;
 // No writer takes this long between making its temporary file and renaming it.
 constexpr auto kStaleAfter = std::chrono::minutes(10);
+// Links followed before a chain of them counts as a loop.
+constexpr int kMostLinks = 40;
 
 // A name in the file's folder that no file has yet: the target's name, ".tmp" and digits.
 fs::path temporaryBeside(const fs::path& target) {
@@ -235,6 +237,20 @@ void removeStaleTemporaries(const fs::path& target) {
     }
 }
 
+// The file a chain of links ends at, whether it exists or not; nothing for a loop of links.
+std::optional<fs::path> linkTarget(fs::path path) {
+    std::error_code error;
+    for (int links = 0; links <= kMostLinks; ++links) {
+        if (!fs::is_symlink(fs::symlink_status(path, error)))
+            return path;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            return std::nullopt;
+        path = path.parent_path() / next; // an absolute `next` replaces the folder
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 namespace ini {
@@ -270,10 +286,11 @@ bool SettingsStore::writeAllBytes(std::FILE* file, std::string_view bytes) {
 
 bool SettingsStore::replaceFile(const std::string& text) const {
     std::error_code error;
-    // A link stays a link: the file it names is replaced.
-    fs::path target = path_;
-    if (fs::is_symlink(fs::symlink_status(target, error)))
-        target = fs::weakly_canonical(target, error);
+    // A link stays a link: the file it names is replaced, or made.
+    const std::optional<fs::path> resolved = linkTarget(path_);
+    if (!resolved)
+        return false;
+    const fs::path& target = *resolved;
     const fs::file_status old = fs::status(target, error);
     error.clear();
     if (fs::exists(old) && !fs::is_regular_file(old))

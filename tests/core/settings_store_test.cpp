@@ -442,4 +442,35 @@ TEST_F(SettingsStoreTest, AWriteRemovesStaleTemporariesOfItsOwnNamingOnly) {
               static_cast<std::ptrdiff_t>(std::size(entries)) - 1);
 }
 
+TEST_F(SettingsStoreTest, ALinkStaysALinkAndItsTargetIsWrittenOrMade) {
+    fs::create_directory(folder_ / "sub");
+    struct Case {
+        const char* name;
+        fs::path link;      // what du2daminfo.INI points to
+        fs::path written;   // the file that ends up holding the settings
+        const char* before; // the written file's text first, if it exists
+    };
+    const Case cases[] = {
+        {"existing target", "real.INI", folder_ / "real.INI", "[HBTV]\nForm5=0\n"},
+        {"missing target", "missing.INI", folder_ / "missing.INI", nullptr},
+        {"missing target in a folder", "sub/missing.INI", folder_ / "sub" / "missing.INI", nullptr},
+        {"absolute link to a missing target", folder_ / "sub" / "absolute.INI",
+         folder_ / "sub" / "absolute.INI", nullptr},
+        {"chain to a missing target", "chain.INI", folder_ / "sub" / "end.INI", nullptr},
+    };
+    fs::create_symlink("sub/end.INI", folder_ / "chain.INI");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(path_);
+        fs::remove(c.written);
+        if (c.before)
+            std::ofstream(c.written) << c.before;
+        fs::create_symlink(c.link, path_);
+        dm::SettingsStore(path_).writeString("HBTV", "Form5", "1");
+        std::error_code noLink;
+        EXPECT_EQ(fs::read_symlink(path_, noLink), c.link);
+        EXPECT_EQ(dm::SettingsStore(c.written.string()).readString("HBTV", "Form5", ""), "1");
+    }
+}
+
 } // namespace

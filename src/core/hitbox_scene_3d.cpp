@@ -11,12 +11,18 @@ namespace dm {
 
 namespace {
 
-// Exact at multiples of 90 degrees, so the straight views have no rounding noise.
+// Within one turn either way, exactly; an angle that is no number counts as 0.
+double withinOneTurn(double degrees) {
+    return std::isfinite(degrees) ? std::fmod(degrees, 360.0) : 0.0;
+}
+
+// Exact at multiples of 90 degrees, so the straight views have no rounding noise. Takes angles
+// within one and a quarter turns either way.
 double sinDegrees(double degrees) {
     const double quarterTurns = degrees / 90.0;
     if (quarterTurns == std::round(quarterTurns)) {
         constexpr double kQuarterSines[] = {0.0, 1.0, 0.0, -1.0};
-        const auto index = static_cast<long long>(std::round(quarterTurns));
+        const auto index = static_cast<int>(quarterTurns);
         return kQuarterSines[((index % 4) + 4) % 4];
     }
     return std::sin(degrees * std::numbers::pi / 180.0);
@@ -36,10 +42,12 @@ constexpr double kFarPan = kFarPixel / 8.0;
 } // namespace
 
 Projection::Projection(const Camera3d& camera, int width, int height) : zoom_(camera.zoom) {
-    const double sy = sinDegrees(camera.yaw);
-    const double cy = cosDegrees(camera.yaw);
-    const double sp = sinDegrees(camera.pitch);
-    const double cp = cosDegrees(camera.pitch);
+    const double yaw = withinOneTurn(camera.yaw);
+    const double pitch = withinOneTurn(camera.pitch);
+    const double sy = sinDegrees(yaw);
+    const double cy = cosDegrees(yaw);
+    const double sp = sinDegrees(pitch);
+    const double cp = cosDegrees(pitch);
     // Looking horizontally along (sin yaw, cos yaw, 0), then tilted down by the pitch.
     right_ = {cy, -sy, 0.0};
     up_ = {sp * sy, sp * cy, cp};

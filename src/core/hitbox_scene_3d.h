@@ -14,6 +14,7 @@ namespace dm {
 //
 // Yaw 0 and pitch 0 look from behind (nose into the picture, +z up, +x right); pitch 90 looks
 // straight down with the nose up the picture; yaw turns around the vertical axis.
+// Any angle is safe: it counts modulo 360, and one that is infinite or NaN counts as 0.
 
 constexpr double kStartYaw = 30.0;
 constexpr double kStartPitch = 20.0;

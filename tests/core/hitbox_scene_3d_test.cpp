@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -212,6 +214,35 @@ TEST(HitBoxScene3d, MissingAndFarValuesAsInTheFlatViews) {
                 ASSERT_TRUE(std::abs(p.x) < dm::kFarPixel && std::abs(p.y) < dm::kFarPixel);
         // The grid stops at its largest reach: 201 lines each way.
         EXPECT_EQ(only(ops, Layer3d::Grid).size(), 2u * (2 * dm::kLargestGridReach + 1));
+    }
+}
+
+TEST(HitBoxScene3d, AnyAngleGivesAPictureInsideThePaintersRange) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double manyTurns = 360 * 0x1p70; // far beyond what a long long holds
+    struct Case {
+        const char* name;
+        Camera3d camera;
+        std::optional<Camera3d> sameAs;
+    };
+    const Case cases[] = {
+        {"infinite yaw", {inf, 20, 10, 0, 0}, Camera3d{0, 20, 10, 0, 0}},
+        {"negative infinite pitch", {30, -inf, 10, 0, 0}, Camera3d{30, 0, 10, 0, 0}},
+        {"NaN yaw and pitch", {nan, nan, 10, 0, 0}, Camera3d{0, 0, 10, 0, 0}},
+        {"whole turns past 8e20", {manyTurns, -manyTurns, 10, 0, 0}, Camera3d{0, 0, 10, 0, 0}},
+        {"largest doubles", {-DBL_MAX, DBL_MAX, 10, 0, 0}, std::nullopt},
+    };
+    const dm::PartTable table = sampleBoxes();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto ops = dm::buildHitBoxScene3d({400, 300, 1, c.camera, true}, table);
+        for (const DrawOp3d& op : ops)
+            for (const dm::ScreenPoint& p : op.points)
+                ASSERT_TRUE(std::abs(p.x) < dm::kFarPixel && std::abs(p.y) < dm::kFarPixel);
+        if (c.sameAs) {
+            EXPECT_TRUE(ops == dm::buildHitBoxScene3d({400, 300, 1, *c.sameAs, true}, table));
+        }
     }
 }
 

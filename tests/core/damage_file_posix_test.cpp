@@ -93,3 +93,107 @@ TEST_F(DamageFileTest, FileTooLargeForTheLimitIsDiskFull) {
 }
 
 } // namespace
+
+#include "../support/mounted_tmpfs.h"
+#include "core/platform/system.h"
+
+namespace {
+
+std::size_t entriesIn(const fs::path& folder) {
+    return std::size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Save As's writer: whole or not at all, the old file's mode kept, links kept, nothing left over.
+TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
+    testsupport::MountedTmpfs small(folder / "small", "16k");
+    if (!small.mounted())
+        GTEST_SKIP() << "no small file system can be made here";
+    const Bytes old = randomBytes(3000, 1);
+    const Bytes fresh = randomBytes(kRecordsEnd + 35, 2);
+    struct Case {
+        const char* name;
+        std::function<std::string()> prepare; // the path to replace
+        const char* message;                  // null: replaced
+        std::function<void(const std::string&)> check;
+    };
+    const Case cases[] = {
+        {"an existing file keeps its mode",
+         [&] {
+             const std::string path = write("mode.dat", old);
+             fs::permissions(path, fs::perms(0640));
+             return path;
+         },
+         nullptr,
+         [](const std::string& path) { EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640)); }},
+        {"a link stays a link",
+         [&] {
+             const std::string target = write("target.dat", old);
+             fs::create_symlink(target, folder / "link.dat");
+             return pathOf("link.dat");
+         },
+         nullptr,
+         [&](const std::string& path) {
+             EXPECT_TRUE(fs::is_symlink(path));
+             EXPECT_EQ(contents(pathOf("target.dat")), fresh);
+         }},
+        {"a full file system",
+         [&] {
+             const std::string path = (small.path() / "full.dat").string();
+             std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(old.data()),
+                                                         std::streamsize(old.size()));
+             small.fill();
+             return path;
+         },
+         "Disk full",
+         [&](const std::string& path) {
+             EXPECT_EQ(contents(path), old);
+             EXPECT_EQ(entriesIn(small.path()), 2u) << "no temporary file is left";
+         }},
+        {"a missing folder", [&] { return pathOf("no/such/x.dat"); }, "Invalid filename", {}},
+        {"a read-only file system",
+         [&] {
+             const std::string path = (small.path() / "full.dat").string();
+             EXPECT_TRUE(small.makeReadOnly());
+             return path;
+         },
+         "File access denied",
+         [&](const std::string& path) { EXPECT_EQ(contents(path), old); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.prepare();
+        const auto replace = [&] { platform::replaceFile(path, std::as_bytes(std::span(fresh))); };
+        if (c.message) {
+            try {
+                replace();
+                ADD_FAILURE() << "no failure";
+            } catch (const IoError& error) {
+                EXPECT_STREQ(error.what(), c.message);
+            }
+        } else {
+            replace();
+            EXPECT_EQ(contents(path), fresh);
+        }
+        if (c.check)
+            c.check(path);
+    }
+    EXPECT_EQ(entriesIn(folder), 4u) << "mode.dat, target.dat, link.dat, small";
+}
+
+TEST_F(DamageFileTest, AFileOnReadOnlyMediaOpensReadOnly) {
+    testsupport::MountedTmpfs media(folder / "media", "64k");
+    if (!media.mounted())
+        GTEST_SKIP() << "no file system can be mounted here";
+    const Bytes bytes = randomBytes(kRecordsEnd, 4);
+    const std::string path = (media.path() / "00damage.dat").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                std::streamsize(bytes.size()));
+    ASSERT_TRUE(media.makeReadOnly());
+    DamageFile file;
+    file.open(path, header_, table_);
+    EXPECT_TRUE(file.readOnly());
+    EXPECT_EQ(encodeRecord(table_[3]), encodeRecord(decodeRecord(bytes.data() + recordOffset(3))));
+    EXPECT_THROW(file.save(table_), IoError);
+}
+
+} // namespace

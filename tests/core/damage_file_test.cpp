@@ -193,6 +193,38 @@ TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
     EXPECT_EQ(contents(shortPath), Bytes(2109, 1));
 }
 
+// Save As carries the bytes after the records along and moves the current file; what another
+// program writes between saves is noticed, what we write ourselves is not.
+TEST_F(DamageFileTest, SaveAsMovesTheCurrentFileAndChangesByOthersAreNoticed) {
+    const Bytes original = randomBytes(kRecordsEnd + 35, 7);
+    const std::string opened = write("opened.dat", original);
+    DamageFile file;
+    file.open(opened, header_, table_);
+    EXPECT_FALSE(file.changedOnDisk());
+    table_[1].Byte2 = 42;
+    const std::string copy = pathOf("copy.dat");
+    file.saveAs(copy, header_, table_);
+    Bytes expected = original;
+    expected[recordOffset(1) + 1] = 42;
+    EXPECT_EQ(contents(copy), expected);
+    EXPECT_EQ(file.path(), copy);
+    EXPECT_EQ(contents(opened), original);
+    EXPECT_FALSE(file.changedOnDisk());
+
+    Bytes byOthers = expected;
+    byOthers[5] ^= 1;
+    write("copy.dat", byOthers);
+    EXPECT_TRUE(file.changedOnDisk()) << "a header byte";
+    write("copy.dat", Bytes(expected.begin(), expected.end() - 1));
+    EXPECT_TRUE(file.changedOnDisk()) << "one byte shorter";
+    write("copy.dat", byOthers);
+    table_[2].Byte3 = 7;
+    file.save(table_);
+    EXPECT_FALSE(file.changedOnDisk()) << "our own save";
+    EXPECT_EQ(contents(copy)[5], byOthers[5]);
+    EXPECT_EQ(contents(copy)[recordOffset(2) + 2], 7);
+}
+
 TEST(FieldTable, ColumnsCoverOneToTwentyTwoOnce) {
     std::vector<int> seen(kFieldCount + 1, 0);
     int nextOffset = 0;

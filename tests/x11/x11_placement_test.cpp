@@ -306,6 +306,15 @@ TEST_F(X11FramedTest, AnEditorEndingMaximisedStoresItsNormalRectangleRunAfterRun
         EXPECT_EQ(stored("Common", "Form3"), "200,0,3,50,60,850,460") << run;
         ASSERT_NO_FATAL_FAILURE(runToEditor([] { EXPECT_TRUE(Form3->isMaximized()); }));
     }
+    // Un-maximised, it comes back exactly at the stored rectangle, and keeps it.
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_NO_FATAL_FAILURE(runToEditor([run] {
+            Form3->showNormal();
+            QTest::qWait(800);
+            EXPECT_EQ(Form3->windowHandle()->frameGeometry(), QRect(50, 60, 800, 400)) << run;
+        }));
+        EXPECT_EQ(stored("Common", "Form3"), "200,0,1,50,60,850,460") << run;
+    }
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 

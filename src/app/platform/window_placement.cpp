@@ -125,7 +125,9 @@ private:
             return;
         learn(reported);
         lastSeenMargins = reported;
-        if (!pending_ || !window_->isVisible())
+        // A maximised window's frame is not its normal one: the normal rectangle is put right
+        // once the window is back in its normal state.
+        if (!pending_ || !window_->isVisible() || (window_->windowState() & kNotNormal))
             return;
         std::function<void(const QMargins&)> place = std::move(pending_);
         pending_ = nullptr;

@@ -3,9 +3,9 @@
 #include "editor_window.h"
 #include "top_view.h"
 #include "side_view.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/file_dialog.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/file_dialog.h"
 #include "program.h"
 #include "string_grid.h"
 
@@ -19,9 +19,9 @@
 namespace {
 
 // Confirms every file dialog with the same file, as a user who always picks it.
-class ConfirmingDialogs : public platform::FileDialogRunner {
+class ConfirmingDialogs : public shell::FileDialogRunner {
 public:
-    std::optional<QString> run(const platform::FileDialog&, QWidget*) override { return file; }
+    std::optional<QString> run(const shell::FileDialog&, QWidget*) override { return file; }
     QString file;
 };
 
@@ -33,7 +33,7 @@ public:
         dialogs_.file = folder_.filePath(QStringLiteral("27damage.dat"));
         QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/27damage.dat"), dialogs_.file);
         QFile::setPermissions(dialogs_.file, QFile::ReadOwner | QFile::WriteOwner);
-        platform::setFileDialogRunner(&dialogs_);
+        shell::setFileDialogRunner(&dialogs_);
         program::createWindows();
         Form1->Button5Click();
         QCoreApplication::processEvents();
@@ -43,7 +43,7 @@ public:
 
     ~EditorWindows() {
         program::destroyWindows();
-        platform::setFileDialogRunner(nullptr);
+        shell::setFileDialogRunner(nullptr);
     }
 
     // Any error box fails the benchmark instead of waiting for a click.
@@ -57,7 +57,7 @@ public:
     int viewPaints() const { return paints_.paints; }
 
 private:
-    testsupport::ExecutableFolder folder_{platform::executableFolder()};
+    testsupport::ExecutableFolder folder_{shell::executableFolder()};
     testsupport::RecordingPresenter errors_;
     ConfirmingDialogs dialogs_;
     testsupport::PaintCounter paints_;
@@ -69,7 +69,7 @@ private:
 static void BM_OpenCommand(benchmark::State& state) {
     EditorWindows windows;
     for (auto _ : state)
-        platform::guarded([] { Form3->Open1Click(); });
+        shell::guarded([] { Form3->Open1Click(); });
     if (windows.failed(state))
         return;
     // Both views must have painted on every open, or the figure would leave out their drawing.
@@ -84,7 +84,7 @@ BENCHMARK(BM_OpenCommand)
 // Goal: under 5 ms. One cell edited before each save, so every save parses a changed cell.
 static void BM_SaveCommand(benchmark::State& state) {
     EditorWindows windows;
-    platform::guarded([] { Form3->Open1Click(); });
+    shell::guarded([] { Form3->Open1Click(); });
     StringGrid* grid = Form3->StringGrid1;
     int value = 0;
     for (auto _ : state) {
@@ -92,7 +92,7 @@ static void BM_SaveCommand(benchmark::State& state) {
         grid->setCellText(1, 1, QString::number(value++ % 2));
         grid->setMarker();
         state.ResumeTiming();
-        platform::guarded([] { Form3->Save1Click(); });
+        shell::guarded([] { Form3->Save1Click(); });
     }
     windows.failed(state);
 }

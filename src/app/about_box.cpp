@@ -1,9 +1,9 @@
 #include "about_box.h"
 
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/system_information.h"
-#include "platform/window_placement.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/system_information.h"
+#include "shell/window_placement.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -48,7 +48,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        platform::guarded([this] { paintSunken(); });
+        shell::guarded([this] { paintSunken(); });
     }
 
 private:
@@ -71,7 +71,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        platform::guarded([this] { paintBand(); });
+        shell::guarded([this] { paintBand(); });
     }
 
     void mousePressEvent(QMouseEvent* event) override {
@@ -125,7 +125,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        platform::guarded([this] {
+        shell::guarded([this] {
             QPainter painter(this);
             qDrawWinPanel(&painter, rect(), palette());
         });
@@ -165,7 +165,7 @@ public:
 protected:
     // A dotted pen seen through the shape: black and white dots show on any background.
     void paintEvent(QPaintEvent*) override {
-        platform::guarded([this] {
+        shell::guarded([this] {
             QPainter painter(this);
             painter.fillRect(rect(), Qt::white);
             painter.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
@@ -245,8 +245,8 @@ public:
 private:
     int addSystemInformation(int left, int top, int width) {
         const QList<std::pair<QString, QString>> rows = {
-            {QStringLiteral("Available Memory:"), platform::availableMemory()},
-            {QStringLiteral("Platform, CPU:"), platform::platformAndCpu()},
+            {QStringLiteral("Available Memory:"), shell::availableMemory()},
+            {QStringLiteral("Platform, CPU:"), shell::platformAndCpu()},
         };
         const QStringList valueNames = {QStringLiteral("memoryValue"),
                                         QStringLiteral("platformValue")};
@@ -287,7 +287,7 @@ TLMDAboutDlg::TLMDAboutDlg(QWidget* owner)
 std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
     auto dialog = std::make_unique<FramelessDialog>(owner_);
     dialog->setWindowTitle(Caption);
-    dialog->setFont(platform::classicFont());
+    dialog->setFont(shell::classicFont());
     const int width = kDesignWidth * dialog->logicalDpiX() / 96;
     const int innerWidth = width - 2 * kFrameWidth;
 
@@ -318,14 +318,14 @@ std::unique_ptr<QDialog> TLMDAboutDlg::build() const {
     client->setGeometry(kFrameWidth, kFrameWidth + kBandHeight, innerWidth,
                         ok->geometry().bottom() + 1 + 6);
     dialog->setFixedSize(width, client->geometry().bottom() + 1 + kFrameWidth);
-    platform::centreOnScreen(dialog.get());
+    shell::centreOnScreen(dialog.get());
     return dialog;
 }
 
 void TLMDAboutDlg::Execute() {
     const std::unique_ptr<QDialog> dialog = build();
     runExplodeEffect(QCursor::pos(),
-                     dialog->geometry().marginsAdded(platform::frameMargins(dialog.get())),
+                     dialog->geometry().marginsAdded(shell::frameMargins(dialog.get())),
                      EffectDelay);
     dialog->exec();
 }

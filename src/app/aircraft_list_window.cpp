@@ -1,9 +1,9 @@
 #include "aircraft_list_window.h"
 
 #include "core/text_file.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/window_placement.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/window_placement.h"
 
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -75,13 +75,13 @@ QString builtInAircraftList() {
     return text;
 }
 
-TForm4::TForm4(QWidget* parent) : TForm4(platform::dataFolder(), parent) {}
+TForm4::TForm4(QWidget* parent) : TForm4(shell::dataFolder(), parent) {}
 
 TForm4::TForm4(const QString& listFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), listFolder_(listFolder), listText_(builtInAircraftList()) {
     setWindowTitle(QStringLiteral("Aircraft Damage Files List"));
-    platform::setWindowPlacement(this, firstPlacement());
-    platform::guarded([this] { FormCreate(); });
+    shell::setWindowPlacement(this, firstPlacement());
+    shell::guarded([this] { FormCreate(); });
 }
 
 void TForm4::FormCreate() {
@@ -115,10 +115,10 @@ void TForm4::setVisible(bool visible) {
 // counts.
 void TForm4::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    platform::guarded([this] {
+    shell::guarded([this] {
         if (placed_)
             return;
         placed_ = true;
-        platform::setWindowPlacement(this, firstPlacement());
+        shell::setWindowPlacement(this, firstPlacement());
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/built_on_first_use.h"
+#include "shell/built_on_first_use.h"
 
 #include <QString>
 #include <QWidget>
@@ -18,7 +18,7 @@ public:
 
     // Built on its first use, the window's first showing at the latest, with the text read at
     // creation.
-    platform::BuiltOnFirstUse<QPlainTextEdit> LMDMemo1{[this] { return buildMemo(); }};
+    shell::BuiltOnFirstUse<QPlainTextEdit> LMDMemo1{[this] { return buildMemo(); }};
 
     void FormCreate();
     void setVisible(bool visible) override;

@@ -1,7 +1,7 @@
 #include "axis_window.h"
 
 #include "axis_picture.h"
-#include "platform/error_display.h"
+#include "shell/error_display.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -52,7 +52,7 @@ void TForm2::Image1Click() {
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Image1 && isLeftClick(Image1, event)) {
-        platform::guarded([this] { Image1Click(); });
+        shell::guarded([this] { Image1Click(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -60,5 +60,5 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm2::mouseReleaseEvent(QMouseEvent* event) {
     if (isLeftClick(this, event))
-        platform::guarded([this] { Image1Click(); });
+        shell::guarded([this] { Image1Click(); });
 }

@@ -6,10 +6,10 @@
 #include "core/caption_lines.h"
 #include "file_names.h"
 #include "hitbox_3d_view.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/question.h"
-#include "platform/window_placement.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/question.h"
+#include "shell/window_placement.h"
 #include "settings/application_ctrl.h"
 #include "settings/form_placement.h"
 #include "side_view.h"
@@ -25,7 +25,7 @@ TForm3* Form3 = nullptr;
 
 bool askBeforeEnding() {
     bool ending = false;
-    platform::guarded([&] { ending = !Form3 || Form3->confirmUnsavedChanges(); });
+    shell::guarded([&] { ending = !Form3 || Form3->confirmUnsavedChanges(); });
     return ending;
 }
 
@@ -34,7 +34,7 @@ void closeToEnd(QCloseEvent* event, const std::function<void()>& formClose) {
         event->ignore();
         return;
     }
-    platform::guarded(formClose);
+    shell::guarded(formClose);
     event->accept();
 }
 
@@ -46,7 +46,7 @@ constexpr QSize kDesignSize(797, 327);
 
 TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Click \"Open\" to open a Damage File."));
-    platform::resizeOuter(this, kDesignSize);
+    shell::resizeOuter(this, kDesignSize);
 
     LMDApplicationCtrl1 = new TLMDApplicationCtrl(this);
     LMDApplicationCtrl1->apply();
@@ -72,16 +72,16 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     Save1->setEnabled(false);
     SaveAs1->setEnabled(false);
 
-    connect(Open1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::Open1Click));
-    connect(Save1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::Save1Click));
-    connect(SaveAs1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::SaveAs1Click));
-    connect(hitbox, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::hitboxClick));
+    connect(Open1, &QAction::triggered, this, shell::guardedSlot(this, &TForm3::Open1Click));
+    connect(Save1, &QAction::triggered, this, shell::guardedSlot(this, &TForm3::Save1Click));
+    connect(SaveAs1, &QAction::triggered, this, shell::guardedSlot(this, &TForm3::SaveAs1Click));
+    connect(hitbox, &QAction::triggered, this, shell::guardedSlot(this, &TForm3::hitboxClick));
     connect(AircraftList1, &QAction::triggered, this,
-            platform::guardedSlot(this, &TForm3::AircraftList1Click));
+            shell::guardedSlot(this, &TForm3::AircraftList1Click));
     connect(DamageAxis1, &QAction::triggered, this,
-            platform::guardedSlot(this, &TForm3::DamageAxis1Click));
+            shell::guardedSlot(this, &TForm3::DamageAxis1Click));
 
-    connect(About1, &QAction::triggered, this, platform::guardedSlot(this, &TForm3::About1Click));
+    connect(About1, &QAction::triggered, this, shell::guardedSlot(this, &TForm3::About1Click));
 
     SaveDialog1.setTitle(QStringLiteral("Save DM File as..."));
     SaveDialog1.setFilter(QStringLiteral("Damage Files|*.dat|All Files|*.*"));
@@ -91,7 +91,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     LMDForm1 = new TLMDForm(this, Form1 ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("Common"),
                             QStringLiteral("Form3"), soPos | soSize | soState);
 
-    platform::guarded([this] { FormCreate(); });
+    shell::guarded([this] { FormCreate(); });
 }
 
 // The grid's header texts and column widths are set up before the caption. A failing step skips
@@ -99,7 +99,7 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
 // is reported at start-up; the grid takes their texts, and is sized, when it is built.
 void TForm3::FormCreate() {
     loadedCaptions_.clear();
-    dm::loadCaptionFiles(localPath(platform::dataFolder()),
+    dm::loadCaptionFiles(localPath(shell::dataFolder()),
                          [this](int column, int row, const std::string& text) {
                              loadedCaptions_.push_back({column, row, QString::fromStdString(text)});
                          });
@@ -120,7 +120,7 @@ StringGrid* TForm3::buildGrid() {
     // The 3-D view is one right click away from the grid too, after the editing entries.
     grid->GridMenu->addSeparator();
     QAction* view3d = grid->GridMenu->addAction(QStringLiteral("3D View"));
-    connect(view3d, &QAction::triggered, this, [] { platform::guarded(showHitBox3dView); });
+    connect(view3d, &QAction::triggered, this, [] { shell::guarded(showHitBox3dView); });
 
     for (const CaptionCell& caption : loadedCaptions_)
         grid->setCellText(caption.column, caption.row, caption.text);
@@ -182,7 +182,7 @@ void TForm3::Save1Click() {
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
     if (CurrentDamageFile.changedOnDisk() &&
-        !platform::askYesNo(QStringLiteral("The file has been changed by another program since it "
+        !shell::askYesNo(QStringLiteral("The file has been changed by another program since it "
                                            "was opened. Overwrite it with your values?"),
                             this))
         return;
@@ -213,14 +213,14 @@ bool TForm3::confirmUnsavedChanges() {
     const QString name = withoutFolder(Form1->du2open.fileName());
     const QString question = name.isEmpty() ? QStringLiteral("Save the changes?")
                                             : QStringLiteral("Save the changes to %1?").arg(name);
-    switch (platform::askSaveChanges(question, this)) {
-    case platform::SaveChangesAnswer::Save:
+    switch (shell::askSaveChanges(question, this)) {
+    case shell::SaveChangesAnswer::Save:
         Save1Click();
         // A cancelled save dialog saved nothing.
         return !StringGrid1->markerSet();
-    case platform::SaveChangesAnswer::Discard:
+    case shell::SaveChangesAnswer::Discard:
         return true;
-    case platform::SaveChangesAnswer::Cancel:
+    case shell::SaveChangesAnswer::Cancel:
         break;
     }
     return false;
@@ -256,7 +256,7 @@ bool TForm3::chooseSaveAsTarget() {
             return false;
         const QString target = SaveDialog1.fileName();
         if (!QFileInfo(target).isFile() ||
-            platform::askYesNo(
+            shell::askYesNo(
                 QStringLiteral("%1 already exists.\nDo you want to replace it?")
                     .arg(withoutFolder(target)),
                 this))
@@ -265,21 +265,21 @@ bool TForm3::chooseSaveAsTarget() {
 }
 
 void TForm3::hitboxClick() {
-    platform::showInOrder({Form5, Form6});
+    shell::showInOrder({Form5, Form6});
 }
 
 void TForm3::showPartRow(int slot) {
     StringGrid1->setCurrentCell(1, slot + 1);
     StringGrid1->scrollTo(StringGrid1->currentIndex());
-    platform::showWindow(this);
+    shell::showWindow(this);
 }
 
 void TForm3::AircraftList1Click() {
-    platform::showWindow(Form4);
+    shell::showWindow(Form4);
 }
 
 void TForm3::DamageAxis1Click() {
-    platform::showWindow(Form2);
+    shell::showWindow(Form2);
 }
 
 void TForm3::About1Click() {
@@ -288,7 +288,7 @@ void TForm3::About1Click() {
 
 void TForm3::FormClose() {
     closeCurrentDamageFile();
-    platform::terminate();
+    shell::terminate();
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {

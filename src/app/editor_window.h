@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/cell_text.h"
-#include "platform/built_on_first_use.h"
-#include "platform/file_dialog.h"
+#include "shell/built_on_first_use.h"
+#include "shell/file_dialog.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -34,8 +34,8 @@ public:
     QAction* DamageAxis1;
     QAction* About1;
     // Built on its first use: the window's first showing, or a command that reads or fills it.
-    platform::BuiltOnFirstUse<StringGrid> StringGrid1{[this] { return buildGrid(); }};
-    platform::FileDialog SaveDialog1{platform::FileDialogKind::Save};
+    shell::BuiltOnFirstUse<StringGrid> StringGrid1{[this] { return buildGrid(); }};
+    shell::FileDialog SaveDialog1{shell::FileDialogKind::Save};
     TLMDAboutDlg* LMDAboutDlg1;
     TLMDApplicationCtrl* LMDApplicationCtrl1;
     TLMDForm* LMDForm1;

@@ -1,8 +1,8 @@
 #include "hitbox_3d_view.h"
 
 #include "core/part_slots.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
 #include "settings/form_placement.h"
 #include "start_window.h"
 #include "top_view.h"
@@ -65,7 +65,7 @@ QString TForm7::hoverText(QPoint point) const {
 }
 
 void TForm7::paintEvent(QPaintEvent*) {
-    platform::guarded([this] {
+    shell::guarded([this] {
         if (std::exchange(fitPending_, false))
             camera_.zoom = dm::fittingZoom(sources_.views.table(), camera_, width(), height());
         dm::buildHitBoxScene3d(request(), sources_.views.table(), scene_);
@@ -110,7 +110,7 @@ void TForm7::mouseReleaseEvent(QMouseEvent* event) {
     const bool menu = event->button() == Qt::RightButton && drag_ == Drag::Pan && !moved_;
     drag_ = Drag::None;
     if (menu && OnMenu)
-        platform::guarded([this, event] { OnMenu(event->globalPosition().toPoint()); });
+        shell::guarded([this, event] { OnMenu(event->globalPosition().toPoint()); });
 }
 
 void TForm7::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -139,7 +139,7 @@ bool TForm7::event(QEvent* event) {
         return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     QString text;
-    platform::guarded([this, help, &text] { text = hoverText(help->pos()); });
+    shell::guarded([this, help, &text] { text = hoverText(help->pos()); });
     if (text.isEmpty())
         QToolTip::hideText();
     else
@@ -163,7 +163,7 @@ void showHitBox3dView() {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
         Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
-        Form7->setWindowIcon(platform::fullApplicationIcon());
+        Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = [](QPoint at) {
             if (Form5 != nullptr)
                 Form5->tvpum->popup(at);

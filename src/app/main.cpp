@@ -2,8 +2,8 @@
 #include "core/install_layout.h"
 #include "core/version.h"
 #include "outside_files.h"
-#include "platform/display_connection.h"
-#include "platform/start_up_work.h"
+#include "shell/display_connection.h"
+#include "shell/start_up_work.h"
 #include "program.h"
 
 #include <QApplication>
@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
         break;
     }
     if (!early.platformOption) {
-        const std::string display = platform::unreachableDisplay(startup::displayEnvironment());
+        const std::string display = shell::unreachableDisplay(startup::displayEnvironment());
         if (!display.empty()) {
             std::cerr << "du2damage cannot open the display " << display << '\n';
             return 1;
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     }
 
     // Read while the windowing system starts: the start window's text needs it at once.
-    std::jthread fontLoading(platform::loadFontConfiguration);
+    std::jthread fontLoading(shell::loadFontConfiguration);
     QApplication app(argc, argv);
     // Qt has taken its own options out; what is left is ours.
     const startup::CommandLine line = startup::parseCommandLine(argumentsOf(app.arguments()));

@@ -1,7 +1,7 @@
 #include "outside_files.h"
 
 #include "editor_window.h"
-#include "platform/error_display.h"
+#include "shell/error_display.h"
 #include "start_window.h"
 
 #include <QDropEvent>
@@ -45,11 +45,11 @@ protected:
 } // namespace
 
 void openFile(const QString& fileName) {
-    platform::guarded([&fileName] { Form3->openFile(QFileInfo(fileName).absoluteFilePath()); });
+    shell::guarded([&fileName] { Form3->openFile(QFileInfo(fileName).absoluteFilePath()); });
 }
 
 void openAtStart(const QString& fileName) {
-    platform::guarded([] { Form1->Button5Click(); });
+    shell::guarded([] { Form1->Button5Click(); });
     openFile(fileName);
 }
 

@@ -5,9 +5,9 @@
 #include "editor_window.h"
 #include "hitbox_3d_view.h"
 #include "outside_files.h"
-#include "platform/application.h"
-#include "platform/deferred_icon_style.h"
-#include "platform/error_display.h"
+#include "shell/application.h"
+#include "shell/deferred_icon_style.h"
+#include "shell/error_display.h"
 #include "settings/form_placement.h"
 #include "side_view.h"
 #include "start_window.h"
@@ -32,7 +32,7 @@ void attachPlacementKeeper(QWidget* window, const char* section, const char* key
 template <class Window> void destroyWindow(Window*& window) {
     if (!window)
         return;
-    platform::guarded([window] { window->hide(); });
+    shell::guarded([window] { window->hide(); });
     const auto keepers = window->template findChildren<TLMDForm*>(Qt::FindDirectChildrenOnly);
     for (TLMDForm* keeper : keepers)
         delete keeper;
@@ -54,11 +54,11 @@ void commitData(QSessionManager& manager) {
 } // namespace
 
 void createWindows() {
-    platform::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
-    QApplication::setWindowIcon(platform::applicationIcon());
+    shell::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
+    QApplication::setWindowIcon(shell::applicationIcon());
     // The program ends when the editor or the main window closes, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setStyle(new platform::DeferredIconStyle);
+    QApplication::setStyle(new shell::DeferredIconStyle);
 
     Form1 = new TForm1;
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);
@@ -84,15 +84,15 @@ void createWindows() {
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window);
     for (QWidget* window : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6})
-        window->setWindowIcon(platform::fullApplicationIcon());
+        window->setWindowIcon(shell::fullApplicationIcon());
 }
 
 void showMainWindow() {
-    platform::guarded([] { Form1->show(); });
+    shell::guarded([] { Form1->show(); });
 }
 
 void destroyWindows() {
-    platform::guarded([] { closeCurrentDamageFile(); });
+    shell::guarded([] { closeCurrentDamageFile(); });
     destroyWindow(Form7); // created last, on demand, if at all
     destroyWindow(Form6);
     destroyWindow(Form5);

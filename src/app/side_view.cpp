@@ -1,6 +1,6 @@
 #include "side_view.h"
 
-#include "platform/error_display.h"
+#include "shell/error_display.h"
 #include "top_view.h"
 #include "views/view_sizes.h"
 
@@ -16,7 +16,7 @@ TForm6::TForm6(QWidget* parent) : QWidget(parent) {
     pb2->OnClick = [this] { pb2Click(); };
 
     // The top view was created first and set the view settings; the side caption follows them.
-    platform::guarded([this] {
+    shell::guarded([this] {
         if (!HitBoxSettings.SideViewTitle.empty())
             setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
     });
@@ -37,7 +37,7 @@ void TForm6::pb2Click() {
 }
 
 void TForm6::contextMenuEvent(QContextMenuEvent* event) {
-    platform::guarded([event] {
+    shell::guarded([event] {
         if (Form5 != nullptr)
             Form5->tvpum->popup(event->globalPos());
     });

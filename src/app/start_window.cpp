@@ -2,10 +2,10 @@
 
 #include "editor_window.h"
 #include "file_names.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/file_attributes.h"
-#include "platform/window_placement.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/file_attributes.h"
+#include "shell/window_placement.h"
 #include "settings/ini_ctrl.h"
 #include "side_view.h"
 #include "string_grid.h"
@@ -51,16 +51,16 @@ void closeCurrentDamageFile() {
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
-    setFont(platform::classicFont());
+    setFont(shell::classicFont());
     setFixedSize(kClientSize);
-    platform::centreOnScreen(this);
+    shell::centreOnScreen(this);
 
     Button5 = new QPushButton(QStringLiteral("Click to Open Damage Editor"), this);
     Button5->setObjectName(QStringLiteral("Button5"));
     Button5->setGeometry(48, 136, 233, 25);
     Button5->setDefault(true);
     connect(Button5, &QPushButton::clicked, this,
-            platform::guardedSlot(this, &TForm1::Button5Click));
+            shell::guardedSlot(this, &TForm1::Button5Click));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -77,7 +77,7 @@ TForm1::TForm1(QWidget* parent)
 
     LMDIniCtrl1 = new TLMDIniCtrl(this);
 
-    platform::guarded([this] { FormCreate(); });
+    shell::guarded([this] { FormCreate(); });
 }
 
 void TForm1::FormCreate() {
@@ -103,8 +103,8 @@ bool TForm1::Button3Click() {
 
 void TForm1::readFile(const QString& chosen) {
     // A read-only file must become writable, or Save could not write into it later.
-    if (platform::fileAttributes(chosen).value_or(0) != 0)
-        platform::clearFileAttributes(chosen);
+    if (shell::fileAttributes(chosen).value_or(0) != 0)
+        shell::clearFileAttributes(chosen);
     // A line break cannot be kept in the settings file: such a folder is not remembered.
     const QString folder = folderOfFileName(chosen);
     if (!folder.contains('\n') && !folder.contains('\r'))
@@ -124,14 +124,14 @@ void TForm1::Button4Click() {
 
 void TForm1::Button5Click() {
     hide();
-    platform::showWindow(Form5);
-    platform::showWindow(Form6);
-    platform::showWindow(Form3);
+    shell::showWindow(Form5);
+    shell::showWindow(Form6);
+    shell::showWindow(Form3);
 }
 
 void TForm1::FormClose() {
     closeCurrentDamageFile();
-    platform::terminate();
+    shell::terminate();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

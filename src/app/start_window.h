@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/damage_file.h"
-#include "platform/file_dialog.h"
+#include "shell/file_dialog.h"
 
 #include <QWidget>
 
@@ -18,7 +18,7 @@ public:
 
     QPlainTextEdit* Memo1;
     QPushButton* Button5;
-    platform::FileDialog du2open{platform::FileDialogKind::Open};
+    shell::FileDialog du2open{shell::FileDialogKind::Open};
     TLMDIniCtrl* LMDIniCtrl1;
 
     void FormCreate();

@@ -2,8 +2,8 @@
 
 #include "core/grid_colors.h"
 #include "core/part_slots.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
 #include "views/qt_colours.h"
 
 #include <QAbstractButton>
@@ -96,7 +96,7 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        platform::guarded([&] { grid_->paintValueCell(*painter, option.rect, index); });
+        shell::guarded([&] { grid_->paintValueCell(*painter, option.rect, index); });
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -108,11 +108,11 @@ public:
         editor->setTextMargins(kTextMargin - 1, kTextMargin - 1, 0, 0);
         const GridCell cell = GridTextModel::cellOf(index);
         QPalette palette = editor->palette();
-        platform::guarded([&] { palette.setColor(QPalette::Base, grid_->cellPaint(cell).brush); });
+        shell::guarded([&] { palette.setColor(QPalette::Base, grid_->cellPaint(cell).brush); });
         editor->setPalette(palette);
         QObject::connect(
             editor, &QLineEdit::textEdited, grid_, [grid = grid_, cell](const QString& text) {
-                platform::guarded([&] { grid->setCellText(cell.column, cell.row, text); });
+                shell::guarded([&] { grid->setCellText(cell.column, cell.row, text); });
             });
         return editor;
     }
@@ -140,25 +140,25 @@ protected:
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 auto* editor = static_cast<QWidget*>(watched);
-                platform::guarded([&] { grid_->enterInEditor(editor); });
+                shell::guarded([&] { grid_->enterInEditor(editor); });
                 return true;
             }
             if (key == Qt::Key_Escape) {
-                platform::guarded([&] { grid_->escapeInEditor(static_cast<QWidget*>(watched)); });
+                shell::guarded([&] { grid_->escapeInEditor(static_cast<QWidget*>(watched)); });
                 return true;
             }
             const auto* keyEvent = static_cast<QKeyEvent*>(event);
             bool taken = false;
-            platform::guarded([&] { taken = grid_->takeClipboardKey(*keyEvent); });
+            shell::guarded([&] { taken = grid_->takeClipboardKey(*keyEvent); });
             if (taken)
                 return true;
             // The editor's own undo would bypass the grid's history.
             if (matchesAny(*keyEvent, kUndoKeys)) {
-                platform::guarded([&] { grid_->undo(); });
+                shell::guarded([&] { grid_->undo(); });
                 return true;
             }
             if (matchesAny(*keyEvent, kRedoKeys)) {
-                platform::guarded([&] { grid_->redo(); });
+                shell::guarded([&] { grid_->redo(); });
                 return true;
             }
         }
@@ -315,7 +315,7 @@ QSize GridHeaderView::sizeHint() const {
 }
 
 void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
-    platform::guarded([&] {
+    shell::guarded([&] {
         const auto role = [&](Qt::ItemDataRole itemRole) {
             return model()->headerData(logicalIndex, orientation(), itemRole);
         };
@@ -332,7 +332,7 @@ void GridHeaderView::paintSection(QPainter* painter, const QRect& rect, int logi
 
 StringGrid::StringGrid(QWidget* parent)
     : QTableView(parent), columnHeader_(new GridHeaderView(Qt::Horizontal, this)),
-      rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(platform::classicFont()) {
+      rowHeader_(new GridHeaderView(Qt::Vertical, this)), gridFont_(shell::classicFont()) {
     OnGetCellColor = applyCellColorRules;
     OnCellValidate = [this](int, int, QString&, bool&) { setMarker(); };
     model_.headerPaint = [this](GridCell cell) { return cellPaint(cell); };
@@ -409,7 +409,7 @@ StringGrid::StringGrid(QWidget* parent)
     setCurrentCell(1, 1);
     focusConnection_ =
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            platform::guarded([&] { focusChanged(old, now); });
+            shell::guarded([&] { focusChanged(old, now); });
         });
 }
 
@@ -759,7 +759,7 @@ QAction* StringGrid::addEditItem(const QString& caption, const QList<QKeySequenc
     item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     item->setShortcutVisibleInContextMenu(true);
     addAction(item);
-    connect(item, &QAction::triggered, this, platform::guardedSlot(this, handler));
+    connect(item, &QAction::triggered, this, shell::guardedSlot(this, handler));
     return item;
 }
 
@@ -778,7 +778,7 @@ void StringGrid::updatePasteItem() {
 }
 
 void StringGrid::contextMenuEvent(QContextMenuEvent* event) {
-    platform::guarded([&] {
+    shell::guarded([&] {
         updateEditItems();
         const QPoint at = event->reason() == QContextMenuEvent::Mouse
                               ? event->globalPos()
@@ -837,7 +837,7 @@ void StringGrid::focusChanged(QWidget* old, QWidget* now) {
 
 void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
-    platform::guarded([&] {
+    shell::guarded([&] {
         commitCheck();
         textWhenCurrent_ = rememberedText_;
     });
@@ -852,11 +852,11 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
     const bool editing = state() == QAbstractItemView::EditingState;
     const int key = event->key();
     if (!editing && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        platform::guarded([&] { edit(currentIndex()); });
+        shell::guarded([&] { edit(currentIndex()); });
         return;
     }
     if (!editing && key == Qt::Key_Backspace) {
-        platform::guarded([&] { edit(currentIndex(), QAbstractItemView::AnyKeyPressed, event); });
+        shell::guarded([&] { edit(currentIndex(), QAbstractItemView::AnyKeyPressed, event); });
         return;
     }
     QTableView::keyPressEvent(event);
@@ -867,7 +867,7 @@ void StringGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex clicked = indexAt(position);
     const QModelIndex before = currentIndex();
     QTableView::mousePressEvent(event);
-    platform::guarded([&] {
+    shell::guarded([&] {
         if (event->button() != Qt::LeftButton || !clicked.isValid() || clicked != currentIndex())
             return;
         if (before == clicked) // a click on the current cell is checked too
@@ -890,13 +890,13 @@ void StringGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void StringGrid::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LocaleChange)
-        platform::guarded([this] { readDecimalSeparator(); });
+        shell::guarded([this] { readDecimalSeparator(); });
     QTableView::changeEvent(event);
 }
 
 bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cornerButton_ && event->type() == QEvent::Paint) {
-        platform::guarded([this] {
+        shell::guarded([this] {
             QPainter painter(cornerButton_);
             paintHeaderCell(painter, cornerButton_->rect(), cellPaint({0, 0}), cellText(0, 0));
         });

@@ -1,7 +1,7 @@
 #include "top_view.h"
 
 #include "hitbox_3d_view.h"
-#include "platform/error_display.h"
+#include "shell/error_display.h"
 #include "side_view.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
@@ -27,7 +27,7 @@ TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
 void TPaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     canvas_ = &painter;
-    platform::guarded([this] {
+    shell::guarded([this] {
         if (OnPaint)
             OnPaint();
     });
@@ -44,7 +44,7 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
                          rect().contains(event->position().toPoint());
     pressed_ = false;
     if (clicked)
-        platform::guarded([this] {
+        shell::guarded([this] {
             if (OnClick)
                 OnClick();
         });
@@ -53,7 +53,7 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
 void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event); // a press, so the release still clicks
     if (event->button() == Qt::LeftButton)
-        platform::guarded([&] {
+        shell::guarded([&] {
             if (OnDoubleClick)
                 OnDoubleClick(event->position().toPoint());
         });
@@ -75,7 +75,7 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
 
 void TPaintBox::showHint(QPoint at, QPoint globalAt) {
     QString hint;
-    platform::guarded([&] {
+    shell::guarded([&] {
         if (OnHint)
             hint = OnHint(at);
     });
@@ -197,9 +197,9 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
     N3DView1 = tvpum->addAction(QStringLiteral("3D View"));
     connect(N3DView1, &QAction::triggered, this,
-            platform::guardedSlot(this, &TForm5::N3DView1Click));
+            shell::guardedSlot(this, &TForm5::N3DView1Click));
 
-    platform::guarded([this] { FormActivate(); });
+    shell::guarded([this] { FormActivate(); });
 }
 
 QAction* TForm5::addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewChoice& choice,
@@ -207,7 +207,7 @@ QAction* TForm5::addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewCh
     QAction* entry = submenu->addAction(QString::fromUtf8(choice.caption));
     entry->setCheckable(true);
     group->addAction(entry);
-    connect(entry, &QAction::triggered, this, platform::guardedSlot(this, handler));
+    connect(entry, &QAction::triggered, this, shell::guardedSlot(this, handler));
     return entry;
 }
 
@@ -284,5 +284,5 @@ void TForm5::N3DView1Click() {
 }
 
 void TForm5::contextMenuEvent(QContextMenuEvent* event) {
-    platform::guarded([this, event] { tvpum->popup(event->globalPos()); });
+    shell::guarded([this, event] { tvpum->popup(event->globalPos()); });
 }

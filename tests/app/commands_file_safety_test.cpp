@@ -9,7 +9,7 @@
 namespace {
 
 using namespace commandtest;
-using platform::SaveChangesAnswer;
+using shell::SaveChangesAnswer;
 
 using FileSafetyTest = CommandTest;
 
@@ -83,7 +83,7 @@ TEST_F(FileSafetyTest, AFileThatCannotBeWrittenOpensReadOnlyAndSaveActsAsSaveAs)
     const QString copy = filePath(QStringLiteral("writable.dat"));
     dialogs_.answers.push_back(copy);
     save();
-    EXPECT_EQ(dialogs_.shown.back().kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(dialogs_.shown.back().kind, shell::FileDialogKind::Save);
     EXPECT_EQ(bytesOf(path), before);
     EXPECT_EQ(QFileInfo(path).lastModified(), modified);
     EXPECT_EQ(tableOf(copy)[1].Byte3, 42);

@@ -6,8 +6,8 @@
 #include "start_window.h"
 #include "editor_window.h"
 #include "file_names.h"
-#include "platform/file_dialog.h"
-#include "platform/question.h"
+#include "shell/file_dialog.h"
+#include "shell/question.h"
 #include "string_grid.h"
 
 #include <QApplication>
@@ -29,10 +29,10 @@ inline testing::AssertionResult sameRecords(const dm::PartTable& actual,
 }
 
 // Answers the file dialogs from a script and records what each dialog was shown with.
-class ScriptedFileDialogs : public platform::FileDialogRunner {
+class ScriptedFileDialogs : public shell::FileDialogRunner {
 public:
     struct Shown {
-        platform::FileDialogKind kind;
+        shell::FileDialogKind kind;
         QString title;
         QString filter;
         int filterIndex;
@@ -41,7 +41,7 @@ public:
         QString fileName;
     };
 
-    std::optional<QString> run(const platform::FileDialog& dialog, QWidget*) override {
+    std::optional<QString> run(const shell::FileDialog& dialog, QWidget*) override {
         shown.push_back({dialog.kind(), dialog.title(), dialog.filter(), dialog.filterIndex(),
                          dialog.defaultExt(), dialog.initialDir(), dialog.fileName()});
         if (answers.empty()) {
@@ -59,16 +59,16 @@ public:
 };
 
 // Answers the program's questions from a script and records the texts asked.
-class ScriptedQuestions : public platform::QuestionAnswerer {
+class ScriptedQuestions : public shell::QuestionAnswerer {
 public:
-    platform::SaveChangesAnswer askSaveChanges(const QString&, const QString& text,
+    shell::SaveChangesAnswer askSaveChanges(const QString&, const QString& text,
                                                QWidget*) override {
         asked << text;
         if (saveAnswers.empty()) {
             ADD_FAILURE() << "an unexpected question: " << text.toStdString();
-            return platform::SaveChangesAnswer::Cancel;
+            return shell::SaveChangesAnswer::Cancel;
         }
-        const platform::SaveChangesAnswer answer = saveAnswers.front();
+        const shell::SaveChangesAnswer answer = saveAnswers.front();
         saveAnswers.pop_front();
         return answer;
     }
@@ -84,7 +84,7 @@ public:
         return answer;
     }
 
-    std::deque<platform::SaveChangesAnswer> saveAnswers;
+    std::deque<shell::SaveChangesAnswer> saveAnswers;
     std::deque<bool> yesNoAnswers;
     QStringList asked;
 };
@@ -100,8 +100,8 @@ protected:
         PartTable = {};
         DamageFileHeader = {};
         CurrentDamageFile.reset();
-        platform::setFileDialogRunner(&dialogs_);
-        platform::setQuestionAnswerer(&questions_);
+        shell::setFileDialogRunner(&dialogs_);
+        shell::setQuestionAnswerer(&questions_);
         program::createWindows();
         Form1->Button5Click();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
@@ -110,8 +110,8 @@ protected:
 
     void TearDown() override {
         ShellTest::TearDown();
-        platform::setFileDialogRunner(nullptr);
-        platform::setQuestionAnswerer(nullptr);
+        shell::setFileDialogRunner(nullptr);
+        shell::setQuestionAnswerer(nullptr);
         EXPECT_TRUE(dialogs_.answers.empty()) << "dialog answers left over";
         EXPECT_TRUE(questions_.saveAnswers.empty() && questions_.yesNoAnswers.empty())
             << "question answers left over";

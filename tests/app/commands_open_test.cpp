@@ -3,7 +3,7 @@
 #include "../support/grid_helpers.h"
 #include "../support/scenarios.h"
 
-#include "platform/file_attributes.h"
+#include "shell/file_attributes.h"
 #include "side_view.h"
 #include "top_view.h"
 
@@ -22,7 +22,7 @@ using testsupport::PaintCounter;
 TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     const QString path = copySample("0fdamage.dat");
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
-    ASSERT_EQ(platform::fileAttributes(path), unsigned{platform::faReadOnly});
+    ASSERT_EQ(shell::fileAttributes(path), unsigned{shell::faReadOnly});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form6));
     QCoreApplication::processEvents();
@@ -33,7 +33,7 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     QCoreApplication::processEvents();
 
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
-    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    EXPECT_EQ(shell::fileAttributes(path), 0u);
     const dm::PartTable table = tableOf(path);
     EXPECT_TRUE(sameRecords(PartTable, table));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(DamageFileHeader.data()), dm::kHeaderSize),
@@ -56,7 +56,7 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
 
     ASSERT_EQ(dialogs_.shown.size(), 1u);
     const ScriptedFileDialogs::Shown& dialog = dialogs_.shown[0];
-    EXPECT_EQ(dialog.kind, platform::FileDialogKind::Open);
+    EXPECT_EQ(dialog.kind, shell::FileDialogKind::Open);
     EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
     EXPECT_EQ(dialog.filterIndex, 1);
     EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
@@ -86,7 +86,7 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     typeInto(1, 1, QStringLiteral("7"));
     dialogs_.answers.push_back(std::nullopt);
     save();
-    EXPECT_EQ(dialogs_.shown.back().kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(dialogs_.shown.back().kind, shell::FileDialogKind::Save);
     EXPECT_TRUE(grid_->markerSet());
     const QString copy = filePath(QStringLiteral("copy.dat"));
     dialogs_.answers.push_back(copy);
@@ -102,7 +102,7 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     open(path);
     typeInto(5, 3, QStringLiteral("77"));
     ASSERT_TRUE(grid_->markerSet());
-    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    questions_.saveAnswers.push_back(shell::SaveChangesAnswer::Discard);
     const dm::CellTexts typed = grid_->valueTexts();
     open(std::nullopt);
     EXPECT_EQ(grid_->valueTexts(), typed) << "nothing was read, so the typed values stay";
@@ -110,7 +110,7 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
     EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
-    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    questions_.saveAnswers.push_back(shell::SaveChangesAnswer::Discard);
     open(path);
     EXPECT_EQ(grid_->valueTexts(), filledTexts(tableOf(path))) << "a file read replaces them";
     EXPECT_FALSE(grid_->markerSet());
@@ -182,7 +182,7 @@ TEST_P(AFailedOpen, LeavesThePreviousFileCurrentAndShown) {
     EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
     // What happened before the read stays done.
     if (QFileInfo(chosen).isFile()) {
-        EXPECT_EQ(platform::fileAttributes(chosen), 0u);
+        EXPECT_EQ(shell::fileAttributes(chosen), 0u);
     }
     if (scenario.folderRemembered) {
         EXPECT_EQ(stored("file settings", "initdirect"), (other + '/').toStdString());

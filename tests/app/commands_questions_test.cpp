@@ -2,14 +2,14 @@
 
 #include "../support/scenarios.h"
 
-#include "platform/application.h"
+#include "shell/application.h"
 
 #include <QFileInfo>
 
 namespace {
 
 using namespace commandtest;
-using platform::SaveChangesAnswer;
+using shell::SaveChangesAnswer;
 
 using UnsavedChangesTest = CommandTest;
 
@@ -61,7 +61,7 @@ TEST_P(CloseAndOpen, AskFirstOnlyWhenTheMarkerIsSet) {
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     open(path);
     Form3->show();
-    platform::resetTerminateRequest();
+    shell::resetTerminateRequest();
     const QByteArray before = bytesOf(path);
     if (c.edit)
         typeInto(2, 7, QStringLiteral("123"), /*enter=*/false); // committed by the question
@@ -72,11 +72,11 @@ TEST_P(CloseAndOpen, AskFirstOnlyWhenTheMarkerIsSet) {
 
     if (c.trigger == Trigger::CloseEditor) {
         EXPECT_EQ(Form3->close(), c.goesOn);
-        EXPECT_EQ(platform::terminateRequested(), c.goesOn);
+        EXPECT_EQ(shell::terminateRequested(), c.goesOn);
         EXPECT_EQ(Form3->isVisible(), !c.goesOn);
     } else if (c.trigger == Trigger::CloseStartWindow) {
         EXPECT_EQ(Form1->close(), c.goesOn);
-        EXPECT_EQ(platform::terminateRequested(), c.goesOn);
+        EXPECT_EQ(shell::terminateRequested(), c.goesOn);
     } else {
         if (c.goesOn)
             dialogs_.answers.push_back(std::nullopt);
@@ -106,7 +106,7 @@ TEST_F(UnsavedChangesTest, AFailingSaveKeepsTheEditorOpenWithItsChanges) {
     typeInto(1, 1, QStringLiteral("not a number"));
     questions_.saveAnswers.push_back(SaveChangesAnswer::Save);
     EXPECT_FALSE(Form3->close());
-    EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_FALSE(shell::terminateRequested());
     EXPECT_EQ(errors_.texts(),
               QStringList{QStringLiteral("'not a number' is not a valid integer value.")});
     EXPECT_TRUE(grid_->markerSet());
@@ -163,7 +163,7 @@ TEST_F(UnsavedChangesTest, WithNoFileNamedAnsweringSaveAsksForANewFile) {
         questions_.saveAnswers.push_back(SaveChangesAnswer::Save);
         dialogs_.answers.push_back(c.saveDialog);
         EXPECT_EQ(Form3->close(), c.closes);
-        EXPECT_EQ(platform::terminateRequested(), c.closes);
+        EXPECT_EQ(shell::terminateRequested(), c.closes);
         EXPECT_EQ(grid_->markerSet(), !c.closes);
         EXPECT_EQ(QFileInfo::exists(target), c.closes);
     }

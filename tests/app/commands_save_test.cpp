@@ -136,7 +136,7 @@ TEST_F(SaveCommandTest, SaveAsMakesTheNewFileCurrentAndNeverWritesTheOldOneAgain
 
     ASSERT_EQ(dialogs_.shown.size(), 4u);
     const ScriptedFileDialogs::Shown& dialog = dialogs_.shown.back();
-    EXPECT_EQ(dialog.kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(dialog.kind, shell::FileDialogKind::Save);
     EXPECT_EQ(dialog.title, QStringLiteral("Save DM File as..."));
     EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|*.dat|All Files|*.*"));
     EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
@@ -295,7 +295,7 @@ TEST_P(AFailedSave, WritesNothingAndKeepsTheMarker) {
     if (scenario.check)
         scenario.check(*this);
     // The marker stays set, so leaving the file asks first.
-    questions_.saveAnswers.push_back(platform::SaveChangesAnswer::Discard);
+    questions_.saveAnswers.push_back(shell::SaveChangesAnswer::Discard);
     open(std::nullopt);
 }
 

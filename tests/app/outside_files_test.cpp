@@ -12,7 +12,7 @@
 namespace {
 
 using namespace commandtest;
-using platform::SaveChangesAnswer;
+using shell::SaveChangesAnswer;
 
 TEST(CommandLineTest, OptionsFilesAndProblems) {
     struct Case {
@@ -97,11 +97,11 @@ class CommandLineOpenTest : public shelltest::ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        platform::setFileDialogRunner(&dialogs_);
+        shell::setFileDialogRunner(&dialogs_);
     }
     void TearDown() override {
         ShellTest::TearDown();
-        platform::setFileDialogRunner(nullptr);
+        shell::setFileDialogRunner(nullptr);
     }
 
     ScriptedFileDialogs dialogs_; // any dialog shown fails the test: it has no answers

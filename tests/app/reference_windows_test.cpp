@@ -4,8 +4,8 @@
 #include "axis_picture.h"
 #include "axis_window.h"
 #include "hint_pause.h"
-#include "platform/error_display.h"
-#include "platform/system_information.h"
+#include "shell/error_display.h"
+#include "shell/system_information.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -368,15 +368,15 @@ TEST(AboutBox, SystemInformationLines) {
         {"MemAvailable: lots\n", "unknown"},
     };
     for (const MemoryCase& c : memory)
-        EXPECT_EQ(platform::availableMemoryText(c.meminfo), c.shown) << c.meminfo.toStdString();
+        EXPECT_EQ(shell::availableMemoryText(c.meminfo), c.shown) << c.meminfo.toStdString();
 
     const QString cpuinfo = QStringLiteral("processor\t: 0\nvendor_id\t: GenuineIntel\n"
                                            "model name\t: Intel(R)  Core(TM) i5 CPU\n");
-    EXPECT_EQ(platform::platformCpuText(4, cpuinfo),
+    EXPECT_EQ(shell::platformCpuText(4, cpuinfo),
               QStringLiteral("Linux, 4 x Intel(R) Core(TM) i5 CPU"));
-    EXPECT_EQ(platform::platformCpuText(0, cpuinfo),
+    EXPECT_EQ(shell::platformCpuText(0, cpuinfo),
               QStringLiteral("Linux, 1 x Intel(R) Core(TM) i5 CPU"));
-    EXPECT_EQ(platform::platformCpuText(2, QString()),
+    EXPECT_EQ(shell::platformCpuText(2, QString()),
               QStringLiteral("Linux, 2 x ") + QSysInfo::currentCpuArchitecture());
 }
 

@@ -2,7 +2,7 @@
 
 #include "../support/test_support.h"
 #include "core/settings_store.h"
-#include "platform/application.h"
+#include "shell/application.h"
 #include "program.h"
 
 #include <QDir>
@@ -18,12 +18,12 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
-        platform::resetTerminateRequest();
+        shell::resetTerminateRequest();
     }
 
     void TearDown() override {
         program::destroyWindows();
-        platform::resetTerminateRequest();
+        shell::resetTerminateRequest();
     }
 
     QString iniPath() const { return folder_.filePath(QStringLiteral("du2daminfo.INI")); }

@@ -2,7 +2,7 @@
 
 #include "core/damage_file.h"
 #include "editor_window.h"
-#include "platform/window_placement.h"
+#include "shell/window_placement.h"
 #include "side_view.h"
 #include "start_window.h"
 #include "top_view.h"
@@ -27,7 +27,7 @@ protected:
     static QRect outer(const dm::Placement& p) {
         return QRect(p.left, p.top, p.right - p.left, p.bottom - p.top);
     }
-    static QRect outerOf(const QWidget* window) { return outer(platform::windowPlacement(window)); }
+    static QRect outerOf(const QWidget* window) { return outer(shell::windowPlacement(window)); }
 };
 
 TEST_F(PlacementKeeperTest, ShowingAViewTakesItsStoredPlacementEveryTime) {
@@ -74,8 +74,8 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
         {"[Common]\nForm3=200,x,1,10,10,600,500\n", true, "'x' is not a valid integer value."},
     };
     program::createWindows();
-    platform::showWindow(Form3);
-    platform::showWindow(Form5);
+    shell::showWindow(Form3);
+    shell::showWindow(Form5);
     QCoreApplication::processEvents();
     const QRect unkeptEditor = Form3->frameGeometry();
     const QRect unkeptView = Form5->frameGeometry();
@@ -85,7 +85,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
         errors_.shown.clear();
         program::createWindows();
         QWidget* window = c.editor ? static_cast<QWidget*>(Form3) : Form5;
-        platform::showWindow(window);
+        shell::showWindow(window);
         QCoreApplication::processEvents();
         EXPECT_TRUE(window->isVisible());
         if (c.shown.isEmpty()) {
@@ -102,7 +102,7 @@ TEST_F(PlacementKeeperTest, ABadFieldIsShownAndTheWindowKeepsItsPlacement) {
 }
 
 TEST_F(PlacementKeeperTest, RectanglesBeyondTheScreenMoveBackInside) {
-    const QSize screen = platform::primaryScreenSize();
+    const QSize screen = shell::primaryScreenSize();
     const std::string value = "200,0,1," + std::to_string(screen.width() - 100) + ",0," +
                               std::to_string(screen.width() + 400) + ",400";
     writeIni("[HBSV]\nForm6=" + value + "\n");
@@ -163,9 +163,9 @@ TEST_F(PlacementKeeperTest, TheEditorKeepsItsShowStateAndTheViewsDoNot) {
     program::createWindows();
     Form1->Button5Click();
     EXPECT_TRUE(Form3->isMaximized());
-    EXPECT_EQ(platform::windowPlacement(Form3), (dm::Placement{0, 3, 50, 60, 650, 460}));
+    EXPECT_EQ(shell::windowPlacement(Form3), (dm::Placement{0, 3, 50, 60, 650, 460}));
     EXPECT_FALSE(Form5->isMaximized());
-    EXPECT_EQ(platform::windowPlacement(Form5), (dm::Placement{0, 1, 40, 30, 590, 590}));
+    EXPECT_EQ(shell::windowPlacement(Form5), (dm::Placement{0, 1, 40, 30, 590, 590}));
 
     // The next run finds the editor maximised again over the same normal rectangle.
     program::destroyWindows();
@@ -180,13 +180,13 @@ TEST_F(PlacementKeeperTest, TheEndStoresThreePlacementsAndDropsColourAndFont) {
              "[HBTV]\nForm5Color=255\nForm5Font=Arial\n[Common]\nform3font=x\n");
     program::createWindows();
     Form1->Button5Click();
-    platform::setWindowPlacement(Form5, {0, 1, 205, 106, 728, 650});
+    shell::setWindowPlacement(Form5, {0, 1, 205, 106, 728, 650});
     EXPECT_EQ(Form5->frameGeometry(), QRect(205, 106, 523, 544));
-    platform::setWindowPlacement(Form6, {0, 1, 10, 20, 472, 400});
-    platform::setWindowPlacement(Form3, {0, 1, 30, 40, 827, 367});
+    shell::setWindowPlacement(Form6, {0, 1, 10, 20, 472, 400});
+    shell::setWindowPlacement(Form3, {0, 1, 30, 40, 827, 367});
 
     Form3->close();
-    EXPECT_TRUE(platform::terminateRequested());
+    EXPECT_TRUE(shell::terminateRequested());
     program::destroyWindows();
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(Form3, nullptr);
@@ -208,11 +208,11 @@ TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) 
     program::createWindows();
     program::showMainWindow();
     Form1->close();
-    EXPECT_TRUE(platform::terminateRequested());
+    EXPECT_TRUE(shell::terminateRequested());
     // Never on the screen, the windows have no position of their own: they lie at the work area's
     // top left corner with their sizes, the frame the start window has included.
     const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
-    const QMargins frame = platform::frameMargins(Form1);
+    const QMargins frame = shell::frameMargins(Form1);
     const auto value = [&corner](QSize outer) {
         return dm::formatPlacement({0, 1, corner.x(), corner.y(), corner.x() + outer.width(),
                                     corner.y() + outer.height()});
@@ -250,7 +250,7 @@ TEST_F(PlacementKeeperTest, ClosingTheEditorClosesTheCurrentDamageFile) {
     ASSERT_TRUE(CurrentDamageFile.isOpen());
     Form3->close();
     EXPECT_FALSE(CurrentDamageFile.isOpen());
-    EXPECT_TRUE(platform::terminateRequested());
+    EXPECT_TRUE(shell::terminateRequested());
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.size(), 2110);

@@ -1,9 +1,9 @@
 #include "core/errors.h"
-#include "platform/application.h"
-#include "platform/deferred_icon_style.h"
-#include "platform/error_display.h"
-#include "platform/file_attributes.h"
-#include "platform/file_dialog.h"
+#include "shell/application.h"
+#include "shell/deferred_icon_style.h"
+#include "shell/error_display.h"
+#include "shell/file_attributes.h"
+#include "shell/file_dialog.h"
 #include "shell_fixture.h"
 
 #include <QDir>
@@ -30,22 +30,22 @@ TEST(ShellErrorBoxTest, AppendsAPeriodOnlyAfterCharactersSortingAfterIt) {
         {"", ""},
     };
     for (const auto& [message, shown] : cases)
-        EXPECT_EQ(platform::errorBoxText(message), shown) << message.toStdString();
+        EXPECT_EQ(shell::errorBoxText(message), shown) << message.toStdString();
 }
 
 TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
     testsupport::RecordingPresenter box;
-    const QString title = platform::applicationTitle();
-    platform::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
+    const QString title = shell::applicationTitle();
+    shell::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
     bool after = false;
-    platform::guarded([&after] {
+    shell::guarded([&after] {
         throw dm::IoError(101, "Disk full");
         after = true;
     });
-    platform::setApplicationTitle(QStringLiteral("Quellor Damage File Editor"));
-    platform::guarded([] { throw 42; });
-    platform::guarded([] {});
-    platform::setApplicationTitle(title);
+    shell::setApplicationTitle(QStringLiteral("Quellor Damage File Editor"));
+    shell::guarded([] { throw 42; });
+    shell::guarded([] {});
+    shell::setApplicationTitle(title);
 
     EXPECT_FALSE(after);
     ASSERT_EQ(box.shown.size(), 2u);
@@ -56,18 +56,18 @@ TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
 }
 
 TEST(ShellPlatformTest, ExecutableFolderEndsInASeparatorAndTestsMoveIt) {
-    const QString real = platform::executableFolder();
+    const QString real = shell::executableFolder();
     EXPECT_TRUE(real.endsWith('/'));
     EXPECT_TRUE(QFile::exists(real + "app_tests"));
-    platform::setExecutableFolderOverride(QStringLiteral("/tmp/elsewhere"));
-    EXPECT_EQ(platform::executableFolder(), QStringLiteral("/tmp/elsewhere/"));
-    platform::setExecutableFolderOverride(QString());
-    EXPECT_EQ(platform::executableFolder(), real);
+    shell::setExecutableFolderOverride(QStringLiteral("/tmp/elsewhere"));
+    EXPECT_EQ(shell::executableFolder(), QStringLiteral("/tmp/elsewhere/"));
+    shell::setExecutableFolderOverride(QString());
+    EXPECT_EQ(shell::executableFolder(), real);
 }
 
 // The menu bar's extension icons are read when first drawn, and are then the style's own.
 TEST(ShellPlatformTest, ExtensionButtonIconsAreTheStylesOwnWhenDrawn) {
-    platform::DeferredIconStyle style;
+    shell::DeferredIconStyle style;
     for (const QStyle::StandardPixmap which :
          {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
         const QIcon deferred = style.standardIcon(which);
@@ -81,17 +81,17 @@ TEST(ShellPlatformTest, ExtensionButtonIconsAreTheStylesOwnWhenDrawn) {
 TEST(ShellPlatformTest, ReadOnlyMeansNoOwnerWritePermission) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("05damage.dat"));
-    EXPECT_EQ(platform::fileAttributes(path), std::nullopt);
-    EXPECT_FALSE(platform::clearFileAttributes(path));
+    EXPECT_EQ(shell::fileAttributes(path), std::nullopt);
+    EXPECT_FALSE(shell::clearFileAttributes(path));
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    EXPECT_EQ(shell::fileAttributes(path), 0u);
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
-    EXPECT_EQ(platform::fileAttributes(path), unsigned{platform::faReadOnly});
-    EXPECT_TRUE(platform::clearFileAttributes(path));
-    EXPECT_EQ(platform::fileAttributes(path), 0u);
+    EXPECT_EQ(shell::fileAttributes(path), unsigned{shell::faReadOnly});
+    EXPECT_TRUE(shell::clearFileAttributes(path));
+    EXPECT_EQ(shell::fileAttributes(path), 0u);
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFile::WriteOwner));
     EXPECT_TRUE(QFile::permissions(path).testFlag(QFile::ReadGroup)) << "other permissions stay";
 }
@@ -103,7 +103,7 @@ TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
         QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
     const auto matching = [&folder](const QString& pattern) {
         return QDir(folder.path())
-            .entryList({platform::caseInsensitivePattern(pattern)},
+            .entryList({shell::caseInsensitivePattern(pattern)},
                        QDir::Files | QDir::CaseSensitive, QDir::Name);
     };
     EXPECT_EQ(matching("??damage.dat"),
@@ -112,16 +112,16 @@ TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
                                               "100damage.dat", "1aDamage.Dat"}));
     EXPECT_EQ(matching("*.*").size(), 8) << "every file, also one without an extension";
 
-    platform::FileDialog dialog(platform::FileDialogKind::Open);
+    shell::FileDialog dialog(shell::FileDialogKind::Open);
     dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
     EXPECT_EQ(dialog.nameFilters(),
               QStringList({"Damage Files (??[dD][aA][mM][aA][gG][eE].[dD][aA][tT])",
                            "Dat Files (*.[dD][aA][tT])"}));
 }
 
-class ScriptedDialogs : public platform::FileDialogRunner {
+class ScriptedDialogs : public shell::FileDialogRunner {
 public:
-    std::optional<QString> run(const platform::FileDialog& dialog, QWidget*) override {
+    std::optional<QString> run(const shell::FileDialog& dialog, QWidget*) override {
         seenFolders << dialog.initialDir();
         seenNames << dialog.fileName();
         const std::optional<QString> answer = answers.front();
@@ -138,8 +138,8 @@ TEST(ShellFileDialogTest, KeepsTheLastConfirmedNameAndAddsTheDefaultExtension) {
     script.answers = {QStringLiteral("/planes/05damage"), std::nullopt,
                       QStringLiteral("/planes/06damage.dat"), QString(),
                       QStringLiteral("/planes/notes.txt")};
-    platform::setFileDialogRunner(&script);
-    platform::FileDialog dialog(platform::FileDialogKind::Save);
+    shell::setFileDialogRunner(&script);
+    shell::FileDialog dialog(shell::FileDialogKind::Save);
     dialog.setDefaultExt(QStringLiteral("dat"));
     dialog.setInitialDir(QStringLiteral("c:\\"));
 
@@ -152,7 +152,7 @@ TEST(ShellFileDialogTest, KeepsTheLastConfirmedNameAndAddsTheDefaultExtension) {
         EXPECT_EQ(dialog.execute(), confirmed);
         EXPECT_EQ(dialog.fileName(), name);
     }
-    platform::setFileDialogRunner(nullptr);
+    shell::setFileDialogRunner(nullptr);
     EXPECT_EQ(script.seenNames, QStringList({"", "/planes/05damage.dat", "/planes/05damage.dat",
                                              "/planes/06damage.dat", "/planes/06damage.dat"}));
     EXPECT_EQ(script.seenFolders.count(QStringLiteral("c:\\")), 5);

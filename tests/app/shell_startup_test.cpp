@@ -3,7 +3,7 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "platform/file_dialog.h"
+#include "shell/file_dialog.h"
 #include "settings/form_placement.h"
 #include "side_view.h"
 #include "start_window.h"
@@ -24,9 +24,9 @@ using namespace shelltest;
 
 using StartUpTest = ShellTest;
 
-class CancellingDialogs : public platform::FileDialogRunner {
+class CancellingDialogs : public shell::FileDialogRunner {
 public:
-    std::optional<QString> run(const platform::FileDialog&, QWidget*) override {
+    std::optional<QString> run(const shell::FileDialog&, QWidget*) override {
         return std::nullopt;
     }
 };
@@ -67,7 +67,7 @@ TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {
     for (const int side : {48, 256})
         EXPECT_EQ(premultiplied(Form3->windowIcon().pixmap(side, side).toImage()), shipped(side))
             << side;
-    EXPECT_EQ(platform::applicationTitle(), QStringLiteral("Quellor Damage File Editor"));
+    EXPECT_EQ(shell::applicationTitle(), QStringLiteral("Quellor Damage File Editor"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 
     // The editor and the two views carry placement keepers linked to the start window's store.
@@ -92,7 +92,7 @@ public:
         if (event->type() == QEvent::WindowTitleChange && name.startsWith(QLatin1String("TForm")) &&
             !windows.contains(name)) {
             windows << name;
-            titles << platform::applicationTitle();
+            titles << shell::applicationTitle();
         }
         return false;
     }
@@ -101,7 +101,7 @@ public:
 };
 
 TEST_F(StartUpTest, WindowsAreBuiltInOrderAndTheTitleChangesWithTheEditor) {
-    platform::setApplicationTitle(QStringLiteral("left over"));
+    shell::setApplicationTitle(QStringLiteral("left over"));
     CreationRecorder recorder;
     qApp->installEventFilter(&recorder);
     program::createWindows();
@@ -230,7 +230,7 @@ TEST_F(StartUpTest, StartButtonLeadsToTheEditorAndBothViews) {
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
     EXPECT_FALSE(Form3->Save1->isEnabled());
     EXPECT_FALSE(Form3->SaveAs1->isEnabled());
-    EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_FALSE(shell::terminateRequested());
 }
 
 TEST_F(StartUpTest, MenuCommandsShowTheirWindows) {
@@ -252,7 +252,7 @@ TEST_F(StartUpTest, MenuCommandsShowTheirWindows) {
     Form3->DamageAxis1->trigger();
     EXPECT_TRUE(Form2->isVisible());
     EXPECT_FALSE(Form1->isVisible());
-    EXPECT_FALSE(platform::terminateRequested());
+    EXPECT_FALSE(shell::terminateRequested());
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
@@ -277,7 +277,7 @@ TEST_F(StartUpTest, AboutRunsTheAboutBoxModally) {
 
 TEST_F(StartUpTest, ShortcutsReachTheMenuItems) {
     CancellingDialogs cancel;
-    platform::setFileDialogRunner(&cancel);
+    shell::setFileDialogRunner(&cancel);
     program::createWindows();
     Form1->Button5Click();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
@@ -292,7 +292,7 @@ TEST_F(StartUpTest, ShortcutsReachTheMenuItems) {
     Form3->Save1->setEnabled(true);
     QTest::keyClick(Form3, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(saved, 1);
-    platform::setFileDialogRunner(nullptr);
+    shell::setFileDialogRunner(nullptr);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "core/damage_file.h"
 #include "editor_window.h"
 #include "hitbox_3d_view.h"
-#include "platform/window_placement.h"
+#include "shell/window_placement.h"
 #include "render_module.h"
 #include "start_window.h"
 #include "string_grid.h"
@@ -250,7 +250,7 @@ TEST_F(HitBox3dShell, OpenedFromTheViewsMenuOnceAndPlacedFromTheSettingsFile) {
     EXPECT_TRUE(Form7->isVisible());
     EXPECT_EQ(Form7->frameGeometry(), QRect(100, 100, 600, 500));
     // Read once: closed and opened again, it stays where the user left it.
-    platform::setWindowPlacement(Form7, {0, 1, 50, 60, 450, 360});
+    shell::setWindowPlacement(Form7, {0, 1, 50, 60, 450, 360});
     Form7->close();
     Form5->N3DView1->trigger();
     EXPECT_EQ(Form7, first);

@@ -2,9 +2,9 @@
 
 // Scaffolding shared by the Qt tests and the benchmarks.
 
-#include "platform/application.h"
-#include "platform/error_display.h"
-#include "platform/test_hooks.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
+#include "shell/test_hooks.h"
 
 #include <QDir>
 #include <QEvent>
@@ -19,15 +19,15 @@
 namespace testsupport {
 
 // Records what the error box would show, in place of the box for as long as it lives.
-class RecordingPresenter : public platform::ErrorPresenter {
+class RecordingPresenter : public shell::ErrorPresenter {
 public:
     struct Shown {
         QString caption;
         QString text;
     };
 
-    RecordingPresenter() { platform::setErrorPresenter(this); }
-    ~RecordingPresenter() override { platform::setErrorPresenter(nullptr); }
+    RecordingPresenter() { shell::setErrorPresenter(this); }
+    ~RecordingPresenter() override { shell::setErrorPresenter(nullptr); }
     RecordingPresenter(const RecordingPresenter&) = delete;
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
@@ -53,9 +53,9 @@ public:
         for (const char* name : {"DM Column Headers.txt", "DM Row Headers.txt", "DM File List.txt"})
             QFile::copy(QDir(shippedFolder).filePath(QLatin1String(name)),
                         filePath(QLatin1String(name)));
-        platform::setExecutableFolderOverride(path());
+        shell::setExecutableFolderOverride(path());
     }
-    ~ExecutableFolder() { platform::setExecutableFolderOverride(QString()); }
+    ~ExecutableFolder() { shell::setExecutableFolderOverride(QString()); }
 };
 
 // Counts the paints of the widgets it watches.

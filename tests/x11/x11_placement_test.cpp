@@ -4,7 +4,7 @@
 #include "about_box.h"
 #include "aircraft_list_window.h"
 #include "editor_window.h"
-#include "platform/application.h"
+#include "shell/application.h"
 #include "program.h"
 #include "side_view.h"
 #include "start_window.h"
@@ -214,7 +214,7 @@ TEST_F(X11PlacementTest, ViewsAppearWhereTheSettingsFileSays) {
     Form5->move(10, 400);
     QTest::qWait(200);
     Form5->hide();
-    platform::showWindow(Form5);
+    shell::showWindow(Form5);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(300);
     EXPECT_EQ(whereOnScreen(Qt::magenta), QRect(100, 100, 550, 550));
@@ -250,7 +250,7 @@ TEST_F(X11PlacementTest, UnderAWindowManagerTheFrameLiesWhereTheSettingsFileSays
     QTest::qWait(200);
     Form5->hide();
     QTest::qWait(200);
-    platform::showWindow(Form5);
+    shell::showWindow(Form5);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     QTest::qWait(500);
     // Qt may not have heard of the new frame yet; the client area tells where the frame is.

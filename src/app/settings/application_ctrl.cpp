@@ -1,7 +1,7 @@
 #include "settings/application_ctrl.h"
 
 #include "hint_pause.h"
-#include "platform/application.h"
+#include "shell/application.h"
 
 #include <QApplication>
 
@@ -10,7 +10,7 @@ TLMDApplicationCtrl::TLMDApplicationCtrl(QObject* parent) : QObject(parent) {
 }
 
 void TLMDApplicationCtrl::apply() const {
-    platform::setApplicationTitle(QLatin1String(Title));
-    QApplication::setWindowIcon(platform::applicationIcon());
+    shell::setApplicationTitle(QLatin1String(Title));
+    QApplication::setWindowIcon(shell::applicationIcon());
     installShortHintPause();
 }

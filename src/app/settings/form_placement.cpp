@@ -1,8 +1,8 @@
 #include "settings/form_placement.h"
 
 #include "core/placement.h"
-#include "platform/error_display.h"
-#include "platform/window_placement.h"
+#include "shell/error_display.h"
+#include "shell/window_placement.h"
 #include "settings/ini_ctrl.h"
 
 #include <QEvent>
@@ -14,31 +14,31 @@ TLMDForm::TLMDForm(QWidget* window, TLMDIniCtrl* store, const QString& section,
       store_(store), smallestSize_(smallestSize) {
     setObjectName(QStringLiteral("LMDForm1"));
     window->installEventFilter(this);
-    platform::watchFrame(window);
+    shell::watchFrame(window);
 }
 
 TLMDForm::~TLMDForm() {
-    platform::guarded([this] { savePlacement(); });
+    shell::guarded([this] { savePlacement(); });
 }
 
 void TLMDForm::restorePlacement() {
     if (!store_)
         return;
     const std::string value = store_->ReadString(Section, IniKey, QString()).toStdString();
-    const dm::Placement current = platform::windowPlacement(window_);
+    const dm::Placement current = shell::windowPlacement(window_);
     const std::optional<dm::Placement> stored =
         dm::parsePlacement(value, IniSaveOptions.testFlag(soState), current);
     if (!stored)
         return;
-    platform::setWindowPlacement(
-        window_, dm::fitToScreen(*stored, platform::placementLimits(window_, smallestSize_)));
+    shell::setWindowPlacement(
+        window_, dm::fitToScreen(*stored, shell::placementLimits(window_, smallestSize_)));
 }
 
 void TLMDForm::savePlacement() {
     if (!store_)
         return;
     const QString value =
-        QString::fromStdString(dm::formatPlacement(platform::windowPlacement(window_)));
+        QString::fromStdString(dm::formatPlacement(shell::windowPlacement(window_)));
     store_->WriteString(Section, IniKey, value);
     store_->DeleteKey(Section, IniKey + QLatin1String("Color"));
     store_->DeleteKey(Section, IniKey + QLatin1String("Font"));
@@ -46,6 +46,6 @@ void TLMDForm::savePlacement() {
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous())
-        platform::guarded([this] { restorePlacement(); });
+        shell::guarded([this] { restorePlacement(); });
     return QObject::eventFilter(watched, event);
 }

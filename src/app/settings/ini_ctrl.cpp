@@ -3,8 +3,8 @@
 #include "core/install_layout.h"
 #include "core/errors.h"
 #include "core/settings_store.h"
-#include "platform/application.h"
-#include "platform/error_display.h"
+#include "shell/application.h"
+#include "shell/error_display.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ TLMDIniCtrl::TLMDIniCtrl(QObject* parent) : QObject(parent) {
 }
 
 QString TLMDIniCtrl::fileName() const {
-    return platform::settingsFile();
+    return shell::settingsFile();
 }
 
 QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
@@ -38,7 +38,7 @@ void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
     } catch (const dm::DamageError& error) {
         // A setting that cannot be kept costs the remembered value, never the user's work.
         if (!writeFailureShown_)
-            platform::showError(QString::fromUtf8(error.what()));
+            shell::showError(QString::fromUtf8(error.what()));
         writeFailureShown_ = true;
     }
 }

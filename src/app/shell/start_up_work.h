@@ -1,9 +1,9 @@
 #pragma once
 
-namespace platform {
+namespace shell {
 
 // Reads the system's font configuration, which the first window with text would otherwise read
 // while the user waits. Safe to run on a worker thread while the windowing system starts up.
 void loadFontConfiguration();
 
-} // namespace platform
+} // namespace shell

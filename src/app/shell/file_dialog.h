@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace shell {
 
 enum class FileDialogKind { Open, Save };
 
@@ -66,4 +66,4 @@ private:
 // letter cases apart.
 QString caseInsensitivePattern(const QString& pattern);
 
-} // namespace platform
+} // namespace shell

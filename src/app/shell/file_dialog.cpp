@@ -1,11 +1,11 @@
-#include "platform/file_dialog.h"
-#include "platform/test_hooks.h"
+#include "shell/file_dialog.h"
+#include "shell/test_hooks.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 
 
-namespace platform {
+namespace shell {
 namespace {
 
 class QtFileDialogRunner : public FileDialogRunner {
@@ -83,4 +83,4 @@ bool FileDialog::execute(QWidget* parent) {
     return true;
 }
 
-} // namespace platform
+} // namespace shell

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace platform {
+namespace shell {
 namespace {
 
 QString readProcFile(const QString& path) {
@@ -55,4 +55,4 @@ QString platformCpuText(int processorCount, const QString& cpuinfo) {
     return QStringLiteral("Linux, %1 x %2").arg(std::max(1, processorCount)).arg(type);
 }
 
-} // namespace platform
+} // namespace shell

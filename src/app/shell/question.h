@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace shell {
 
 enum class SaveChangesAnswer { Save, Discard, Cancel };
 
@@ -22,4 +22,4 @@ SaveChangesAnswer askSaveChanges(const QString& text, QWidget* parent = nullptr)
 // Yes or No, with No the default: before a file is replaced or overwritten.
 bool askYesNo(const QString& text, QWidget* parent = nullptr);
 
-} // namespace platform
+} // namespace shell

@@ -1,9 +1,9 @@
-#include "platform/file_attributes.h"
+#include "shell/file_attributes.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-namespace platform {
+namespace shell {
 
 std::optional<unsigned> fileAttributes(const QString& path) {
     const QFileInfo info(path);
@@ -18,4 +18,4 @@ bool clearFileAttributes(const QString& path) {
     return QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
 }
 
-} // namespace platform
+} // namespace shell

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace platform {
+namespace shell {
 
 // Where the error box goes; tests install their own to read what it would show.
 class ErrorPresenter {
@@ -27,4 +27,4 @@ template <class Window> auto guardedSlot(Window* window, void (Window::*handler)
     return [window, handler] { guarded([window, handler] { (window->*handler)(); }); };
 }
 
-} // namespace platform
+} // namespace shell

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace platform {
+namespace shell {
 
 // The about box's "Available Memory:" value, read from the system now.
 QString availableMemory();
@@ -14,4 +14,4 @@ QString availableMemoryText(const QString& meminfo);
 // "Platform, CPU:" value from the processor count and the text of /proc/cpuinfo.
 QString platformCpuText(int processorCount, const QString& cpuinfo);
 
-} // namespace platform
+} // namespace shell

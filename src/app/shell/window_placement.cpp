@@ -1,6 +1,6 @@
-#include "platform/window_placement.h"
+#include "shell/window_placement.h"
 
-#include "platform/application.h"
+#include "shell/application.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace platform {
+namespace shell {
 namespace {
 
 QMargins lastSeenMargins;
@@ -61,12 +61,12 @@ QMargins settledMargins(const QWidget* window) {
 class FrameWatcher : public QObject {
 public:
     explicit FrameWatcher(QWidget* window) : QObject(window), window_(window) {
-        setObjectName(QStringLiteral("platformFrameWatcher"));
+        setObjectName(QStringLiteral("shellFrameWatcher"));
         window->installEventFilter(this);
     }
 
     static FrameWatcher* of(const QWidget* window) {
-        return window->findChild<FrameWatcher*>(QStringLiteral("platformFrameWatcher"),
+        return window->findChild<FrameWatcher*>(QStringLiteral("shellFrameWatcher"),
                                                 Qt::FindDirectChildrenOnly);
     }
 
@@ -297,4 +297,4 @@ dm::PlacementLimits placementLimits(const QWidget* window, QSize smallest) {
             work.height(), smallest.width(), smallest.height()};
 }
 
-} // namespace platform
+} // namespace shell

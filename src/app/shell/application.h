@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace shell {
 
 // The application title names the program and captions every error box. Kept apart from Qt's
 // display name, which the window system would append to every window caption.
@@ -39,4 +39,4 @@ void showWindow(QWidget* window);
 // Tells the event loop to end after the event in hand.
 void terminate();
 
-} // namespace platform
+} // namespace shell

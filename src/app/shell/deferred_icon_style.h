@@ -2,7 +2,7 @@
 
 #include <QProxyStyle>
 
-namespace platform {
+namespace shell {
 
 // The application's own style, except that the menu bar's extension-button icons are read from
 // the style only when first drawn. Reading them at once, as every menu bar does when it is built,
@@ -13,4 +13,4 @@ public:
                        const QWidget* widget = nullptr) const override;
 };
 
-} // namespace platform
+} // namespace shell

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace shell {
 
 // The window's placement record: flags, show state and the outer rectangle of its normal state,
 // the frame included, whatever state the window is in and also while it is hidden. A window the
@@ -52,4 +52,4 @@ void centreOnScreen(QWidget* window);
 // Gives the window the outer size `size`, frame included, where it is.
 void resizeOuter(QWidget* window, QSize size);
 
-} // namespace platform
+} // namespace shell

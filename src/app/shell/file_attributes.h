@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace platform {
+namespace shell {
 
 // The file attributes that mean something here: a file without owner write permission counts
 // as read-only. Hidden, system and archive have no meaning on this platform.
@@ -17,4 +17,4 @@ std::optional<unsigned> fileAttributes(const QString& path);
 // False when the file is missing or its permissions cannot be changed.
 bool clearFileAttributes(const QString& path);
 
-} // namespace platform
+} // namespace shell

@@ -1,12 +1,12 @@
-#include "platform/error_display.h"
-#include "platform/test_hooks.h"
+#include "shell/error_display.h"
+#include "shell/test_hooks.h"
 
-#include "platform/application.h"
-#include "platform/message_box.h"
+#include "shell/application.h"
+#include "shell/message_box.h"
 
 #include <exception>
 
-namespace platform {
+namespace shell {
 namespace {
 
 class MessageBoxPresenter : public ErrorPresenter {
@@ -49,4 +49,4 @@ void guarded(const std::function<void()>& handler) noexcept {
     }
 }
 
-} // namespace platform
+} // namespace shell

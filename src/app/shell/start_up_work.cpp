@@ -4,7 +4,7 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
-namespace platform {
+namespace shell {
 
 void loadFontConfiguration() {
 #if defined(DM_HAVE_FONTCONFIG)
@@ -14,4 +14,4 @@ void loadFontConfiguration() {
 #endif
 }
 
-} // namespace platform
+} // namespace shell

@@ -1,5 +1,5 @@
-#include "platform/application.h"
-#include "platform/test_hooks.h"
+#include "shell/application.h"
+#include "shell/test_hooks.h"
 
 #include "core/install_layout.h"
 #include "core/platform_folders.h"
@@ -23,7 +23,7 @@ extern const int kApplicationIconWidths[];
 extern const int kApplicationIconHeights[];
 extern const std::uint32_t kApplicationIconPixels[];
 
-namespace platform {
+namespace shell {
 namespace {
 QString title;
 QString folderOverride;
@@ -176,4 +176,4 @@ void resetTerminateRequest() {
     endRequested = false;
 }
 
-} // namespace platform
+} // namespace shell

@@ -1,11 +1,11 @@
-#include "platform/question.h"
-#include "platform/test_hooks.h"
+#include "shell/question.h"
+#include "shell/test_hooks.h"
 
-#include "platform/application.h"
+#include "shell/application.h"
 
 #include <QMessageBox>
 
-namespace platform {
+namespace shell {
 namespace {
 
 class MessageBoxAnswerer : public QuestionAnswerer {
@@ -53,4 +53,4 @@ bool askYesNo(const QString& text, QWidget* parent) {
     return currentAnswerer->askYesNo(applicationTitle(), text, parent);
 }
 
-} // namespace platform
+} // namespace shell

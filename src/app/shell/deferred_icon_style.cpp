@@ -1,4 +1,4 @@
-#include "platform/deferred_icon_style.h"
+#include "shell/deferred_icon_style.h"
 
 #include <QIconEngine>
 #include <QPainter>
@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace platform {
+namespace shell {
 namespace {
 
 // Asks the style for its icon the first time the icon is needed.
@@ -63,4 +63,4 @@ QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleO
     return QProxyStyle::standardIcon(standardIcon, option, widget);
 }
 
-} // namespace platform
+} // namespace shell

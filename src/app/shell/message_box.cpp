@@ -1,10 +1,10 @@
-#include "platform/message_box.h"
+#include "shell/message_box.h"
 
-#include "platform/application.h"
+#include "shell/application.h"
 
 #include <QMessageBox>
 
-namespace platform {
+namespace shell {
 
 void showErrorMessageBox(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
@@ -12,4 +12,4 @@ void showErrorMessageBox(const QString& caption, const QString& text) {
     box.exec();
 }
 
-} // namespace platform
+} // namespace shell

@@ -1,4 +1,4 @@
-#include "platform/display_connection.h"
+#include "shell/display_connection.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-namespace platform {
+namespace shell {
 namespace {
 
 bool canConnectToX11(const std::string& display) {
@@ -53,4 +53,4 @@ std::string unreachableDisplay(const startup::DisplayEnvironment& environment) {
     return {};
 }
 
-} // namespace platform
+} // namespace shell

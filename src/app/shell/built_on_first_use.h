@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-namespace platform {
+namespace shell {
 
 // A child widget that costs start-up time but is not seen before its window first shows: it is
 // built by the given function the first time anyone reaches for it, and reads like a plain
@@ -26,4 +26,4 @@ private:
     Widget* widget_ = nullptr;
 };
 
-} // namespace platform
+} // namespace shell

@@ -2,9 +2,9 @@
 
 #include "core/damage_file.h"
 #include "core/errors.h"
+#include "core/number_text.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,19 +12,6 @@ namespace dm {
 
 // Cell texts of the value columns, [slot][column - 1] for grid columns 1 to 22.
 using CellTexts = std::array<std::array<std::string, kFieldCount>, kSlotCount>;
-
-// Fixed-point text with at most `precision` significant digits and `decimals` decimals.
-std::string formatFloatCell(float value, int precision, int decimals,
-                            std::string_view decimalSeparator);
-
-// Integer grammar: leading spaces, sign, decimal or "$" / "x" / "0x" hexadecimal, 32-bit range.
-// Raises ConvertError "'%s' is not a valid integer value".
-std::int32_t parseIntegerCell(const std::string& text);
-// Integer grammar, then -128 to 255 ("'%s' is not a valid byte value"); negatives wrap.
-std::uint8_t parseByteCell(const std::string& text);
-// Float grammar, converted in extended precision and rounded to float32. Raises ConvertError
-// "'%s' is not a valid floating point value" or "Floating point overflow".
-float parseFloatCell(const std::string& text, std::string_view decimalSeparator);
 
 // The 22 texts of every slot, exactly as the editor's fill writes them.
 CellTexts fillCells(const PartTable& table, std::string_view decimalSeparator);

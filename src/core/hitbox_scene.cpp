@@ -1,6 +1,6 @@
 #include "core/hitbox_scene.h"
 
-#include "core/cell_text.h"
+#include "core/number_text.h"
 #include "core/part_slots.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "core/placement.h"
 
-#include "core/cell_text.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 #include <cstdint>

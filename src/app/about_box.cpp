@@ -14,19 +14,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegion>
 #include <QStyle>
-#include <QThread>
 #include <QToolButton>
 #include <QWindow>
 #include <qdrawutil.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-constexpr int kExplodeSteps = 40;
 constexpr int kDesignWidth = 440;
 constexpr int kFrameWidth = 3;
 constexpr int kBandHeight = 22;
@@ -139,43 +135,6 @@ protected:
             QDialog::keyPressEvent(event);
     }
 };
-
-// The frameless window that shows the explode outlines; its shape is only the outlines.
-class OutlineWindow : public QWidget {
-public:
-    explicit OutlineWindow(const QRect& area)
-        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                               Qt::X11BypassWindowManagerHint) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(area);
-    }
-
-    void showOutlines(const QRegion& outlines) {
-        if (outlines.isEmpty()) {
-            hide();
-        } else {
-            setMask(outlines);
-            show();
-            repaint();
-        }
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-
-protected:
-    // A dotted pen seen through the shape: black and white dots show on any background.
-    void paintEvent(QPaintEvent*) override {
-        shell::guarded([this] {
-            QPainter painter(this);
-            painter.fillRect(rect(), Qt::white);
-            painter.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
-        });
-    }
-};
-
-QRegion outlineRegion(const QRect& outline) {
-    return QRegion(outline).subtracted(QRegion(outline.adjusted(1, 1, -1, -1)));
-}
 
 QPixmap fallbackIcon() {
     QPixmap picture(kIconSize, kIconSize);
@@ -346,37 +305,4 @@ QPixmap aboutPicture(const QIcon& icon) {
     painter.setPen(Qt::black);
     painter.drawRect(QRect(0, 0, side - 6, side - 6));
     return picture;
-}
-
-QRect explodeOutline(QPoint pointer, const QRect& target, int step) {
-    const auto share = [step](int distance) {
-        return static_cast<int>(std::lround(double(distance) * step / kExplodeSteps));
-    };
-    return QRect(pointer.x() + share(target.x() - pointer.x()),
-                 pointer.y() + share(target.y() - pointer.y()), std::max(1, share(target.width())),
-                 std::max(1, share(target.height())));
-}
-
-void runExplodeEffect(QPoint pointer, const QRect& target, int stepDelay) {
-    // Without a screen there is nothing to see, and those platforms cannot shape windows.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-        return;
-    const QRect area = target.united(QRect(pointer, QSize(1, 1)));
-    OutlineWindow window(area);
-    const auto local = [&area](const QRect& outline) {
-        return outlineRegion(outline.translated(-area.topLeft()));
-    };
-    const int pauseMicroseconds = std::max(0, stepDelay) * 40;
-
-    QRegion drawn;
-    for (int step = 1; step <= kExplodeSteps; ++step) {
-        QThread::usleep(pauseMicroseconds);
-        drawn += local(explodeOutline(pointer, target, step));
-        window.showOutlines(drawn);
-    }
-    for (int step = 1; step <= kExplodeSteps; ++step) {
-        drawn -= local(explodeOutline(pointer, target, step));
-        window.showOutlines(drawn);
-    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "explode_effect.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QPixmap>
@@ -40,8 +42,3 @@ private:
 
 // The picture block's image: the icon at twice its size with a frame and a grey shadow.
 QPixmap aboutPicture(const QIcon& icon);
-
-// The k-th of the 40 explode outlines (k = 1 to 40), k/40 of the way from the pointer to target.
-QRect explodeOutline(QPoint pointer, const QRect& target, int step);
-// Draws the 40 outlines from the pointer to target, then erases them; stepDelay scales the pauses.
-void runExplodeEffect(QPoint pointer, const QRect& target, int stepDelay);

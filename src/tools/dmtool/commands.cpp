@@ -2,6 +2,7 @@
 
 #include "dump_document.h"
 
+#include "core/cell_block.h"
 #include "core/cell_text.h"
 #include "core/errors.h"
 #include "core/part_slots.h"
@@ -15,17 +16,14 @@ namespace dmtool {
 
 namespace {
 
-// The 30 lines of `cells`: 22 tab-separated texts per slot in grid column order.
+// The 30 lines of `cells`: the 22 texts of each slot in grid column order, joined as the grid
+// copies them.
 std::string formatCellLines(const dm::PartTable& table, std::string_view decimalSeparator) {
     const dm::CellTexts texts = dm::fillCells(table, decimalSeparator);
     std::string out;
     out.reserve(dm::kSlotCount * dm::kFieldCount * 8);
     for (const auto& row : texts) {
-        for (int column = 0; column < dm::kFieldCount; ++column) {
-            if (column > 0)
-                out += '\t';
-            out += row[column];
-        }
+        out += dm::cellLine(row);
         out += '\n';
     }
     return out;

@@ -1,22 +1,32 @@
-# Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks.
-PACKAGES := cmake g++ make pkg-config qt6-base-dev libfontconfig-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev libx11-dev nlohmann-json3-dev xvfb xauth fonts-dejavu-core \
-            desktop-file-utils appstream libxml2-utils shared-mime-info man-db dpkg-dev file xdotool openbox \
-            g++-mingw-w64-x86-64 wine64 googletest zip
+# Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks for it.
+# Building and running the editor needs only these:
+RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev libxcb1-dev libfontconfig-dev \
+                nlohmann-json3-dev fonts-dejavu-core
+# The .deb: dpkg-shlibdeps finds its dependencies, file tells cpack what to strip.
+PACKAGE_PACKAGES := dpkg-dev file
+# Tests, benchmarks, the metadata checks and the Windows tree under Wine.
+TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libx11-dev \
+                 xvfb xauth desktop-file-utils appstream libxml2-utils shared-mime-info man-db \
+                 xdotool openbox g++-mingw-w64-x86-64 wine64 googletest zip
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean install package
+.PHONY: deps deps-package deps-test configure configure-tests build build-tests run check test \
+        bench clean install package
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+deps: NEEDED = $(RUN_PACKAGES)
+deps-package: NEEDED = $(RUN_PACKAGES) $(PACKAGE_PACKAGES)
+deps-test: NEEDED = $(RUN_PACKAGES) $(TEST_PACKAGES)
+deps deps-package deps-test:
+	@missing=$$(for p in $(NEEDED); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing:" $$missing; \
 	    apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
 
+# What users run, without tests or benchmarks: for run, install and package.
 configure: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DDM_BUILD_BENCHMARKS=ON
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DDM_BUILD_BENCHMARKS=OFF
 
 build: configure
 	cmake --build build -j $(JOBS)
@@ -29,17 +39,27 @@ install: build
 	cmake --install build --prefix $(PREFIX)
 
 # A .deb in build/: apt-get install ./build/du2damage_*.deb
-package: build
+package: deps-package configure
 	cmake --build build --target package
+
+# The same tree with the test suites and benchmarks.
+configure-tests: deps-test
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DDM_BUILD_BENCHMARKS=ON
+
+build-tests: configure-tests
+	cmake --build build -j $(JOBS)
+
+# The native suites only, for a quick loop; make test runs everything.
+check: build-tests
+	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The sanitizer tree holds the Qt-free core and its tests.
 .PHONY: build-sanitize
-build-sanitize: deps
+build-sanitize: deps-test
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDM_WITH_QT=OFF -DDM_SANITIZE=ON -DBUILD_TESTING=ON
 	cmake --build build-sanitize -j $(JOBS)
 
-test: build build-sanitize
-	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+test: check build-sanitize
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 	@start=$$(date +%s); $(MAKE) --no-print-directory test-windows && \
 	    echo "Windows part of make test: $$(( $$(date +%s) - start )) s"
@@ -48,7 +68,7 @@ test: build build-sanitize
 WINE := /usr/lib/wine/wine64
 WINE_ENV := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build-windows/wine
 .PHONY: configure-windows build-windows test-windows dist-windows
-configure-windows: deps
+configure-windows: deps-test
 	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=Release -DDM_WITH_QT=OFF -DBUILD_TESTING=ON \
 	    -DDM_GTEST_SOURCE_DIR=/usr/src/googletest
@@ -72,7 +92,7 @@ dist-windows: configure-windows
 	@echo "Made dmtool-windows-x86_64.zip"
 
 # Under a virtual X server: the About box's explode effect needs a real window system.
-bench: build
+bench: build-tests
 	QT_QPA_PLATFORM=xcb xvfb-run -a ./build/bin/dm_bench
 	./bench/dmtool_vs_cat.sh
 	xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/startup/startup.sh build/bin

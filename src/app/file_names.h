@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QFile>
+#include "core/platform/system.h"
+
 #include <QString>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 // A chosen file name up to and including its last separator ("/", "\\", or else ":").
@@ -19,7 +21,18 @@ inline QString withoutFolder(const QString& name) {
     return name.mid(folderOfFileName(name).size());
 }
 
-// The name as the file system takes it.
+// The name as the core takes every path: UTF-8, on every system.
 inline std::string localPath(const QString& name) {
-    return QFile::encodeName(name).toStdString();
+    return name.toStdString();
+}
+
+// Every path between Qt and the core passes here, as UTF-8: the standard library's plain strings
+// are the ANSI code page on Windows.
+inline std::filesystem::path filesystemPath(const QString& name) {
+    return dm::platform::pathOf(localPath(name));
+}
+
+inline QString qtPath(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), qsizetype(utf8.size()));
 }

@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
             std::cout << "du2damage " << dm::kVersion << '\n';
         return std::cout.flush() ? 0 : 1;
     }
+#ifndef Q_OS_WIN // an X11 or Wayland display is looked for where there can be one
     switch (startup::chooseDisplay(startup::displayEnvironment(), early.platformOption)) {
     case startup::DisplayChoice::NoDisplay:
         std::cerr << "du2damage needs a graphical display: DISPLAY is not set\n";
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
+#endif
 
     // Read while the windowing system starts: the start window's text needs it at once.
     std::jthread fontLoading(shell::loadFontConfiguration);

@@ -181,7 +181,8 @@ private:
 };
 
 // The file's bytes, or nothing when there is no readable regular file.
-std::optional<std::string> readText(const std::string& path) {
+std::optional<std::string> readText(const std::string& utf8Path) {
+    const fs::path path = platform::pathOf(utf8Path);
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         return std::nullopt;
@@ -287,7 +288,7 @@ bool SettingsStore::writeAllBytes(std::FILE* file, std::string_view bytes) {
 bool SettingsStore::replaceFile(const std::string& text) const {
     std::error_code error;
     // A link stays a link: the file it names is replaced, or made.
-    const std::optional<fs::path> resolved = linkTarget(path_);
+    const std::optional<fs::path> resolved = linkTarget(platform::pathOf(path_));
     if (!resolved)
         return false;
     const fs::path& target = *resolved;
@@ -296,7 +297,7 @@ bool SettingsStore::replaceFile(const std::string& text) const {
     if (fs::exists(old) && !fs::is_regular_file(old))
         return false;
     const fs::path temporary = temporaryBeside(target);
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
+    std::FILE* file = platform::createNewFile(temporary);
     if (!file)
         return false;
     bool written = writeBytes_(file, text) && platform::flushToDisk(file);
@@ -324,7 +325,7 @@ std::string SettingsStore::readString(const std::string& section, const std::str
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
     std::error_code error;
-    const bool present = fs::exists(path_, error);
+    const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
     const bool unreadable = present && !text;
     if (unreadable || value.find_first_of("\r\n") != std::string::npos ||

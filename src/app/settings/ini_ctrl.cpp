@@ -3,13 +3,14 @@
 #include "core/install_layout.h"
 #include "core/errors.h"
 #include "core/settings_store.h"
+#include "file_names.h"
 #include "shell/application.h"
 #include "shell/error_display.h"
 
 namespace {
 
 dm::SettingsStore storeAt(const QString& path) {
-    return dm::SettingsStore(path.toStdString());
+    return dm::SettingsStore(localPath(path));
 }
 
 } // namespace
@@ -32,7 +33,7 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
     try {
-        dm::createSettingsFolder(fileName().toStdString());
+        dm::createSettingsFolder(filesystemPath(fileName()));
         storeAt(fileName()).writeString(section.toStdString(), key.toStdString(),
                                         value.toStdString());
     } catch (const dm::DamageError& error) {

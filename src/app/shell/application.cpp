@@ -3,6 +3,7 @@
 
 #include "core/install_layout.h"
 #include "core/platform_folders.h"
+#include "file_names.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -29,17 +30,13 @@ QString title;
 QString folderOverride;
 bool endRequested = false;
 
-QString toQString(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
 QString withSeparator(const QString& folder) {
     return folder.endsWith('/') ? folder : folder + '/';
 }
 
 dm::InstallLayout layout() {
     return folderOverride.isEmpty() ? dm::installLayout()
-                                    : dm::portableLayout(folderOverride.toStdString());
+                                    : dm::portableLayout(filesystemPath(folderOverride));
 }
 
 } // namespace
@@ -141,16 +138,16 @@ QIcon fullApplicationIcon() {
 
 QString executableFolder() {
     const QString folder =
-        folderOverride.isEmpty() ? toQString(dm::executableFolder()) : folderOverride;
+        folderOverride.isEmpty() ? qtPath(dm::executableFolder()) : folderOverride;
     return withSeparator(folder);
 }
 
 QString dataFolder() {
-    return withSeparator(toQString(layout().dataFolder));
+    return withSeparator(qtPath(layout().dataFolder));
 }
 
 QString settingsFile() {
-    return toQString(layout().settingsFile);
+    return qtPath(layout().settingsFile);
 }
 
 void setExecutableFolderOverride(const QString& folder) {

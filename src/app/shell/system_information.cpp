@@ -1,22 +1,13 @@
 #include "system_information.h"
 
-#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSysInfo>
-#include <QThread>
 
 #include <algorithm>
 
 namespace shell {
 namespace {
-
-QString readProcFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.readAll());
-}
 
 QString procField(const QString& text, const QString& key) {
     const QRegularExpression line(
@@ -27,13 +18,17 @@ QString procField(const QString& text, const QString& key) {
 
 } // namespace
 
-QString availableMemory() {
-    return availableMemoryText(readProcFile(QStringLiteral("/proc/meminfo")));
+QString memoryText(std::optional<qlonglong> kilobytes) {
+    if (!kilobytes)
+        return QStringLiteral("unknown");
+    return QLocale(QLocale::English).toString(*kilobytes) + QStringLiteral(" KB");
 }
 
-QString platformAndCpu() {
-    return platformCpuText(QThread::idealThreadCount(),
-                           readProcFile(QStringLiteral("/proc/cpuinfo")));
+QString systemCpuText(const QString& system, int processorCount, QString cpuType) {
+    if (cpuType.isEmpty())
+        cpuType = QSysInfo::currentCpuArchitecture();
+    cpuType.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    return QStringLiteral("%1, %2 x %3").arg(system).arg(std::max(1, processorCount)).arg(cpuType);
 }
 
 QString availableMemoryText(const QString& meminfo) {
@@ -42,17 +37,12 @@ QString availableMemoryText(const QString& meminfo) {
         field = procField(meminfo, QStringLiteral("MemFree"));
     bool valid = false;
     const qlonglong kilobytes = field.section(' ', 0, 0).toLongLong(&valid);
-    if (!valid)
-        return QStringLiteral("unknown");
-    return QLocale(QLocale::English).toString(kilobytes) + QStringLiteral(" KB");
+    return memoryText(valid ? std::optional(kilobytes) : std::nullopt);
 }
 
 QString platformCpuText(int processorCount, const QString& cpuinfo) {
-    QString type = procField(cpuinfo, QStringLiteral("model name"));
-    if (type.isEmpty())
-        type = QSysInfo::currentCpuArchitecture();
-    type.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-    return QStringLiteral("Linux, %1 x %2").arg(std::max(1, processorCount)).arg(type);
+    return systemCpuText(QStringLiteral("Linux"), processorCount,
+                         procField(cpuinfo, QStringLiteral("model name")));
 }
 
 } // namespace shell

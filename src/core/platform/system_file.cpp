@@ -22,4 +22,8 @@ SystemFile::~SystemFile() {
     closeQuietly();
 }
 
+std::filesystem::path pathOf(const std::string& utf8Path) {
+    return std::u8string(utf8Path.begin(), utf8Path.end());
+}
+
 } // namespace dm::platform

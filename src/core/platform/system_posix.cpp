@@ -280,6 +280,10 @@ std::string_view nativeLineEnd() {
     return "\n";
 }
 
+std::FILE* createNewFile(const std::filesystem::path& path) {
+    return std::fopen(path.c_str(), "wbx");
+}
+
 bool flushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }

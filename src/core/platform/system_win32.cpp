@@ -245,6 +245,23 @@ std::string_view nativeLineEnd() {
     return "\r\n";
 }
 
+// The C library's exclusive mode ("x") is missing from older runtimes: the system makes the file.
+std::FILE* createNewFile(const std::filesystem::path& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int descriptor = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
+    if (descriptor == -1) {
+        ::CloseHandle(file);
+        return nullptr;
+    }
+    std::FILE* stream = ::_fdopen(descriptor, "wb");
+    if (stream == nullptr)
+        ::_close(descriptor);
+    return stream;
+}
+
 bool flushToDisk(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }

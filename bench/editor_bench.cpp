@@ -1,13 +1,14 @@
 #include "../tests/support/test_support.h"
-#include "start_window.h"
 #include "editor_window.h"
-#include "top_view.h"
-#include "side_view.h"
+#include "paint_box.h"
+#include "program.h"
 #include "shell/application.h"
 #include "shell/error_display.h"
 #include "shell/file_dialog.h"
-#include "program.h"
+#include "side_view.h"
+#include "start_window.h"
 #include "string_grid.h"
+#include "top_view.h"
 
 #include <QCoreApplication>
 #include <QFile>

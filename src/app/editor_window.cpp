@@ -1,21 +1,17 @@
 #include "editor_window.h"
 
 #include "about_box.h"
-#include "aircraft_list_window.h"
-#include "axis_window.h"
 #include "core/caption_lines.h"
+#include "damage_document.h"
 #include "file_names.h"
-#include "hitbox_3d_view.h"
+#include "settings/application_ctrl.h"
+#include "settings/form_placement.h"
 #include "shell/application.h"
 #include "shell/error_display.h"
 #include "shell/question.h"
+#include "shell/window_close.h"
 #include "shell/window_placement.h"
-#include "settings/application_ctrl.h"
-#include "settings/form_placement.h"
-#include "side_view.h"
-#include "start_window.h"
 #include "string_grid.h"
-#include "top_view.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -23,28 +19,14 @@
 
 TForm3* Form3 = nullptr;
 
-bool askBeforeEnding() {
-    bool ending = false;
-    shell::guarded([&] { ending = !Form3 || Form3->confirmUnsavedChanges(); });
-    return ending;
-}
-
-void closeToEnd(QCloseEvent* event, const std::function<void()>& formClose) {
-    if (!askBeforeEnding()) {
-        event->ignore();
-        return;
-    }
-    shell::guarded(formClose);
-    event->accept();
-}
-
 namespace {
 
 constexpr QSize kDesignSize(797, 327);
 
 } // namespace
 
-TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
+TForm3::TForm3(DamageDocument& document, TLMDIniCtrl* settings, QWidget* parent)
+    : QMainWindow(parent), document_(document) {
     setWindowTitle(QStringLiteral("Click \"Open\" to open a Damage File."));
     shell::resizeOuter(this, kDesignSize);
 
@@ -88,8 +70,8 @@ TForm3::TForm3(QWidget* parent) : QMainWindow(parent) {
     SaveDialog1.setDefaultExt(QStringLiteral("dat"));
 
     LMDAboutDlg1 = new TLMDAboutDlg(this);
-    LMDForm1 = new TLMDForm(this, Form1 ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("Common"),
-                            QStringLiteral("Form3"), soPos | soSize | soState);
+    LMDForm1 = new TLMDForm(this, settings, QStringLiteral("Common"), QStringLiteral("Form3"),
+                            soPos | soSize | soState);
 
     shell::guarded([this] { FormCreate(); });
 }
@@ -120,7 +102,7 @@ StringGrid* TForm3::buildGrid() {
     // The 3-D view is one right click away from the grid too, after the editing entries.
     grid->GridMenu->addSeparator();
     QAction* view3d = grid->GridMenu->addAction(QStringLiteral("3D View"));
-    connect(view3d, &QAction::triggered, this, [] { shell::guarded(showHitBox3dView); });
+    connect(view3d, &QAction::triggered, this, [this] { shell::guarded(links_.show3dView); });
 
     for (const CaptionCell& caption : loadedCaptions_)
         grid->setCellText(caption.column, caption.row, caption.text);
@@ -136,9 +118,17 @@ void TForm3::setVisible(bool visible) {
 }
 
 void TForm3::setEditorCaption() {
-    const QString chosen = Form1 ? Form1->du2open.fileName() : QString();
-    const QString readOnly = CurrentDamageFile.readOnly() ? QStringLiteral(" (read-only)") : QString();
-    setWindowTitle(QStringLiteral("Editing DM File: ") + withoutFolder(chosen) + readOnly);
+    const QString readOnly =
+        document_.CurrentDamageFile.readOnly() ? QStringLiteral(" (read-only)") : QString();
+    setWindowTitle(QStringLiteral("Editing DM File: ") + withoutFolder(document_.fileName()) +
+                   readOnly);
+}
+
+void TForm3::fillGrid() {
+    StringGrid1->fillValueCells(
+        dm::fillCells(document_.PartTable, StringGrid1->decimalSeparator().toStdString()));
+    // The grid now shows the table exactly: whatever was typed is gone, and so are its changes.
+    StringGrid1->clearMarker();
 }
 
 void TForm3::StringGrid1GetCellColor(int ARow, int ACol, CellPaint& paint) {
@@ -151,12 +141,12 @@ void TForm3::StringGrid1CellValidate(int, int, QString&, bool&) {
 }
 
 void TForm3::Open1Click() {
-    openWith([] { return Form1->Button3Click(); });
+    openWith(links_.chooseAndRead);
 }
 
 void TForm3::openFile(const QString& path) {
-    openWith([&path] {
-        Form1->readFile(path);
+    openWith([this, &path] {
+        links_.readFile(path);
         return true;
     });
 }
@@ -164,30 +154,31 @@ void TForm3::openFile(const QString& path) {
 void TForm3::openWith(const std::function<bool()>& chooseAndRead) {
     if (!confirmUnsavedChanges())
         return;
-    Form1->hide();
+    links_.hideStartWindow();
     // Nothing typed is given up until a file has really been read: a cancelled dialog keeps it.
     if (chooseAndRead() || !StringGrid1->markerSet())
-        Form1->Button4Click();
+        links_.fillAndShow();
     Save1->setEnabled(true);
     SaveAs1->setEnabled(true);
     StringGrid1->sizeColumns();
 }
 
 void TForm3::Save1Click() {
-    if (CurrentDamageFile.path().empty() || CurrentDamageFile.readOnly()) {
+    const dm::DamageFile& current = document_.CurrentDamageFile;
+    if (current.path().empty() || current.readOnly()) {
         SaveAs1Click();
         return;
     }
     StringGrid1->commitCheck();
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
-    if (CurrentDamageFile.changedOnDisk() &&
+    if (current.changedOnDisk() &&
         !shell::askYesNo(QStringLiteral("The file has been changed by another program since it "
-                                           "was opened. Overwrite it with your values?"),
-                            this))
+                                        "was opened. Overwrite it with your values?"),
+                         this))
         return;
-    CurrentDamageFile.save(parsed);
-    keepSaved(texts, parsed);
+    document_.save(parsed);
+    keepSaved(texts);
 }
 
 void TForm3::SaveAs1Click() {
@@ -196,12 +187,9 @@ void TForm3::SaveAs1Click() {
         return;
     const dm::CellTexts texts = StringGrid1->valueTexts();
     const dm::PartTable parsed = parseGrid(texts);
-    const QString target = SaveDialog1.fileName();
-    CurrentDamageFile.saveAs(localPath(target), DamageFileHeader, parsed);
     // The new file is the current one from now on: the caption names it, Save writes into it.
-    Form1->du2open.setFileName(target);
-    setEditorCaption();
-    keepSaved(texts, parsed);
+    document_.saveAs(SaveDialog1.fileName(), parsed);
+    keepSaved(texts);
 }
 
 bool TForm3::confirmUnsavedChanges() {
@@ -210,7 +198,7 @@ bool TForm3::confirmUnsavedChanges() {
     StringGrid1->commitCheck();
     if (!StringGrid1->markerSet())
         return true;
-    const QString name = withoutFolder(Form1->du2open.fileName());
+    const QString name = withoutFolder(document_.fileName());
     const QString question = name.isEmpty() ? QStringLiteral("Save the changes?")
                                             : QStringLiteral("Save the changes to %1?").arg(name);
     switch (shell::askSaveChanges(question, this)) {
@@ -228,7 +216,7 @@ bool TForm3::confirmUnsavedChanges() {
 
 dm::PartTable TForm3::parseGrid(const dm::CellTexts& texts) {
     try {
-        return dm::parseCells(texts, StringGrid1->lastFilledTexts(), PartTable,
+        return dm::parseCells(texts, StringGrid1->lastFilledTexts(), document_.PartTable,
                               StringGrid1->decimalSeparator().toStdString());
     } catch (const dm::CellParseError& error) {
         StringGrid1->setCurrentCell(error.column(), error.row());
@@ -237,18 +225,17 @@ dm::PartTable TForm3::parseGrid(const dm::CellTexts& texts) {
     }
 }
 
-void TForm3::keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed) {
-    PartTable = parsed;
+void TForm3::keepSaved(const dm::CellTexts& texts) {
     StringGrid1->fillValueCells(texts, StringGrid::History::Keep);
     StringGrid1->clearMarker();
-    repaintHitBoxViews();
+    links_.repaintViews();
 }
 
 // The save dialog itself replaces files without asking; No shows the dialog again.
 bool TForm3::chooseSaveAsTarget() {
     // In the current file's folder, or the last Open folder; the last name chosen without its own.
-    const QString current = Form1->du2open.fileName();
-    SaveDialog1.setInitialDir(current.isEmpty() ? Form1->rememberedFolder()
+    const QString current = document_.fileName();
+    SaveDialog1.setInitialDir(current.isEmpty() ? links_.rememberedFolder()
                                                 : folderOfFileName(current));
     SaveDialog1.setFileName(withoutFolder(SaveDialog1.fileName()));
     for (;;) {
@@ -256,16 +243,15 @@ bool TForm3::chooseSaveAsTarget() {
             return false;
         const QString target = SaveDialog1.fileName();
         if (!QFileInfo(target).isFile() ||
-            shell::askYesNo(
-                QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                    .arg(withoutFolder(target)),
-                this))
+            shell::askYesNo(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                .arg(withoutFolder(target)),
+                            this))
             return true;
     }
 }
 
 void TForm3::hitboxClick() {
-    shell::showInOrder({Form5, Form6});
+    links_.showViews();
 }
 
 void TForm3::showPartRow(int slot) {
@@ -275,11 +261,11 @@ void TForm3::showPartRow(int slot) {
 }
 
 void TForm3::AircraftList1Click() {
-    shell::showWindow(Form4);
+    links_.showAircraftList();
 }
 
 void TForm3::DamageAxis1Click() {
-    shell::showWindow(Form2);
+    links_.showDamageAxis();
 }
 
 void TForm3::About1Click() {
@@ -287,10 +273,10 @@ void TForm3::About1Click() {
 }
 
 void TForm3::FormClose() {
-    closeCurrentDamageFile();
+    document_.close();
     shell::terminate();
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
-    closeToEnd(event, [this] { FormClose(); });
+    shell::closeToEnd(event, links_.mayEnd, [this] { FormClose(); });
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class DamageDocument;
 class QAction;
 class QCloseEvent;
 class StringGrid;
@@ -18,12 +19,34 @@ class QMenuBar;
 class TLMDAboutDlg;
 class TLMDApplicationCtrl;
 class TLMDForm;
+class TLMDIniCtrl;
+
+// What the editor's commands do to the other windows, given by the program's wiring.
+struct EditorLinks {
+    // Open's steps on the start window: choose and read (false when nothing was read), read a
+    // named file, fill and show, and the window itself hidden.
+    std::function<bool()> chooseAndRead;
+    std::function<void(const QString& path)> readFile;
+    std::function<void()> fillAndShow;
+    std::function<void()> hideStartWindow;
+    // The folder of the last Open, for the save dialog when no file is open.
+    std::function<QString()> rememberedFolder;
+    std::function<void()> repaintViews;
+    std::function<void()> showViews;
+    std::function<void()> showAircraftList;
+    std::function<void()> showDamageAxis;
+    std::function<void()> show3dView;
+    // Whether the program may end now; asked before the window closes.
+    std::function<bool()> mayEnd;
+};
 
 // The editor window: the menu bar, and what the editor's commands build on.
 class TForm3 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm3(QWidget* parent = nullptr);
+    TForm3(DamageDocument& document, TLMDIniCtrl* settings, QWidget* parent = nullptr);
+
+    void linkTo(EditorLinks links) { links_ = std::move(links); }
 
     QMenuBar* MainMenu1;
     QAction* Open1;
@@ -41,8 +64,10 @@ public:
     TLMDForm* LMDForm1;
 
     void FormCreate();
-    // "Editing DM File: " and the name, without its folder, last chosen in the open dialog.
+    // "Editing DM File: " and the current file's name without its folder, and " (read-only)".
     void setEditorCaption();
+    // The grid filled from the part table, with nothing unsaved.
+    void fillGrid();
 
     void StringGrid1GetCellColor(int ARow, int ACol, CellPaint& paint);
     void StringGrid1CellValidate(int Col, int Row, QString& Value, bool& Valid);
@@ -89,15 +114,11 @@ private:
     // Every cell parsed into a new table; a bad cell becomes the current cell and raises.
     dm::PartTable parseGrid(const dm::CellTexts& texts);
     // After a save has written everything: the saved texts become the last filled ones.
-    void keepSaved(const dm::CellTexts& texts, const dm::PartTable& parsed);
+    void keepSaved(const dm::CellTexts& texts);
     bool chooseSaveAsTarget();
+
+    DamageDocument& document_;
+    EditorLinks links_;
 };
 
 extern TForm3* Form3;
-
-// Before the program ends, by whichever way: the editor's unsaved-changes question. False when the
-// user keeps the program running (or saving failed).
-bool askBeforeEnding();
-// Closing the editor or the start window: after the question above, runs the window's FormClose
-// and lets the window close; a cancelled question keeps it open.
-void closeToEnd(QCloseEvent* event, const std::function<void()>& formClose);

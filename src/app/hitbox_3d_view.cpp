@@ -1,11 +1,6 @@
 #include "hitbox_3d_view.h"
 
-#include "core/part_slots.h"
-#include "shell/application.h"
 #include "shell/error_display.h"
-#include "settings/form_placement.h"
-#include "start_window.h"
-#include "top_view.h"
 #include "views/scene_painter_3d.h"
 #include "views/view_sizes.h"
 
@@ -145,37 +140,4 @@ bool TForm7::event(QEvent* event) {
     else
         QToolTip::showText(help->globalPos(), text, this);
     return true;
-}
-
-namespace {
-
-// The flat views' way of naming a part, or its slot name where nobody wired them.
-std::function<QString(int)> rowCaptionOfTheViews() {
-    if (Form5 != nullptr && Form5->pointing().rowCaption)
-        return Form5->pointing().rowCaption;
-    return [](int slot) { return QString::fromUtf8(dm::kPartSlots[slot].name); };
-}
-
-} // namespace
-
-void showHitBox3dView() {
-    if (Form7 == nullptr) {
-        // It draws what the top view draws, with the views' grid spacing.
-        const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
-        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
-        Form7->setWindowIcon(shell::fullApplicationIcon());
-        Form7->OnMenu = [](QPoint at) {
-            if (Form5 != nullptr)
-                Form5->tvpum->popup(at);
-        };
-        auto* keeper =
-            new TLMDForm(Form7, Form1 != nullptr ? Form1->LMDIniCtrl1 : nullptr,
-                         QStringLiteral("HB3D"), QStringLiteral("Form7"), soPos | soSize);
-        Form7->show();
-        // Read once, when created: later shows keep the place the user left it at.
-        Form7->removeEventFilter(keeper);
-    }
-    Form7->show();
-    Form7->raise();
-    Form7->activateWindow();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/hitbox_scene_3d.h"
-#include "top_view.h"
+#include "hitbox_views.h"
 
 #include <QImage>
 #include <QPoint>
@@ -61,6 +61,3 @@ private:
 };
 
 extern TForm7* Form7;
-
-// Creates the 3-D view the first time (placement read from the settings file), then shows it.
-void showHitBox3dView();

@@ -1,10 +1,9 @@
 #include "command_line.h"
 #include "core/install_layout.h"
 #include "core/version.h"
-#include "outside_files.h"
+#include "program.h"
 #include "shell/display_connection.h"
 #include "shell/start_up_work.h"
-#include "program.h"
 
 #include <QApplication>
 
@@ -69,7 +68,7 @@ int main(int argc, char* argv[]) {
     if (line.files.empty())
         program::showMainWindow();
     else
-        outside::openAtStart(QString::fromStdString(line.files.front()));
+        program::openAtStart(QString::fromStdString(line.files.front()));
     const int exitCode = QApplication::exec();
     program::destroyWindows();
     return exitCode;

@@ -1,19 +1,19 @@
 #include "outside_files.h"
 
-#include "editor_window.h"
 #include "shell/error_display.h"
-#include "start_window.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QWidget>
 
 namespace outside {
 namespace {
 
 class DropOpener : public QObject {
 public:
-    using QObject::QObject;
+    DropOpener(QObject* parent, std::function<void(const QString&)> open)
+        : QObject(parent), open_(std::move(open)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -37,25 +37,23 @@ protected:
         // Opened after the drop has ended: the file manager waits for its end, and Open may ask.
         if (event->type() == QEvent::Drop)
             QMetaObject::invokeMethod(
-                this, [file] { openFile(file); }, Qt::QueuedConnection);
+                this,
+                [this, file] {
+                    shell::guarded([&] { open_(QFileInfo(file).absoluteFilePath()); });
+                },
+                Qt::QueuedConnection);
         return true;
     }
+
+private:
+    std::function<void(const QString&)> open_;
 };
 
 } // namespace
 
-void openFile(const QString& fileName) {
-    shell::guarded([&fileName] { Form3->openFile(QFileInfo(fileName).absoluteFilePath()); });
-}
-
-void openAtStart(const QString& fileName) {
-    shell::guarded([] { Form1->Button5Click(); });
-    openFile(fileName);
-}
-
-void acceptDroppedFiles(QWidget* window) {
+void acceptDroppedFiles(QWidget* window, std::function<void(const QString& path)> open) {
     window->setAcceptDrops(true);
-    window->installEventFilter(new DropOpener(window));
+    window->installEventFilter(new DropOpener(window, std::move(open)));
 }
 
 QString droppableFile(const QMimeData* data) {

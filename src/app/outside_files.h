@@ -2,22 +2,19 @@
 
 #include <QString>
 
+#include <functional>
+
 class QMimeData;
 class QWidget;
 
-// Damage files named from outside the menu: on the command line, or dropped on a window. Each
-// opens as with the editor's Open command without its dialog, so the unsaved-changes question,
-// the remembered folder and every failure behave as in Open.
+// Damage files dropped on a window; they open as with the editor's Open command without its
+// dialog, so the unsaved-changes question, the remembered folder and every failure behave as in
+// Open.
 namespace outside {
 
-// Runs "Open" on `fileName`, taken relative to the current folder.
-void openFile(const QString& fileName);
-
-// Shows the editor at once, as the start window's button does, and opens `fileName` in it.
-void openAtStart(const QString& fileName);
-
-// Lets damage files be dropped on `window` and its children.
-void acceptDroppedFiles(QWidget* window);
+// Lets damage files be dropped on `window` and its children; `open` gets the file's full path once
+// the drop has ended.
+void acceptDroppedFiles(QWidget* window, std::function<void(const QString& path)> open);
 
 // The file a drag carries if the windows take it (one local file named *.dat), else empty.
 QString droppableFile(const QMimeData* data);

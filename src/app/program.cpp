@@ -2,13 +2,17 @@
 
 #include "aircraft_list_window.h"
 #include "axis_window.h"
+#include "core/part_slots.h"
+#include "damage_document.h"
 #include "editor_window.h"
 #include "hitbox_3d_view.h"
 #include "outside_files.h"
+#include "settings/form_placement.h"
+#include "settings/ini_ctrl.h"
 #include "shell/application.h"
 #include "shell/deferred_icon_style.h"
 #include "shell/error_display.h"
-#include "settings/form_placement.h"
+#include "shell/window_placement.h"
 #include "side_view.h"
 #include "start_window.h"
 #include "string_grid.h"
@@ -16,10 +20,16 @@
 #include "views/view_sizes.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QMenu>
 #include <QSessionManager>
+
+#include <memory>
 
 namespace program {
 namespace {
+
+std::unique_ptr<DamageDocument> theDocument;
 
 // A view's stored size never falls below its design size.
 void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
@@ -40,8 +50,16 @@ template <class Window> void destroyWindow(Window*& window) {
     window = nullptr;
 }
 
-// The end of the session asks about unsaved changes like closing the editor does, where the session
-// lets the program ask.
+// Before the program ends, by whichever way: the editor's unsaved-changes question. False when the
+// user keeps the program running (or saving failed).
+bool askBeforeEnding() {
+    bool ending = false;
+    shell::guarded([&] { ending = !Form3 || Form3->confirmUnsavedChanges(); });
+    return ending;
+}
+
+// The end of the session asks about unsaved changes like closing the editor does, where the
+// session lets the program ask.
 void commitData(QSessionManager& manager) {
     if (!manager.allowsInteraction())
         return;
@@ -51,7 +69,117 @@ void commitData(QSessionManager& manager) {
         manager.cancel();
 }
 
+// Draws the views at once, `first` before the other, then the 3-D view.
+void repaintViews(dm::HitBoxView first) {
+    const auto repaint = [](dm::HitBoxView view) {
+        if (view == dm::HitBoxView::Top && Form5 != nullptr)
+            Form5->pb1Paint();
+        else if (view == dm::HitBoxView::Side && Form6 != nullptr)
+            Form6->pb2Paint();
+    };
+    repaint(first);
+    repaint(first == dm::HitBoxView::Top ? dm::HitBoxView::Side : dm::HitBoxView::Top);
+    if (Form7 != nullptr)
+        Form7->repaint();
+}
+
+void popUpViewMenu(QPoint at) {
+    if (Form5 != nullptr)
+        Form5->tvpum->popup(at);
+}
+
+// The flat views' way of naming a part, or its slot name where nobody wired them.
+std::function<QString(int)> rowCaptionOfTheViews() {
+    if (Form5 != nullptr && Form5->pointing().rowCaption)
+        return Form5->pointing().rowCaption;
+    return [](int slot) { return QString::fromUtf8(dm::kPartSlots[slot].name); };
+}
+
+// Created the first time, its placement read from the settings file once; then shown.
+void show3dView() {
+    if (Form7 == nullptr) {
+        // It draws what the top view draws, with the views' grid spacing.
+        const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
+        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
+        Form7->setWindowIcon(shell::fullApplicationIcon());
+        Form7->OnMenu = popUpViewMenu;
+        new TLMDForm(Form7, Form1 != nullptr ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("HB3D"),
+                     QStringLiteral("Form7"), soPos | soSize | soRestoreOnce);
+    }
+    Form7->show();
+    Form7->raise();
+    Form7->activateWindow();
+}
+
+void openDroppedFile(const QString& path) {
+    Form3->openFile(path);
+}
+
+void linkStartWindow() {
+    Form1->linkTo({
+        [] {
+            shell::showWindow(Form5);
+            shell::showWindow(Form6);
+            shell::showWindow(Form3);
+        },
+        [] { Form3->fillGrid(); },
+        [] { Form3->setEditorCaption(); },
+        [] { repaintViews(dm::HitBoxView::Top); },
+        [] { return static_cast<QWidget*>(Form3); },
+        askBeforeEnding,
+    });
+}
+
+void linkEditor(DamageDocument& document) {
+    Form3->linkTo({
+        [] { return Form1->Button3Click(); },
+        [](const QString& path) { Form1->readFile(path); },
+        [] { Form1->Button4Click(); },
+        [] { Form1->hide(); },
+        [] { return Form1->rememberedFolder(); },
+        [] { repaintViews(dm::HitBoxView::Top); },
+        [] {
+            shell::showInOrder({Form5, Form6});
+        },
+        [] { shell::showWindow(Form4); },
+        [] { shell::showWindow(Form2); },
+        show3dView,
+        askBeforeEnding,
+    });
+    // The caption names the current file: a Save As changes it too.
+    QObject::connect(&document, &DamageDocument::recordsChanged, Form3,
+                     [] { Form3->setEditorCaption(); });
+}
+
+// Both views draw the document's part table, marked while its file exists. Pointing at a part in
+// a view names it by its grid row and shows that row in the editor.
+void linkViewsToTheEditor(const DamageDocument& document) {
+    const HitBoxSource source{&document.PartTable, [&document] { return document.fileName(); }};
+    Form5->drawFrom(source);
+    Form6->drawFrom(source);
+    const HitBoxPointing pointing{
+        [](int slot) { return Form3->StringGrid1->cellText(0, slot + 1); },
+        [] { return Form3->StringGrid1->decimalSeparator(); },
+        [](int slot) { Form3->showPartRow(slot); }};
+    Form5->pointWith(pointing);
+    Form6->pointWith(pointing);
+}
+
 } // namespace
+
+void linkHitBoxViews() {
+    Form5->linkTo({[] { repaintViews(dm::HitBoxView::Top); },
+                   [](const QString& caption) {
+                       if (Form6 != nullptr)
+                           Form6->setWindowTitle(caption);
+                   },
+                   show3dView});
+    Form6->linkTo({[] { repaintViews(dm::HitBoxView::Side); }, popUpViewMenu});
+}
+
+DamageDocument& document() {
+    return *theDocument;
+}
 
 void createWindows() {
     shell::setApplicationTitle(QStringLiteral("DU2 Aircraft Damage Editor"));
@@ -60,29 +188,23 @@ void createWindows() {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setStyle(new shell::DeferredIconStyle);
 
-    Form1 = new TForm1;
+    theDocument = std::make_unique<DamageDocument>();
+    Form1 = new TForm1(*theDocument);
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, Form1, commitData);
     Form2 = new TForm2;
-    Form3 = new TForm3;
+    Form3 = new TForm3(*theDocument, Form1->LMDIniCtrl1);
     Form4 = new TForm4;
-    // Both views draw the start window's part table, marked while its opened file exists.
-    const HitBoxSource viewSource{&PartTable,
-                                  [start = Form1] { return start->du2open.fileName(); }};
     Form5 = new TForm5;
-    Form5->drawFrom(viewSource);
     attachPlacementKeeper(Form5, "HBTV", "Form5", views::kTopViewDesignSize);
     Form6 = new TForm6;
-    Form6->drawFrom(viewSource);
     attachPlacementKeeper(Form6, "HBSV", "Form6", views::kSideViewDesignSize);
-    // Pointing at a part in a view names it by its grid row and shows that row in the editor.
-    const HitBoxPointing pointing{
-        [](int slot) { return Form3->StringGrid1->cellText(0, slot + 1); },
-        [] { return Form3->StringGrid1->decimalSeparator(); },
-        [](int slot) { Form3->showPartRow(slot); }};
-    Form5->pointWith(pointing);
-    Form6->pointWith(pointing);
+
+    linkStartWindow();
+    linkEditor(*theDocument);
+    linkHitBoxViews();
+    linkViewsToTheEditor(*theDocument);
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
-        outside::acceptDroppedFiles(window);
+        outside::acceptDroppedFiles(window, openDroppedFile);
     for (QWidget* window : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6})
         window->setWindowIcon(shell::fullApplicationIcon());
 }
@@ -91,8 +213,14 @@ void showMainWindow() {
     shell::guarded([] { Form1->show(); });
 }
 
+void openAtStart(const QString& fileName) {
+    shell::guarded([] { Form1->Button5Click(); });
+    shell::guarded([&fileName] { Form3->openFile(QFileInfo(fileName).absoluteFilePath()); });
+}
+
 void destroyWindows() {
-    shell::guarded([] { closeCurrentDamageFile(); });
+    if (theDocument)
+        shell::guarded([] { theDocument->close(); });
     destroyWindow(Form7); // created last, on demand, if at all
     destroyWindow(Form6);
     destroyWindow(Form5);

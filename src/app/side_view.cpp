@@ -1,11 +1,10 @@
 #include "side_view.h"
 
+#include "paint_box.h"
 #include "shell/error_display.h"
-#include "top_view.h"
 #include "views/view_sizes.h"
 
 #include <QContextMenuEvent>
-#include <QMenu>
 
 TForm6* Form6 = nullptr;
 
@@ -33,12 +32,9 @@ void TForm6::pb2Paint() {
 }
 
 void TForm6::pb2Click() {
-    repaintHitBoxViews(dm::HitBoxView::Side);
+    links_.repaintViews();
 }
 
 void TForm6::contextMenuEvent(QContextMenuEvent* event) {
-    shell::guarded([event] {
-        if (Form5 != nullptr)
-            Form5->tvpum->popup(event->globalPos());
-    });
+    shell::guarded([this, event] { links_.popUpMenu(event->globalPos()); });
 }

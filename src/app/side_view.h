@@ -1,8 +1,22 @@
 #pragma once
 
-#include "top_view.h"
+#include "hitbox_views.h"
 
+#include <QPoint>
 #include <QWidget>
+
+#include <functional>
+#include <utility>
+
+class TPaintBox;
+
+// What the side view does to the others, given by the program's wiring.
+struct SideViewLinks {
+    // Both views redrawn, the side view first.
+    std::function<void()> repaintViews;
+    // The views' popup menu, which the top view owns.
+    std::function<void(QPoint globalPosition)> popUpMenu;
+};
 
 // The side view window: the same hit boxes as the top view, seen along the x axis. It has no menu
 // of its own and uses the top view's popup menu.
@@ -10,6 +24,8 @@ class TForm6 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
+
+    void linkTo(SideViewLinks links) { links_ = std::move(links); }
 
     // What the view draws, given by whoever creates the window.
     void drawFrom(HitBoxSource source) { source_ = std::move(source); }
@@ -27,6 +43,7 @@ protected:
 
 private:
     HitBoxSource source_;
+    SideViewLinks links_;
 };
 
 extern TForm6* Form6;

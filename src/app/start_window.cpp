@@ -1,25 +1,19 @@
 #include "start_window.h"
 
-#include "editor_window.h"
+#include "damage_document.h"
 #include "file_names.h"
+#include "settings/ini_ctrl.h"
 #include "shell/application.h"
 #include "shell/error_display.h"
 #include "shell/file_attributes.h"
+#include "shell/window_close.h"
 #include "shell/window_placement.h"
-#include "settings/ini_ctrl.h"
-#include "side_view.h"
-#include "string_grid.h"
-#include "top_view.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 TForm1* Form1 = nullptr;
-
-dm::PartTable PartTable{};
-dm::DamageFileHeader DamageFileHeader{};
-dm::DamageFile CurrentDamageFile;
 
 namespace {
 
@@ -43,13 +37,9 @@ const QString kDefaultFolder = QStringLiteral("c:\\");
 
 } // namespace
 
-void closeCurrentDamageFile() {
-    if (CurrentDamageFile.isOpen())
-        CurrentDamageFile.close();
-}
-
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TForm1::TForm1(DamageDocument& document, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      document_(document) {
     setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
     setFont(shell::classicFont());
     setFixedSize(kClientSize);
@@ -59,8 +49,7 @@ TForm1::TForm1(QWidget* parent)
     Button5->setObjectName(QStringLiteral("Button5"));
     Button5->setGeometry(48, 136, 233, 25);
     Button5->setDefault(true);
-    connect(Button5, &QPushButton::clicked, this,
-            shell::guardedSlot(this, &TForm1::Button5Click));
+    connect(Button5, &QPushButton::clicked, this, shell::guardedSlot(this, &TForm1::Button5Click));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -90,14 +79,9 @@ QString TForm1::rememberedFolder() const {
 
 bool TForm1::Button3Click() {
     du2open.setInitialDir(rememberedFolder());
-    const QString previous = du2open.fileName();
-    if (!du2open.execute(Form3))
+    if (!du2open.execute(links_.dialogParent ? links_.dialogParent() : nullptr))
         return false;
-    const QString chosen = du2open.fileName();
-    // The caption and the views' markers follow the dialog's name: until the file has been read
-    // it must keep naming the file the grid shows.
-    du2open.setFileName(previous);
-    readFile(chosen);
+    readFile(du2open.fileName());
     return true;
 }
 
@@ -109,31 +93,25 @@ void TForm1::readFile(const QString& chosen) {
     const QString folder = folderOfFileName(chosen);
     if (!folder.contains('\n') && !folder.contains('\r'))
         LMDIniCtrl1->WriteString(kFileSettings, kInitDirect, folder);
-    CurrentDamageFile.open(localPath(chosen), DamageFileHeader, PartTable);
-    du2open.setFileName(chosen);
+    document_.open(chosen);
 }
 
 void TForm1::Button4Click() {
-    StringGrid* grid = Form3->StringGrid1;
-    grid->fillValueCells(dm::fillCells(PartTable, grid->decimalSeparator().toStdString()));
-    // The grid now shows the table exactly: whatever was typed is gone, and so are its changes.
-    grid->clearMarker();
-    Form3->setEditorCaption();
-    repaintHitBoxViews();
+    links_.fillGrid();
+    links_.setEditorCaption();
+    links_.repaintViews();
 }
 
 void TForm1::Button5Click() {
     hide();
-    shell::showWindow(Form5);
-    shell::showWindow(Form6);
-    shell::showWindow(Form3);
+    links_.showEditorAndViews();
 }
 
 void TForm1::FormClose() {
-    closeCurrentDamageFile();
+    document_.close();
     shell::terminate();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    closeToEnd(event, [this] { FormClose(); });
+    shell::closeToEnd(event, links_.mayEnd, [this] { FormClose(); });
 }

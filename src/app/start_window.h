@@ -1,20 +1,38 @@
 #pragma once
 
-#include "core/damage_file.h"
 #include "shell/file_dialog.h"
 
 #include <QWidget>
 
+#include <functional>
+
+class DamageDocument;
 class QPlainTextEdit;
 class QPushButton;
 class TLMDIniCtrl;
+
+// What the start window does to the other windows, given by the program's wiring.
+struct StartWindowLinks {
+    // The start button: the views and the editor come up.
+    std::function<void()> showEditorAndViews;
+    // Fill and show: the grid from the part table, the editor's caption, both views.
+    std::function<void()> fillGrid;
+    std::function<void()> setEditorCaption;
+    std::function<void()> repaintViews;
+    // The window the open dialog belongs to.
+    std::function<QWidget*()> dialogParent;
+    // Whether the program may end now; asked before the window closes.
+    std::function<bool()> mayEnd;
+};
 
 // The start window and the program's main window: the warning text, the start button, the open
 // dialog and the settings store.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    TForm1(DamageDocument& document, QWidget* parent = nullptr);
+
+    void linkTo(StartWindowLinks links) { links_ = std::move(links); }
 
     QPlainTextEdit* Memo1;
     QPushButton* Button5;
@@ -29,8 +47,8 @@ public:
     // dialog changes nothing. True when a file was read.
     bool Button3Click();
     // The named file into the part table and the header buffer, its folder remembered; it becomes
-    // the current damage file and the dialog's name. A failed read leaves the previous file
-    // current, with the table, the header and the dialog's name as they were.
+    // the current damage file. A failed read leaves the previous file current, with the table and
+    // the header as they were.
     void readFile(const QString& chosen);
     // Fill and show: the grid from the part table, the editor's caption, both views.
     void Button4Click();
@@ -38,15 +56,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    DamageDocument& document_;
+    StartWindowLinks links_;
 };
 
 extern TForm1* Form1;
-
-// Process-wide damage file state: the records of the file last read, its 100-byte header, and the
-// file itself, held open from a successful Open to the next Open or the end of the program.
-extern dm::PartTable PartTable;
-extern dm::DamageFileHeader DamageFileHeader;
-extern dm::DamageFile CurrentDamageFile;
-
-// Closes the current damage file if one is open.
-void closeCurrentDamageFile();

@@ -52,7 +52,8 @@ TEST_F(FileSafetyTest, SaveAsksBeforeOverwritingAFileChangedByAnotherProgram) {
         EXPECT_EQ(grid_->markerSet(), !c.overwrite);
         if (c.overwrite) {
             EXPECT_EQ(tableOf(path)[1].Byte3, 42);
-            EXPECT_EQ(bytesOf(path).at(qsizetype(dm::recordOffset(5))), char(1)) << "the grid's value wins";
+            EXPECT_EQ(bytesOf(path).at(qsizetype(dm::recordOffset(5))), char(1))
+                << "the grid's value wins";
             save();
             EXPECT_EQ(questions_.asked.size(), 1) << "our own save is no change by others";
         } else {
@@ -98,7 +99,8 @@ TEST_F(FileSafetyTest, SettingsThatCannotBeWrittenNeverStopAnOpen) {
     ini().writeString("file settings", "initdirect", "/before/");
     const QString broken = filePath(QStringLiteral("line\nbreak"));
     ASSERT_TRUE(QDir().mkpath(broken));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/27damage.dat"), broken + "/27damage.dat"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/27damage.dat"), broken + "/27damage.dat"));
     open(broken + "/27damage.dat");
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 27damage.dat"));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();

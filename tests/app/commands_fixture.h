@@ -3,11 +3,13 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
-#include "start_window.h"
+#include "damage_document.h"
 #include "editor_window.h"
 #include "file_names.h"
+#include "program.h"
 #include "shell/file_dialog.h"
 #include "shell/question.h"
+#include "start_window.h"
 #include "string_grid.h"
 
 #include <QApplication>
@@ -62,7 +64,7 @@ public:
 class ScriptedQuestions : public shell::QuestionAnswerer {
 public:
     shell::SaveChangesAnswer askSaveChanges(const QString&, const QString& text,
-                                               QWidget*) override {
+                                            QWidget*) override {
         asked << text;
         if (saveAnswers.empty()) {
             ADD_FAILURE() << "an unexpected question: " << text.toStdString();
@@ -97,9 +99,6 @@ protected:
         ShellTest::SetUp();
         ASSERT_TRUE(files_.isValid());
         // The damage file state lives for the whole process; every test starts as a new run.
-        PartTable = {};
-        DamageFileHeader = {};
-        CurrentDamageFile.reset();
         shell::setFileDialogRunner(&dialogs_);
         shell::setQuestionAnswerer(&questions_);
         program::createWindows();
@@ -118,6 +117,7 @@ protected:
     }
 
     QString filePath(const QString& name) const { return files_.filePath(name); }
+    static DamageDocument& document() { return program::document(); }
 
     // A copy of a sample damage file in the test's folder.
     QString copySample(const char* name) const {

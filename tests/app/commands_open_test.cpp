@@ -3,6 +3,7 @@
 #include "../support/grid_helpers.h"
 #include "../support/scenarios.h"
 
+#include "paint_box.h"
 #include "shell/file_attributes.h"
 #include "side_view.h"
 #include "top_view.h"
@@ -35,8 +36,9 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     EXPECT_EQ(shell::fileAttributes(path), 0u);
     const dm::PartTable table = tableOf(path);
-    EXPECT_TRUE(sameRecords(PartTable, table));
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(DamageFileHeader.data()), dm::kHeaderSize),
+    EXPECT_TRUE(sameRecords(document().PartTable, table));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(document().DamageFileHeader.data()),
+                         dm::kHeaderSize),
               bytesOf(path).left(dm::kHeaderSize));
     EXPECT_EQ(grid_->valueTexts(), filledTexts(table));
     EXPECT_EQ(grid_->lastFilledTexts(), filledTexts(table));
@@ -45,11 +47,11 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     EXPECT_TRUE(Form3->Save1->isEnabled());
     EXPECT_TRUE(Form3->SaveAs1->isEnabled());
     EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
-    EXPECT_TRUE(CurrentDamageFile.isOpen());
-    EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
+    EXPECT_TRUE(document().CurrentDamageFile.isOpen());
+    EXPECT_EQ(document().CurrentDamageFile.path(), localPath(path));
     EXPECT_FALSE(Form1->isVisible());
-    EXPECT_EQ(&Form5->source().table(), &PartTable);
-    EXPECT_EQ(&Form6->source().table(), &PartTable);
+    EXPECT_EQ(&Form5->source().table(), &document().PartTable);
+    EXPECT_EQ(&Form6->source().table(), &document().PartTable);
     EXPECT_TRUE(Form5->source().markersShown());
     EXPECT_GT(top.paints, 0);
     EXPECT_GT(side.paints, 0);
@@ -96,7 +98,8 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(bytesOf(copy), zeros);
     EXPECT_FALSE(grid_->markerSet());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: copy.dat"));
-    EXPECT_EQ(CurrentDamageFile.path(), localPath(copy)) << "the new file is the current one";
+    EXPECT_EQ(document().CurrentDamageFile.path(), localPath(copy))
+        << "the new file is the current one";
 
     const QString path = copySample("00damage.dat");
     open(path);
@@ -108,7 +111,7 @@ TEST_F(OpenCommandTest, CancelFillsAnUneditedGridFromTheTableAndEnablesSaving) {
     EXPECT_EQ(grid_->valueTexts(), typed) << "nothing was read, so the typed values stay";
     EXPECT_TRUE(grid_->markerSet());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
-    EXPECT_EQ(CurrentDamageFile.path(), localPath(path));
+    EXPECT_EQ(document().CurrentDamageFile.path(), localPath(path));
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
     questions_.saveAnswers.push_back(shell::SaveChangesAnswer::Discard);
     open(path);
@@ -163,8 +166,8 @@ TEST_P(AFailedOpen, LeavesThePreviousFileCurrentAndShown) {
     ASSERT_TRUE(QDir().mkpath(other));
     open(opened);
     ASSERT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
-    const dm::PartTable table = PartTable;
-    const dm::DamageFileHeader header = DamageFileHeader;
+    const dm::PartTable table = document().PartTable;
+    const dm::DamageFileHeader header = document().DamageFileHeader;
     const dm::CellTexts texts = grid_->valueTexts();
     ini().writeString("file settings", "initdirect", "/before/");
     const QString chosen = scenario.prepare(*this);
@@ -172,14 +175,14 @@ TEST_P(AFailedOpen, LeavesThePreviousFileCurrentAndShown) {
     open(chosen);
 
     EXPECT_EQ(errors_.texts(), QStringList{scenario.message(*this)});
-    EXPECT_TRUE(sameRecords(PartTable, table));
-    EXPECT_EQ(DamageFileHeader, header);
+    EXPECT_TRUE(sameRecords(document().PartTable, table));
+    EXPECT_EQ(document().DamageFileHeader, header);
     EXPECT_EQ(grid_->valueTexts(), texts);
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
-    EXPECT_EQ(Form1->du2open.fileName(), opened);
+    EXPECT_EQ(document().fileName(), opened);
     EXPECT_TRUE(Form5->source().markersShown());
-    EXPECT_TRUE(CurrentDamageFile.isOpen());
-    EXPECT_EQ(CurrentDamageFile.path(), localPath(opened));
+    EXPECT_TRUE(document().CurrentDamageFile.isOpen());
+    EXPECT_EQ(document().CurrentDamageFile.path(), localPath(opened));
     // What happened before the read stays done.
     if (QFileInfo(chosen).isFile()) {
         EXPECT_EQ(shell::fileAttributes(chosen), 0u);
@@ -207,7 +210,7 @@ TEST_F(OpenCommandTest, AFailedFirstOpenLeavesSavingDisabled) {
     EXPECT_FALSE(Form3->Save1->isEnabled());
     EXPECT_FALSE(Form3->SaveAs1->isEnabled());
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: "));
-    EXPECT_FALSE(CurrentDamageFile.isOpen());
+    EXPECT_FALSE(document().CurrentDamageFile.isOpen());
     EXPECT_FALSE(Form5->source().markersShown());
     EXPECT_EQ(stored("file settings", "initdirect"), (files_.path() + '/').toStdString());
 }

@@ -97,7 +97,7 @@ TEST_F(SaveCommandTest, SaveWritesTheEditedCellsAndLeavesHeaderAndTrailingBytes)
         EXPECT_EQ(after.mid(dm::recordOffset(untouched), dm::kRecordSize),
                   before.mid(dm::recordOffset(untouched), dm::kRecordSize))
             << "slot " << untouched;
-    EXPECT_TRUE(sameRecords(PartTable, written));
+    EXPECT_TRUE(sameRecords(document().PartTable, written));
     EXPECT_FALSE(grid_->markerSet());
     EXPECT_EQ(grid_->cellText(3, 1), QStringLiteral("$7f")) << "Save does not refill the grid";
     EXPECT_EQ(grid_->lastFilledTexts(), grid_->valueTexts());
@@ -272,7 +272,7 @@ TEST_P(AFailedSave, WritesNothingAndKeepsTheMarker) {
     QFile::setPermissions(opened, QFile::ReadOwner | QFile::WriteOwner);
     open(opened);
     const QByteArray openedBytes = bytesOf(opened);
-    const dm::PartTable table = PartTable;
+    const dm::PartTable table = document().PartTable;
     const dm::CellTexts lastFilled = grid_->lastFilledTexts();
     scenario.prepare(*this);
     ASSERT_TRUE(grid_->markerSet());
@@ -283,7 +283,7 @@ TEST_P(AFailedSave, WritesNothingAndKeepsTheMarker) {
 
     EXPECT_EQ(errors_.texts(), QStringList{QString::fromUtf8(scenario.message)});
     EXPECT_TRUE(grid_->markerSet());
-    EXPECT_TRUE(sameRecords(PartTable, table));
+    EXPECT_TRUE(sameRecords(document().PartTable, table));
     EXPECT_EQ(grid_->lastFilledTexts(), lastFilled);
     EXPECT_EQ(grid_->valueTexts(), typed);
     if (scenario.current.column != 0) {

@@ -330,15 +330,26 @@ TEST_F(GridUndoPasteTest, ClipboardKeysInAnOpenEditorActOnRangesAndBlocks) {
         QString clipboardAfter;
     };
     const Case cases[] = {
-        {"a block pasted into the editor", {}, "p\tq\r\nr\ts", "Ctrl+V",
-         QStringList{"5,7=p", "5,8=r", "6,7=q", "6,8=s"}, "p\tq\r\nr\ts"},
-        {"a block with a broken character", {}, QString("a\tb") + loneSurrogate + "\nc", "Ctrl+V",
+        {"a block pasted into the editor",
+         {},
+         "p\tq\r\nr\ts",
+         "Ctrl+V",
+         QStringList{"5,7=p", "5,8=r", "6,7=q", "6,8=s"},
+         "p\tq\r\nr\ts"},
+        {"a block with a broken character",
+         {},
+         QString("a\tb") + loneSurrogate + "\nc",
+         "Ctrl+V",
          QStringList{"5,7=a", "5,8=c", QString("6,7=b") + QChar::ReplacementCharacter},
          QString("a\tb") + loneSurrogate + "\nc"},
         {"one value pasted into the editor's selected text", {}, "x", "Ctrl+V", {"5,7=x"}, "x"},
         {"a range copied", {6, 8}, "", "Ctrl+C", {}, "604\t605\r\n704\t705"},
-        {"a range cut", {6, 8}, "", "Ctrl+X",
-         QStringList{"5,7=", "5,8=", "6,7=", "6,8="}, "604\t605\r\n704\t705"},
+        {"a range cut",
+         {6, 8},
+         "",
+         "Ctrl+X",
+         QStringList{"5,7=", "5,8=", "6,7=", "6,8="},
+         "604\t605\r\n704\t705"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

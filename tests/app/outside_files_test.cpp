@@ -2,6 +2,7 @@
 
 #include "command_line.h"
 #include "outside_files.h"
+#include "paint_box.h"
 #include "side_view.h"
 #include "top_view.h"
 
@@ -125,12 +126,10 @@ TEST_F(CommandLineOpenTest, FileOpensAtOnceInTheShownEditor) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PartTable = {};
-        CurrentDamageFile.reset();
         QFile::remove(iniPath());
         errors_.shown.clear();
         program::createWindows();
-        outside::openAtStart(QStringLiteral(DM_SAMPLES_DIR "/") + c.sample);
+        program::openAtStart(QStringLiteral(DM_SAMPLES_DIR "/") + c.sample);
         EXPECT_TRUE(Form3->isVisible());
         EXPECT_FALSE(Form1->isVisible());
         EXPECT_EQ(Form3->windowTitle(), c.caption);

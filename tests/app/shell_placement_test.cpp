@@ -1,7 +1,9 @@
 #include "shell_fixture.h"
 
 #include "core/damage_file.h"
+#include "damage_document.h"
 #include "editor_window.h"
+#include "program.h"
 #include "shell/window_placement.h"
 #include "side_view.h"
 #include "start_window.h"
@@ -246,10 +248,11 @@ TEST_F(PlacementKeeperTest, ClosingTheEditorClosesTheCurrentDamageFile) {
     dm::writeWholeFile(path, dm::DamageFileHeader{}, dm::PartTable{});
     program::createWindows();
     Form1->Button5Click();
-    CurrentDamageFile.open(path, DamageFileHeader, PartTable);
-    ASSERT_TRUE(CurrentDamageFile.isOpen());
+    DamageDocument& document = program::document();
+    document.open(QString::fromStdString(path));
+    ASSERT_TRUE(document.CurrentDamageFile.isOpen());
     Form3->close();
-    EXPECT_FALSE(CurrentDamageFile.isOpen());
+    EXPECT_FALSE(document.CurrentDamageFile.isOpen());
     EXPECT_TRUE(shell::terminateRequested());
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

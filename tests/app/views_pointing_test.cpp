@@ -3,6 +3,7 @@
 #include "commands_fixture.h"
 
 #include "core/part_slots.h"
+#include "paint_box.h"
 #include "side_view.h"
 #include "top_view.h"
 

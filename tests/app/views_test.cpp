@@ -1,7 +1,9 @@
 // The top and side view windows: settings menu, captions, clicks, markers and the pictures.
 
-#include "side_view.h"
+#include "paint_box.h"
+#include "program.h"
 #include "render_module.h"
+#include "side_view.h"
 #include "top_view.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
@@ -48,6 +50,7 @@ protected:
         const HitBoxSource source{&table_, [this] { return dialogName_; }};
         Form5->drawFrom(source);
         Form6->drawFrom(source);
+        program::linkHitBoxViews();
     }
 
     void TearDown() override {

@@ -1,9 +1,9 @@
 #include "settings/form_placement.h"
 
 #include "core/placement.h"
+#include "settings/ini_ctrl.h"
 #include "shell/error_display.h"
 #include "shell/window_placement.h"
-#include "settings/ini_ctrl.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -45,7 +45,10 @@ void TLMDForm::savePlacement() {
 }
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous())
+    if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous() &&
+        !(restored_ && IniSaveOptions.testFlag(soRestoreOnce))) {
+        restored_ = true;
         shell::guarded([this] { restorePlacement(); });
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -9,8 +9,9 @@ class QWidget;
 class TLMDIniCtrl;
 
 // What a placement keeper gives back to its window when the window is shown: every keeper gives
-// position and size, the editor's also the show state.
-enum TLMDIniSaveOption { soPos = 0x1, soSize = 0x2, soState = 0x4 };
+// position and size, the editor's also the show state. With soRestoreOnce only the first showing
+// is placed: later ones keep the place the user left the window at.
+enum TLMDIniSaveOption { soPos = 0x1, soSize = 0x2, soState = 0x4, soRestoreOnce = 0x8 };
 Q_DECLARE_FLAGS(TLMDIniSaveOptions, TLMDIniSaveOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLMDIniSaveOptions)
 
@@ -40,6 +41,7 @@ protected:
 
 private:
     QWidget* window_;
+    bool restored_ = false;
     TLMDIniCtrl* store_;
     QSize smallestSize_;
 };

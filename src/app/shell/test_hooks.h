@@ -3,13 +3,13 @@
 // Hooks for tests and benchmarks: stand-ins for the file dialogs, the questions, the error box and
 // the executable's folder, and a look at the end request. The program itself never calls these.
 
-#include "shell/error_display.h"
-#include "shell/file_dialog.h"
-#include "shell/question.h"
-
 #include <QString>
 
 namespace shell {
+
+class ErrorPresenter;
+class FileDialogRunner;
+class QuestionAnswerer;
 
 // Replaces the runner; nullptr puts the real dialog back.
 void setFileDialogRunner(FileDialogRunner* runner);

@@ -15,7 +15,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Programs of the tree, run at build or test time, use the tree's own Wine prefix.
 find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(WINE64)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
+    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine
+                                      ${WINE64})
 endif()

@@ -7,6 +7,11 @@
 set -euo pipefail
 bin=${1:-build/bin}
 runs=${RUNS:-15}
+# The Windows programs under Wine: STARTUP_LAUNCHER=/usr/lib/wine/wine64, bin a Windows tree's,
+# STARTUP_PROBE the host's probe.
+launcher=(${STARTUP_LAUNCHER:-})
+suffix=${STARTUP_LAUNCHER:+.exe}
+probe=${STARTUP_PROBE:-$bin/startup_probe}
 export QT_QPA_PLATFORM=xcb
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -15,12 +20,12 @@ programs=(du2damage minimal_window text_window)
 declare -A results
 for program in "${programs[@]}"; do
     results[$program]=$(mktemp)
-    "$bin/startup_probe" "$bin/$program" >/dev/null # warm the file cache
+    "$probe" "${launcher[@]}" "$bin/$program$suffix" >/dev/null # warm the file cache
 done
 trap 'rm -f "${results[@]}"' EXIT
 for _ in $(seq "$runs"); do
     for program in "${programs[@]}"; do
-        "$bin/startup_probe" "$bin/$program" >>"${results[$program]}"
+        "$probe" "${launcher[@]}" "$bin/$program$suffix" >>"${results[$program]}"
     done
 done
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/background_picture.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// A picture of either side larger than this, or of more pixels in all, is refused before it is
+// read: it would cost more memory than any plan needs.
+constexpr int kLargestBackgroundSide = 16384;
+constexpr qint64 kLargestBackgroundPixels = 64LL * 1024 * 1024;
+
+// Reads a picture through Qt's image reader (PNG, JPEG, BMP, GIF). Raises DamageError naming the
+// file when it is missing, no picture, unreadable or too large.
+QImage readBackgroundPicture(const QString& path);
+
+// The picture as a zoom draws it: reduced once to about the size of its frame, so that thin lines
+// survive the reduction; a picture drawn larger than it is comes back as it is.
+QImage reducedForFrame(const QImage& picture, const dm::PictureFrame& frame);
+
+// What a view's scene is painted over: the views' gray with the reduced picture drawn into its
+// frame at the picture's opacity.
+QImage backgroundUnderlay(QSize size, const QImage& reduced, const dm::PictureFrame& frame,
+                          int opacityPercent);

@@ -30,7 +30,12 @@ std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBo
 
 void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
                      const HitBoxSource& source) {
-    paintHitBoxScene(painter, QRect(QPoint(0, 0), size), hitBoxScene(size, view, source));
+    const QRect area(QPoint(0, 0), size);
+    const QImage* underlay = source.underlay ? source.underlay(view, size) : nullptr;
+    if (underlay != nullptr)
+        paintHitBoxSceneOver(painter, area, *underlay, hitBoxScene(size, view, source));
+    else
+        paintHitBoxScene(painter, area, hitBoxScene(size, view, source));
 }
 
 void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class QImage;
 class QPainter;
 class QWidget;
 class TPaintBox;
@@ -20,6 +21,9 @@ extern dm::HitBoxViewSettings HitBoxSettings;
 struct HitBoxSource {
     const dm::PartTable* partTable = nullptr;
     std::function<QString()> fileName;
+    // What each view's scene is painted over at a size (a plan picture on the views' gray);
+    // nullptr paints on plain gray.
+    std::function<const QImage*(dm::HitBoxView view, QSize size)> underlay;
 
     const dm::PartTable& table() const;
     bool markersShown() const;

@@ -17,6 +17,7 @@
 #include "start_window.h"
 #include "string_grid.h"
 #include "top_view.h"
+#include "view_backgrounds.h"
 #include "views/view_sizes.h"
 
 #include <QApplication>
@@ -151,10 +152,27 @@ void linkEditor(DamageDocument& document) {
                      [] { Form3->setEditorCaption(); });
 }
 
+// Each flat view draws its own plan picture, kept per damage file in the settings file; the
+// views' popup menu opens the picture's dialog for the view it was opened in.
+ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
+    const auto links = [&document](std::function<void()> redraw) {
+        return ViewBackground::Links{
+            Form1->LMDIniCtrl1, [&document] { return document.fileName(); }, std::move(redraw)};
+    };
+    auto* top =
+        new ViewBackground(dm::HitBoxView::Top, *Form5->pb1, links([] { Form5->pb1Paint(); }));
+    auto* side =
+        new ViewBackground(dm::HitBoxView::Side, *Form6->pb2, links([] { Form6->pb2Paint(); }));
+    new BackgroundMenuEntry(*Form5->tvpum, *Form5->BackgroundPicture1, {top, side});
+    return underlaysOf(top, side);
+}
+
 // Both views draw the document's part table, marked while its file exists. Pointing at a part in
 // a view names it by its grid row and shows that row in the editor.
 void linkViewsToTheEditor(const DamageDocument& document) {
-    const HitBoxSource source{&document.PartTable, [&document] { return document.fileName(); }};
+    const HitBoxSource source{.partTable = &document.PartTable,
+                              .fileName = [&document] { return document.fileName(); },
+                              .underlay = linkViewBackgrounds(document)};
     Form5->drawFrom(source);
     Form6->drawFrom(source);
     const HitBoxPointing pointing{

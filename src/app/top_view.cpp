@@ -30,6 +30,7 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
     N3DView1 = tvpum->addAction(QStringLiteral("3D View"));
     connect(N3DView1, &QAction::triggered, this, shell::guardedSlot(this, &TForm5::N3DView1Click));
+    BackgroundPicture1 = tvpum->addAction(QStringLiteral("Background Picture..."));
 
     shell::guarded([this] { FormActivate(); });
 }

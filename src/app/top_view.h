@@ -47,7 +47,9 @@ public:
     QAction* N1001;
     QAction* N501;
     QAction* N201;
-    QAction* N3DView1; // last entry: opens the 3-D view
+    QAction* N3DView1; // opens the 3-D view
+    // The plan picture under the view the menu was opened in; wired with the pictures.
+    QAction* BackgroundPicture1;
 
     // The creation handler: initial view settings, check marks and both captions.
     void FormActivate();

@@ -8,13 +8,15 @@
 
 namespace dm {
 
+constexpr int kDefaultBackgroundOpacity = 50;
+
 // A plan picture under a flat view: drawn to scale, so that boxes can be fitted to its outline.
 struct BackgroundPicture {
     std::string file; // UTF-8 path
     double widthFeet = 0;
     // Feet, in the order the view names them: x, y from above; y, z from the side.
     std::array<double, 2> centre{};
-    int opacityPercent = 50;
+    int opacityPercent = kDefaultBackgroundOpacity;
     bool mirrored = false; // left and right swapped
     friend bool operator==(const BackgroundPicture&, const BackgroundPicture&) = default;
 };

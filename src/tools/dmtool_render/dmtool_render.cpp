@@ -1,6 +1,7 @@
 // `dmtool render`: draws a hit-box view into a PNG file exactly as the editor's window shows it.
 // Built as a module of its own so that dmtool's other commands never load Qt.
 
+#include "background_options.h"
 #include "core/damage_file.h"
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
@@ -43,6 +44,8 @@ constexpr int kLargestSide = 16384;
 constexpr std::string_view kHelpBeforeSizes =
     "Usage: dmtool render FILE --view top|side|3d -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
     "                     [--zoom PERCENT] [--yaw DEG] [--pitch DEG] [--no-markers]\n"
+    "                     [--background FILE --background-width FT --background-centre A,B\n"
+    "                      [--background-opacity P] [--background-mirror]]\n"
     "\n"
     "Draws the hit boxes of the damage file FILE as the editor's top, side or 3-D view shows\n"
     "them at the given client size and view settings, and writes the picture as a PNG file. No\n"
@@ -61,7 +64,8 @@ constexpr std::string_view kHelpAfterSizes =
     "  --yaw DEG          3d only: turn around the vertical axis, 0 from behind (default 30)\n"
     "  --pitch DEG        3d only: -90 from below to 90 from above (default 20)\n"
     "  --no-markers       leave out the third-point markers of parts 1 to 23, as the editor\n"
-    "                     does when its opened file is gone\n"
+    "                     does when its opened file is gone\n";
+constexpr std::string_view kHelpExitStatus =
     "\n"
     "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
     "2 usage error.\n";
@@ -73,7 +77,8 @@ std::string sizeText(QSize size) {
 std::string helpText() {
     return std::string(kHelpBeforeSizes) + sizeText(views::kTopViewDesignSize) + " for top, " +
            sizeText(views::kSideViewDesignSize) + " for side, " +
-           sizeText(views::kView3dDesignSize) + std::string(kHelpAfterSizes);
+           sizeText(views::kView3dDesignSize) + std::string(kHelpAfterSizes) + kBackgroundHelp +
+           std::string(kHelpExitStatus);
 }
 
 using dmtool::UsageError;
@@ -91,6 +96,8 @@ struct RenderOptions {
     std::optional<double> yaw;
     std::optional<double> pitch;
     bool markers = true;
+    BackgroundOptions background;
+    std::optional<dm::BackgroundPicture> picture;
 };
 
 constexpr int kSmallest3dPercent = 5;
@@ -165,12 +172,25 @@ int parse3dPercent(const std::string& text) {
 }
 
 constexpr dmtool::OptionRule kOptions[] = {
-    {"--view", "", true}, {"--output", "-o", true},    {"--size", "", true}, {"--grid", "", true},
-    {"--zoom", "", true}, {"--no-markers", "", false}, {"--yaw", "", true},  {"--pitch", "", true},
+    {"--view", "", true},
+    {"--output", "-o", true},
+    {"--size", "", true},
+    {"--grid", "", true},
+    {"--zoom", "", true},
+    {"--no-markers", "", false},
+    {"--yaw", "", true},
+    {"--pitch", "", true},
+    {"--background", "", true},
+    {"--background-width", "", true},
+    {"--background-centre", "", true},
+    {"--background-opacity", "", true},
+    {"--background-mirror", "", false},
 };
 
 void applyOption(RenderOptions& options, const dmtool::GivenOption& option) {
     const std::string& value = option.value;
+    if (applyBackgroundOption(options.background, option))
+        return;
     if (option.name == "--view")
         parseView(value, options);
     else if (option.name == "--yaw")
@@ -209,6 +229,7 @@ RenderOptions parseArguments(const std::vector<std::string>& args) {
         options.zoomFactor = parseChoice(*options.zoomText, dm::kZoomChoices, percentOf, "--zoom");
     if (options.output.empty())
         throw UsageError("-o OUT.png is required");
+    options.picture = backgroundPicture(options.background, options.threeD);
     options.damageFile = line.operands[0];
     return options;
 }
@@ -262,7 +283,12 @@ QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
     } else {
         const dm::SceneRequest request{
             width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
-        paintHitBoxScene(painter, image.rect(), dm::buildHitBoxScene(request, table));
+        const auto scene = dm::buildHitBoxScene(request, table);
+        if (options.picture)
+            paintHitBoxSceneOver(painter, image.rect(),
+                                 backgroundUnderlayOf(*options.picture, request), scene);
+        else
+            paintHitBoxScene(painter, image.rect(), scene);
     }
     painter.end();
     return image;

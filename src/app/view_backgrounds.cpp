@@ -1,0 +1,261 @@
+#include "view_backgrounds.h"
+
+#include "background_picture_dialog.h"
+#include "core/errors.h"
+#include "file_names.h"
+#include "hitbox_views.h"
+#include "paint_box.h"
+#include "settings/ini_ctrl.h"
+#include "shell/error_display.h"
+#include "views/background_painter.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace {
+
+const QString kSection = QString::fromLatin1(dm::kBackgroundSection);
+
+// One wheel notch scales the picture by a tenth.
+constexpr double kScalePerNotch = 1.1;
+constexpr int kWheelNotch = 120;
+
+bool withControl(const QInputEvent* event) {
+    return event->modifiers().testFlag(Qt::ControlModifier);
+}
+
+QString settingsKey(const QString& damageFile, dm::HitBoxView view) {
+    return QString::fromStdString(dm::backgroundSettingsKey(localPath(damageFile), view));
+}
+
+} // namespace
+
+ViewBackground::ViewBackground(dm::HitBoxView view, TPaintBox& box, Links links)
+    : QObject(&box), view_(view), box_(box), links_(std::move(links)) {
+    box.installEventFilter(this);
+}
+
+// A setting is read anew whenever the open file's name differs from the one it was read for.
+void ViewBackground::followDamageFile() {
+    const QString damageFile = links_.damageFile();
+    if (damageFile == followedFile_)
+        return;
+    followedFile_ = damageFile;
+    picture_.reset();
+    forgetPicture();
+    if (damageFile.isEmpty() || links_.settings == nullptr)
+        return;
+    const QString line =
+        links_.settings->ReadString(kSection, settingsKey(damageFile, view_), QString());
+    if (line.isEmpty())
+        return;
+    try {
+        picture_ = dm::parseBackgroundSettingsLine(localPath(line));
+    } catch (const dm::DamageError& error) {
+        reportOnce(QString::fromUtf8(error.what()));
+    }
+}
+
+void ViewBackground::forgetPicture() {
+    image_ = QImage();
+    unreadable_ = false;
+    reducedFor_.reset();
+    underlayFor_.reset();
+}
+
+void ViewBackground::readPicture() {
+    if (!image_.isNull() || unreadable_ || !picture_)
+        return;
+    try {
+        image_ = readBackgroundPicture(QString::fromStdString(picture_->file));
+    } catch (const dm::DamageError& error) {
+        reportOnce(QString::fromUtf8(error.what()));
+    }
+}
+
+// Said after the paint in hand, which must not wait on a message box.
+void ViewBackground::reportOnce(const QString& message) {
+    unreadable_ = true;
+    QTimer::singleShot(0, [message] { shell::guarded([&message] { shell::showError(message); }); });
+}
+
+dm::SceneRequest ViewBackground::viewAt(QSize size) const {
+    return {.width = size.width(),
+            .height = size.height(),
+            .gridFeet = HitBoxSettings.GridFeet,
+            .zoomFactor = HitBoxSettings.ZoomFactor,
+            .view = view_};
+}
+
+const QImage* ViewBackground::underlay(QSize size) {
+    followDamageFile();
+    readPicture();
+    if (image_.isNull())
+        return nullptr;
+    const dm::SceneRequest view = viewAt(size);
+    const dm::PictureFrame frame =
+        dm::pictureFrame(*picture_, image_.width(), image_.height(), view);
+    const std::pair reducedFor{view.zoomFactor, picture_->widthFeet};
+    if (reducedFor_ != reducedFor) {
+        reduced_ = reducedForFrame(image_, frame);
+        reducedFor_ = reducedFor;
+    }
+    const UnderlayKey key{size, view.zoomFactor, *picture_};
+    if (underlayFor_ != key) {
+        underlay_ = backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent);
+        underlayFor_ = key;
+    }
+    return &underlay_;
+}
+
+std::optional<dm::BackgroundPicture> ViewBackground::picture() {
+    followDamageFile();
+    return picture_;
+}
+
+void ViewBackground::keep(const dm::BackgroundPicture& picture, const QImage& image) {
+    followDamageFile();
+    forgetPicture();
+    picture_ = picture;
+    image_ = image;
+    store();
+    links_.redraw();
+}
+
+void ViewBackground::remove() {
+    followDamageFile();
+    picture_.reset();
+    forgetPicture();
+    links_.settings->DeleteKey(kSection, settingsKey(followedFile_, view_));
+    links_.redraw();
+}
+
+void ViewBackground::store() {
+    links_.settings->WriteString(kSection, settingsKey(followedFile_, view_),
+                                 QString::fromStdString(dm::backgroundSettingsLine(*picture_)));
+}
+
+// A placement that is only shown; the gesture's end stores it.
+void ViewBackground::place(const dm::BackgroundPicture& picture) {
+    picture_ = picture;
+    links_.redraw();
+}
+
+bool ViewBackground::covers(QPoint at) const {
+    if (!picture_ || image_.isNull() || unreadable_)
+        return false;
+    const dm::PictureFrame frame =
+        dm::pictureFrame(*picture_, image_.width(), image_.height(), viewAt(box_.size()));
+    return at.x() + 0.5 >= frame.left && at.x() + 0.5 < frame.left + frame.width &&
+           at.y() + 0.5 >= frame.top && at.y() + 0.5 < frame.top + frame.height;
+}
+
+bool ViewBackground::startDrag(QPoint at) {
+    if (!covers(at))
+        return false;
+    dragStart_ = at;
+    dragStartPicture_ = *picture_;
+    return true;
+}
+
+// Reckoned from where the drag started, so that no rounding adds up on the way.
+void ViewBackground::drag(QPoint at) {
+    const QPoint moved = at - *dragStart_;
+    place(dm::movedByPixels(dragStartPicture_, {moved.x(), moved.y()}, viewAt(box_.size())));
+}
+
+void ViewBackground::scaleAround(QPoint at, int wheelAngle) {
+    const double factor = std::pow(kScalePerNotch, double(wheelAngle) / kWheelNotch);
+    place(dm::scaledAround(*picture_, factor, {at.x(), at.y()}, viewAt(box_.size())));
+    store();
+}
+
+bool ViewBackground::eventFilter(QObject*, QEvent* event) {
+    bool handled = false;
+    shell::guarded([&] {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            handled = press->button() == Qt::LeftButton && withControl(press) &&
+                      startDrag(press->position().toPoint());
+            break;
+        }
+        case QEvent::MouseMove:
+            if ((handled = dragStart_.has_value()))
+                drag(static_cast<QMouseEvent*>(event)->position().toPoint());
+            break;
+        case QEvent::MouseButtonRelease:
+            if ((handled = dragStart_.has_value())) {
+                drag(static_cast<QMouseEvent*>(event)->position().toPoint());
+                dragStart_.reset();
+                store();
+            }
+            break;
+        case QEvent::Wheel: {
+            const auto* wheel = static_cast<QWheelEvent*>(event);
+            const QPoint at = wheel->position().toPoint();
+            if ((handled = withControl(wheel) && covers(at)))
+                scaleAround(at, wheel->angleDelta().y());
+            break;
+        }
+        default:
+            break;
+        }
+    });
+    return handled;
+}
+
+ViewUnderlays underlaysOf(ViewBackground* top, ViewBackground* side) {
+    return [top = QPointer(top), side = QPointer(side)](dm::HitBoxView view,
+                                                        QSize size) -> const QImage* {
+        ViewBackground* background = view == dm::HitBoxView::Top ? top : side;
+        return background != nullptr ? background->underlay(size) : nullptr;
+    };
+}
+
+BackgroundMenuEntry::BackgroundMenuEntry(QMenu& menu, QAction& entry,
+                                         std::vector<ViewBackground*> views)
+    : QObject(&menu), entry_(entry) {
+    for (ViewBackground* view : views) {
+        views_.emplace_back(view);
+        view->box().installEventFilter(this);
+        view->box().window()->installEventFilter(this);
+    }
+    // A menu opened without a right-click in a flat view (from the 3-D view) has no view to serve.
+    connect(&menu, &QMenu::aboutToShow, this, [this] {
+        menuFor_ = askedFrom_;
+        askedFrom_ = nullptr;
+        entry_.setEnabled(menuFor_ != nullptr);
+    });
+    connect(&entry, &QAction::triggered, this, [this] {
+        shell::guarded([this] {
+            if (menuFor_ != nullptr)
+                openDialog(*menuFor_);
+        });
+    });
+}
+
+bool BackgroundMenuEntry::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu)
+        for (const QPointer<ViewBackground>& view : views_)
+            if (view != nullptr && (&view->box() == watched || view->box().window() == watched))
+                askedFrom_ = view;
+    return false;
+}
+
+void BackgroundMenuEntry::openDialog(ViewBackground& background) {
+    if (background.damageFile().isEmpty())
+        throw dm::DamageError("Open a damage file first: its views keep their own pictures");
+    BackgroundPictureDialog dialog(background.view(), background.picture(),
+                                   background.box().window());
+    const int result = dialog.exec();
+    if (result == QDialog::Accepted)
+        background.keep(dialog.chosen(), dialog.image());
+    else if (result == BackgroundPictureDialog::kRemoved)
+        background.remove();
+}

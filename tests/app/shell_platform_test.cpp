@@ -114,9 +114,14 @@ TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
 
     shell::FileDialog dialog(shell::FileDialogKind::Open);
     dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+#ifdef Q_OS_WIN
+    EXPECT_EQ(dialog.nameFilters(),
+              QStringList({"Damage Files (??damage.dat)", "Dat Files (*.dat)"}));
+#else
     EXPECT_EQ(dialog.nameFilters(),
               QStringList({"Damage Files (??[dD][aA][mM][aA][gG][eE].[dD][aA][tT])",
                            "Dat Files (*.[dD][aA][tT])"}));
+#endif
 }
 
 class ScriptedDialogs : public shell::FileDialogRunner {

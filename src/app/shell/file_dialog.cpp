@@ -37,6 +37,15 @@ public:
 QtFileDialogRunner qtRunner;
 FileDialogRunner* currentRunner = &qtRunner;
 
+// Windows' own dialog matches names without regard to case and knows no "[dD]" classes.
+QString dialogPattern(const QString& pattern) {
+#ifdef Q_OS_WIN
+    return pattern;
+#else
+    return caseInsensitivePattern(pattern);
+#endif
+}
+
 QString withDefaultExt(const QString& name, const QString& extension) {
     if (extension.isEmpty() || !QFileInfo(name).suffix().isEmpty())
         return name;
@@ -69,7 +78,7 @@ QStringList FileDialog::nameFilters() const {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
         for (QString& pattern : patterns)
-            pattern = caseInsensitivePattern(pattern.trimmed());
+            pattern = dialogPattern(pattern.trimmed());
         filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(' '));
     }
     return filters;

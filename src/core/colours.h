@@ -26,6 +26,7 @@ constexpr Rgb teal{0, 128, 128};
 constexpr Rgb steelBlue{81, 149, 174};
 constexpr Rgb orange{224, 128, 31};
 constexpr Rgb gray{128, 128, 128}; // the views' background
+constexpr Rgb yellow{255, 255, 0}; // the current row's box
 } // namespace colours
 
 } // namespace dm

@@ -5,8 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace dm {
+
+namespace {
+constexpr int kOriginAboveCentre = 50;
+} // namespace
 
 const std::array<ViewChoice, 4> kGridChoices{{
     {1, "1ft", "Grid @ 1ft  "},
@@ -38,6 +43,32 @@ void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice) {
     settings.ZoomText = choice.text;
 }
 
+void applyFittedZoom(HitBoxViewSettings& settings, int zoom) {
+    settings.ZoomFactor = zoom;
+    settings.ZoomText = "Zoom @ " + std::to_string(zoom * 10) + "%  ";
+}
+
+int fittingZoom(const PartTable& table, HitBoxView view, int width, int height) {
+    const int cx = width / 2;
+    const int originY = height / 2 - kOriginAboveCentre;
+    // Room from the origin to each side of the client area, in pixels.
+    const double towardsLeft = cx, towardsRight = width - 1 - cx;
+    const double towardsTop = originY, towardsBottom = height - 1 - originY;
+    double most = kMostFittedZoom;
+    const auto fit = [&most](double feet, double roomIfPositive, double roomIfNegative) {
+        if (std::isfinite(feet) && feet != 0)
+            most = std::min(most, (feet > 0 ? roomIfPositive : roomIfNegative) / std::abs(feet));
+    };
+    const bool top = view == HitBoxView::Top;
+    for (const PartRecord& part : table) {
+        for (float across : {top ? part.PX1 : part.PZ1, top ? part.PX2 : part.PZ2})
+            fit(across, towardsLeft, towardsRight); // +x and +z are drawn to the left
+        for (float up : {part.PY1, part.PY2})
+            fit(up, towardsTop, towardsBottom);
+    }
+    return std::max(1, static_cast<int>(std::floor(most)));
+}
+
 std::optional<int> scaledPixels(int zoomFactor, float feet) {
     // An int times a float is exact in double, so truncating the double gives the exact pixel.
     const double pixels = std::trunc(static_cast<double>(zoomFactor) * static_cast<double>(feet));
@@ -55,14 +86,14 @@ namespace {
 using namespace colours;
 
 constexpr int kBoxPenWidth = 2;
+constexpr int kHighlightPenWidth = 3;
 constexpr int kMarkerHalfSize = 3;
-constexpr int kOriginAboveCentre = 50;
 
 class SceneWriter {
 public:
-    SceneWriter(const SceneRequest& request, std::vector<DrawOp>& ops)
-        : request_(request), ops_(ops), cx_(request.width / 2), cy_(request.height / 2),
-          originY_(cy_ - kOriginAboveCentre) {}
+    SceneWriter(const SceneRequest& request, const BoxMarks& marks, std::vector<DrawOp>& ops)
+        : request_(request), marks_(marks), ops_(ops), cx_(request.width / 2),
+          cy_(request.height / 2), originY_(cy_ - kOriginAboveCentre) {}
 
     void grid() {
         const int step = request_.zoomFactor * request_.gridFeet;
@@ -99,8 +130,19 @@ public:
                 continue;
             const SlotStyle& style = kPartSlots[slot].view;
             ops_.push_back({ShapeKind::Rectangle, SceneLayer::Box, *corner1, *corner2,
-                            style.outline, kBoxPenWidth, style.fill, slot});
+                            style.outline, kBoxPenWidth, style.fill, slot, marks_.dashed[slot]});
         }
+    }
+
+    // An outline over the current row's box; it belongs to no slot, so pointing looks through it.
+    void highlight() {
+        const int current = marks_.current;
+        for (const DrawOp& op : ops_)
+            if (op.layer == SceneLayer::Box && op.slot == current && current >= 0) {
+                ops_.push_back({ShapeKind::Rectangle, SceneLayer::Box, op.from, op.to, yellow,
+                                kHighlightPenWidth, std::nullopt, -1, op.dashed});
+                return;
+            }
     }
 
     void markers(const PartTable& table) {
@@ -152,6 +194,7 @@ private:
     }
 
     const SceneRequest& request_;
+    const BoxMarks& marks_;
     std::vector<DrawOp>& ops_;
     int cx_;
     int cy_;
@@ -160,21 +203,23 @@ private:
 
 } // namespace
 
-void buildHitBoxScene(const SceneRequest& request, const PartTable& table,
-                      std::vector<DrawOp>& ops) {
+void buildHitBoxScene(const SceneRequest& request, const PartTable& table, std::vector<DrawOp>& ops,
+                      const BoxMarks& marks) {
     ops.clear();
-    SceneWriter writer(request, ops);
+    SceneWriter writer(request, marks, ops);
     if (request.zoomFactor != 0)
         writer.grid();
     writer.axes();
     writer.boxes(table);
+    writer.highlight();
     if (request.markers)
         writer.markers(table);
 }
 
-std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table) {
+std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table,
+                                     const BoxMarks& marks) {
     std::vector<DrawOp> ops;
-    buildHitBoxScene(request, table, ops);
+    buildHitBoxScene(request, table, ops, marks);
     return ops;
 }
 
@@ -197,24 +242,20 @@ std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {
     return std::nullopt;
 }
 
-std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
-                             std::string_view decimalSeparator) {
-    const bool top = view == HitBoxView::Top;
-    const std::array<std::array<const char*, 2>, 3> points = {{
-        {top ? "PX1" : "PZ1", "PY1"},
-        {top ? "PX2" : "PZ2", "PY2"},
-        {top ? "PX3" : "PZ3", "PY3"},
-    }};
-    const bool marked = kPartSlots[slot].view.marker.has_value();
+namespace {
+
+// One line per point, each naming its fields: "PX1 1.00 ft  PY1 2.00 ft".
+std::string pointsText(const PartTable& table, int slot,
+                       const std::vector<std::vector<std::string>>& points,
+                       std::string_view decimalSeparator) {
     std::string text;
-    for (std::size_t point = 0; point < (marked ? 3u : 2u); ++point) {
-        if (point > 0)
+    for (const std::vector<std::string>& names : points) {
+        if (!text.empty())
             text += '\n';
-        for (const char* name : points[point]) {
-            const auto field = std::find_if(kFields.begin(), kFields.end(), [&](const FieldDef& f) {
-                return std::string_view(f.name) == name;
-            });
-            if (name != points[point].front())
+        for (const std::string& name : names) {
+            const auto field = std::find_if(kFields.begin(), kFields.end(),
+                                            [&](const FieldDef& f) { return f.name == name; });
+            if (name != names.front())
                 text += "  ";
             text += std::string(kColumnCaptions[field->column]) + ' ' +
                     formatFloatCell(table[slot].*field->floatField, field->precision,
@@ -223,6 +264,30 @@ std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
         }
     }
     return text;
+}
+
+int markedPoints(int slot) {
+    return kPartSlots[slot].view.marker.has_value() ? 3 : 2;
+}
+
+} // namespace
+
+std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
+                             std::string_view decimalSeparator) {
+    const std::string across = view == HitBoxView::Top ? "PX" : "PZ";
+    std::vector<std::vector<std::string>> points;
+    for (int point = 1; point <= markedPoints(slot); ++point)
+        points.push_back({across + std::to_string(point), "PY" + std::to_string(point)});
+    return pointsText(table, slot, points, decimalSeparator);
+}
+
+std::string hitBoxPointsText(const PartTable& table, int slot, std::string_view decimalSeparator) {
+    std::vector<std::vector<std::string>> points;
+    for (int point = 1; point <= markedPoints(slot); ++point) {
+        const std::string number = std::to_string(point);
+        points.push_back({"PX" + number, "PY" + number, "PZ" + number});
+    }
+    return pointsText(table, slot, points, decimalSeparator);
 }
 
 } // namespace dm

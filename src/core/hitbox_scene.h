@@ -4,6 +4,7 @@
 #include "core/damage_file.h"
 
 #include <array>
+#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ constexpr const char* kSideViewTitle = "Hit Box Graphic-Side View  ";
 void initialiseViewSettings(HitBoxViewSettings& settings);
 void applyGridChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
 void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
+// The zoom menu's "Fit": `zoom` pixels per foot, captioned in percent like the fixed choices.
+void applyFittedZoom(HitBoxViewSettings& settings, int zoom);
 
 // ---- The picture as an ordered list of draw operations ----
 
@@ -65,7 +68,14 @@ struct DrawOp {
     int penWidth = 1;
     std::optional<Rgb> fill; // rectangles only
     int slot = -1;           // boxes and markers
+    bool dashed = false;     // the outline of a box whose cells do not all parse
     friend bool operator==(const DrawOp&, const DrawOp&) = default;
+};
+
+// How boxes are marked while the views follow the grid.
+struct BoxMarks {
+    std::bitset<kSlotCount> dashed; // drawn as last parsed: a hit-box cell does not parse
+    int current = -1;               // the slot of the grid's current row, drawn highlighted
 };
 
 struct SceneRequest {
@@ -84,9 +94,15 @@ constexpr int kFarPixel = 1 << 20;
 std::optional<int> scaledPixels(int zoomFactor, float feet);
 
 // The whole paint of one view in drawing order; `ops` is replaced, its storage reused.
-void buildHitBoxScene(const SceneRequest& request, const PartTable& table,
-                      std::vector<DrawOp>& ops);
-std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table);
+void buildHitBoxScene(const SceneRequest& request, const PartTable& table, std::vector<DrawOp>& ops,
+                      const BoxMarks& marks = {});
+std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table,
+                                     const BoxMarks& marks = {});
+
+// The largest zoom, in whole pixels per foot from 1 to kMostFittedZoom, at which every box the
+// view draws and the origin lie inside a client area of `width` x `height`.
+constexpr int kMostFittedZoom = 100;
+int fittingZoom(const PartTable& table, HitBoxView view, int width, int height);
 
 // ---- Pointing at the picture ----
 
@@ -110,5 +126,7 @@ std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point);
 // such as "PX1 1.00 ft  PY1 2.00 ft" from above; the third point for slots that mark it.
 std::string hitBoxValuesText(const PartTable& table, int slot, HitBoxView view,
                              std::string_view decimalSeparator);
+// The same with all three coordinates of each point, as the 3-D view names them.
+std::string hitBoxPointsText(const PartTable& table, int slot, std::string_view decimalSeparator);
 
 } // namespace dm

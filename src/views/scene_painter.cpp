@@ -85,6 +85,10 @@ private:
     void rectangle(const dm::DrawOp& op) {
         const int width = std::max(op.penWidth, 1);
         const auto [left, top, right, bottom] = dm::rectanglePixels(op);
+        if (op.dashed) {
+            dashedRectangle(op);
+            return;
+        }
         const QRect inside = pixelSpan(left + width, top + width, right - width, bottom - width);
         if (op.fill || inside.isEmpty()) {
             fill(pixelSpan(left, top, right, bottom), op.pen);
@@ -96,6 +100,19 @@ private:
         fill(pixelSpan(left, bottom - width + 1, right, bottom), op.pen);
         fill(pixelSpan(left, top + width, left + width - 1, bottom - width), op.pen);
         fill(pixelSpan(right - width + 1, top + width, right, bottom - width), op.pen);
+    }
+
+    // The fill as usual, the outline dashed over the fill's colour where there is one.
+    void dashedRectangle(const dm::DrawOp& op) {
+        const auto [left, top, right, bottom] = dm::rectanglePixels(op);
+        if (op.fill)
+            fill(pixelSpan(left, top, right, bottom), *op.fill);
+        QPen pen(toQColor(op.pen), std::max(op.penWidth, 1), Qt::DashLine);
+        painter_.setPen(pen);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(
+            QRect(QPoint(std::min(op.from.x, op.to.x), std::min(op.from.y, op.to.y)),
+                  QPoint(std::max(op.from.x, op.to.x), std::max(op.from.y, op.to.y))));
     }
 
     QPainter& painter_;

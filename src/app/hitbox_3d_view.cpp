@@ -38,6 +38,11 @@ TForm7::TForm7(HitBox3dSources sources, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void TForm7::drawFrom(HitBoxSource views) {
+    sources_.views = std::move(views);
+    update();
+}
+
 void TForm7::resetCamera() {
     camera_ = dm::Camera3d{};
     fitPending_ = true;
@@ -48,10 +53,17 @@ dm::Scene3dRequest TForm7::request() const {
     return {width(), height(), sources_.gridFeet(), camera_, sources_.views.markersShown()};
 }
 
+QString TForm7::pointsInFeet(int slot) const {
+    const QString separator =
+        sources_.decimalSeparator ? sources_.decimalSeparator() : QStringLiteral(".");
+    return QString::fromStdString(
+        dm::hitBoxPointsText(sources_.views.table(), slot, separator.toStdString()));
+}
+
 QString TForm7::hoverText(QPoint point) const {
     const int slot = dm::slotAt(scene_, point.x(), point.y());
     if (slot >= 0)
-        return sources_.rowCaption(slot);
+        return sources_.rowCaption(slot) + '\n' + pointsInFeet(slot);
     for (const dm::DrawOp3d& op : scene_)
         if (op.shape == dm::Shape3d::Label &&
             std::hypot(op.points[0].x - point.x(), op.points[0].y - point.y()) < kLabelHoverReach)

@@ -17,6 +17,8 @@ struct HitBox3dSources {
     HitBoxSource views;
     std::function<int()> gridFeet;
     std::function<QString(int slot)> rowCaption;
+    // The grid's decimal separator for the coordinates hover shows; "." without one.
+    std::function<QString()> decimalSeparator;
 };
 
 // The hit boxes as solids, turned, zoomed and panned with the mouse; drawn without a 3-D library
@@ -26,10 +28,13 @@ class TForm7 : public QWidget {
 public:
     explicit TForm7(HitBox3dSources sources, QWidget* parent = nullptr);
 
+    // What the flat views draw from now on.
+    void drawFrom(HitBoxSource views);
     const dm::Camera3d& camera() const { return camera_; }
     // Back to the starting angle and place, zoomed so that the boxes fit.
     void resetCamera();
-    // The text hover shows at `point`: a part's row caption, help on the axes, or nothing.
+    // The text hover shows at `point`: a part's row caption and points in feet, help on the axes,
+    // or nothing.
     QString hoverText(QPoint point) const;
 
     // Opens the views' popup menu; set by the creator.
@@ -49,6 +54,7 @@ private:
     enum class Drag { None, Turn, Pan };
 
     dm::Scene3dRequest request() const;
+    QString pointsInFeet(int slot) const;
 
     HitBox3dSources sources_;
     dm::Camera3d camera_;

@@ -25,7 +25,8 @@ std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBo
     const dm::SceneRequest request{
         size.width(), size.height(),        HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
         view,         source.markersShown()};
-    return dm::buildHitBoxScene(request, source.table());
+    return dm::buildHitBoxScene(request, source.table(),
+                                source.marks ? *source.marks : dm::BoxMarks{});
 }
 
 void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
@@ -49,10 +50,11 @@ void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBo
             return QString();
         const std::string values = dm::hitBoxValuesText(source().table(), *slot, view,
                                                         pointing.decimalSeparator().toStdString());
-        return QStringLiteral("%1, slot %2\n%3")
+        const QString problem = source().problem ? source().problem(*slot) : QString();
+        return QStringLiteral("%1, slot %2\n%3%4")
             .arg(pointing.rowCaption(*slot))
             .arg(*slot)
-            .arg(QString::fromStdString(values));
+            .arg(QString::fromStdString(values), problem.isEmpty() ? problem : '\n' + problem);
     };
     box.OnDoubleClick = [slotAt, pointing](QPoint at) {
         if (const std::optional<int> slot = slotAt(at))

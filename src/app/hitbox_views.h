@@ -21,6 +21,9 @@ extern dm::HitBoxViewSettings HitBoxSettings;
 struct HitBoxSource {
     const dm::PartTable* partTable = nullptr;
     std::function<QString()> fileName;
+    // While the views follow the grid: how boxes are marked, and why a row shows an older box.
+    const dm::BoxMarks* marks = nullptr;
+    std::function<QString(int slot)> problem;
     // What each view's scene is painted over at a size (a plan picture on the views' gray);
     // nullptr paints on plain gray.
     std::function<const QImage*(dm::HitBoxView view, QSize size)> underlay;

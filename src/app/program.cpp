@@ -6,7 +6,9 @@
 #include "damage_document.h"
 #include "editor_window.h"
 #include "hitbox_3d_view.h"
+#include "hitbox_editing.h"
 #include "outside_files.h"
+#include "paint_box.h"
 #include "settings/form_placement.h"
 #include "settings/ini_ctrl.h"
 #include "shell/application.h"
@@ -25,12 +27,16 @@
 #include <QMenu>
 #include <QSessionManager>
 
+#include <algorithm>
 #include <memory>
 
 namespace program {
 namespace {
 
 std::unique_ptr<DamageDocument> theDocument;
+HitBoxEditing* theEditing = nullptr; // a child of the top view
+const QString kEditingSection = QStringLiteral("HBTV");
+const QString kEditingKey = QStringLiteral("EditHitBoxes");
 
 // A view's stored size never falls below its design size.
 void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
@@ -101,7 +107,8 @@ void show3dView() {
     if (Form7 == nullptr) {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
-        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews()});
+        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews(),
+                            Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
         Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = popUpViewMenu;
         new TLMDForm(Form7, Form1 != nullptr ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("HB3D"),
@@ -183,6 +190,48 @@ void linkViewsToTheEditor(const DamageDocument& document) {
     Form6->pointWith(pointing);
 }
 
+void updateViews() {
+    for (QWidget* view : std::initializer_list<QWidget*>{Form5, Form6, Form7})
+        if (view != nullptr)
+            view->update();
+}
+
+int fittingZoom() {
+    const dm::PartTable& table = Form5->source().table();
+    const QSize top = Form5->pb1->size();
+    const QSize side = Form6->pb2->size();
+    return std::min(dm::fittingZoom(table, dm::HitBoxView::Top, top.width(), top.height()),
+                    dm::fittingZoom(table, dm::HitBoxView::Side, side.width(), side.height()));
+}
+
+void editHitBoxes(bool on) {
+    theEditing->setOn(on);
+    Form5->EditHitBoxes1->setChecked(on);
+    Form1->LMDIniCtrl1->WriteString(kEditingSection, kEditingKey,
+                                    on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+// The mode as the settings file left it; the views draw the document until it is on.
+void linkEditingInTheViews(const DamageDocument& document) {
+    theEditing =
+        new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); }, &document,
+                           [](const HitBoxSource& source) {
+                               Form5->drawFrom(source);
+                               Form6->drawFrom(source);
+                               if (Form7 != nullptr)
+                                   Form7->drawFrom(source);
+                           },
+                           Form5->source(), updateViews},
+                          Form5);
+    theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
+    theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);
+    if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kEditingKey, QString()) ==
+        QStringLiteral("1")) {
+        theEditing->setOn(true);
+        Form5->EditHitBoxes1->setChecked(true);
+    }
+}
+
 } // namespace
 
 void linkHitBoxViews() {
@@ -191,7 +240,7 @@ void linkHitBoxViews() {
                        if (Form6 != nullptr)
                            Form6->setWindowTitle(caption);
                    },
-                   show3dView});
+                   show3dView, editHitBoxes, fittingZoom});
     Form6->linkTo({[] { repaintViews(dm::HitBoxView::Side); }, popUpViewMenu});
 }
 
@@ -221,6 +270,7 @@ void createWindows() {
     linkEditor(*theDocument);
     linkHitBoxViews();
     linkViewsToTheEditor(*theDocument);
+    linkEditingInTheViews(*theDocument);
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window, openDroppedFile);
     for (QWidget* window : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6})
@@ -239,6 +289,7 @@ void openAtStart(const QString& fileName) {
 void destroyWindows() {
     if (theDocument)
         shell::guarded([] { theDocument->close(); });
+    theEditing = nullptr; // goes with the top view
     destroyWindow(Form7); // created last, on demand, if at all
     destroyWindow(Form6);
     destroyWindow(Form5);

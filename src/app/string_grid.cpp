@@ -140,8 +140,8 @@ void StringGrid::setCellText(int column, int row, const QString& text) {
 }
 
 void StringGrid::fillValueCells(const dm::CellTexts& texts, History history) {
+    lastFilled_ = texts; // first: who follows the texts compares them with the filled ones
     model_.setValueCells(texts);
-    lastFilled_ = texts;
     rememberCurrentCell();
     textWhenCurrent_ = rememberedText_;
     if (history == History::Clear)

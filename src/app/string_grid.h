@@ -113,6 +113,12 @@ public:
     void undo();
     void redo();
     const QUndoStack& history() const { return history_; }
+    // Live texts, as of a drag in a view: written into the cells past the commit rule and the
+    // history.
+    void previewTexts(const std::vector<std::pair<GridCell, QString>>& texts);
+    // Commits texts into their cells as one step. Steps of one run (a `run` other than -1)
+    // that follow each other in the history merge into one.
+    void commitTexts(const std::vector<std::pair<GridCell, QString>>& texts, int run = -1);
 
     // The selected shown value cells, or the current cell, as tab-separated lines joined by CR LF.
     QString selectionText() const;
@@ -169,8 +175,8 @@ private:
     // cell keeps what was accepted, or `before`. Returns the text the cell keeps.
     QString validate(GridCell cell, const QString& before, const QString& after);
     // Commits each text into its cell and records what changed as one step.
-    void commitBlock(const GridRange& range,
-                     const std::vector<std::pair<GridCell, QString>>& texts);
+    void commitBlock(const GridRange& range, const std::vector<std::pair<GridCell, QString>>& texts,
+                     int run = -1);
     // Undo or redo of one step: the changed range becomes current, then each text is committed.
     void replay(const GridRange& range, const std::vector<CellChange>& changes, bool undoing);
     void focusChanged(QWidget* old, QWidget* now);

@@ -141,8 +141,24 @@ private:
 // texts already committed, so its first redo does nothing.
 class CellChangeStep : public QUndoCommand {
 public:
-    CellChangeStep(StringGrid* grid, const GridRange& range, std::vector<CellChange> changes)
-        : grid_(grid), range_(range), changes_(std::move(changes)) {}
+    CellChangeStep(StringGrid* grid, const GridRange& range, std::vector<CellChange> changes,
+                   int run = -1)
+        : grid_(grid), range_(range), changes_(std::move(changes)), run_(run) {}
+
+    int id() const override { return run_; }
+    // The later step's texts win; each cell keeps the text from before the run.
+    bool mergeWith(const QUndoCommand* other) override {
+        for (const CellChange& later : static_cast<const CellChangeStep*>(other)->changes_) {
+            const auto same =
+                std::find_if(changes_.begin(), changes_.end(),
+                             [&](const CellChange& c) { return c.cell == later.cell; });
+            if (same != changes_.end())
+                same->after = later.after;
+            else
+                changes_.push_back(later);
+        }
+        return true;
+    }
 
     void undo() override { grid_->replay(range_, changes_, true); }
     void redo() override {
@@ -155,6 +171,7 @@ private:
     StringGrid* grid_;
     GridRange range_;
     std::vector<CellChange> changes_;
+    int run_;
     bool pushed_ = false;
 };
 
@@ -215,7 +232,7 @@ void StringGrid::commitCheck() {
 }
 
 void StringGrid::commitBlock(const GridRange& range,
-                             const std::vector<std::pair<GridCell, QString>>& texts) {
+                             const std::vector<std::pair<GridCell, QString>>& texts, int run) {
     std::vector<CellChange> changes;
     for (const auto& [cell, text] : texts) {
         const QString before = cellText(cell.column, cell.row);
@@ -228,7 +245,24 @@ void StringGrid::commitBlock(const GridRange& range,
     rememberCurrentCell();
     textWhenCurrent_ = rememberedText_;
     if (!changes.empty())
-        history_.push(new CellChangeStep(this, range, std::move(changes)));
+        history_.push(new CellChangeStep(this, range, std::move(changes), run));
+}
+
+void StringGrid::previewTexts(const std::vector<std::pair<GridCell, QString>>& texts) {
+    for (const auto& [cell, text] : texts)
+        setCellText(cell.column, cell.row, text);
+}
+
+void StringGrid::commitTexts(const std::vector<std::pair<GridCell, QString>>& texts, int run) {
+    if (texts.empty())
+        return;
+    GridRange range{texts.front().first, texts.front().first};
+    for (const auto& [cell, text] : texts) {
+        range.first = {std::min(range.first.column, cell.column),
+                       std::min(range.first.row, cell.row)};
+        range.last = {std::max(range.last.column, cell.column), std::max(range.last.row, cell.row)};
+    }
+    commitBlock(range, texts, run);
 }
 
 void StringGrid::replay(const GridRange& range, const std::vector<CellChange>& changes,

@@ -28,6 +28,14 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N1001 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[0], &TForm5::N1001Click);
     N501 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[1], &TForm5::N501Click);
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
+    Fit1 = SetZoom1->addAction(QStringLiteral("Fit"));
+    Fit1->setCheckable(true);
+    zoomGroup->addAction(Fit1);
+    connect(Fit1, &QAction::triggered, this, shell::guardedSlot(this, &TForm5::Fit1Click));
+    EditHitBoxes1 = tvpum->addAction(QStringLiteral("Edit Hit Boxes"));
+    EditHitBoxes1->setCheckable(true);
+    connect(EditHitBoxes1, &QAction::triggered, this,
+            [this](bool on) { shell::guarded([this, on] { links_.editHitBoxes(on); }); });
     N3DView1 = tvpum->addAction(QStringLiteral("3D View"));
     connect(N3DView1, &QAction::triggered, this, shell::guardedSlot(this, &TForm5::N3DView1Click));
     BackgroundPicture1 = tvpum->addAction(QStringLiteral("Background Picture..."));
@@ -110,6 +118,12 @@ void TForm5::N501Click() {
 }
 void TForm5::N201Click() {
     chooseZoom(dm::kZoomChoices[2], N201);
+}
+
+void TForm5::Fit1Click() {
+    dm::applyFittedZoom(HitBoxSettings, links_.fittingZoom());
+    Fit1->setChecked(true);
+    redrawAfterChoice();
 }
 
 void TForm5::N3DView1Click() {

@@ -18,6 +18,10 @@ struct TopViewLinks {
     std::function<void()> repaintViews;
     std::function<void(const QString& caption)> setSideViewCaption;
     std::function<void()> show3dView;
+    // "Edit Hit Boxes" checked or unchecked.
+    std::function<void(bool on)> editHitBoxes;
+    // The zoom at which both views show every box.
+    std::function<int()> fittingZoom;
 };
 
 // The top view window: draws every part's hit box seen from above, and owns the popup menu of
@@ -47,7 +51,9 @@ public:
     QAction* N1001;
     QAction* N501;
     QAction* N201;
-    QAction* N3DView1; // opens the 3-D view
+    QAction* Fit1;          // the zoom at which every box fits
+    QAction* EditHitBoxes1; // checkable: the views follow the grid and edit by dragging
+    QAction* N3DView1;      // opens the 3-D view
     // The plan picture under the view the menu was opened in; wired with the pictures.
     QAction* BackgroundPicture1;
 
@@ -64,6 +70,7 @@ public:
     void N1001Click();
     void N501Click();
     void N201Click();
+    void Fit1Click();
     void N3DView1Click();
 
     // Sets both windows' captions from the view settings.

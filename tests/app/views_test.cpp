@@ -114,7 +114,7 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
     for (QAction* item : Form5->tvpum->actions()) {
         menu << item->text();
         if (item->menu() == nullptr)
-            continue; // "3D View" opens a window
+            continue; // "Edit Hit Boxes", "3D View" and "Background Picture..." are no groups
         for (QAction* entry : item->menu()->actions()) {
             menu << "  " + entry->text();
             EXPECT_TRUE(entry->isCheckable());
@@ -122,7 +122,8 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
         }
     }
     EXPECT_EQ(menu, (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom",
-                                 "  100%", "  50%", "  20%", "3D View"}));
+                                 "  100%", "  50%", "  20%", "  Fit", "Edit Hit Boxes", "3D View",
+                                 "Background Picture..."}));
     EXPECT_EQ(Form5->Grid1ft1->menuAction(), Form5->tvpum->actions()[0]);
     EXPECT_EQ(Form5->SetZoom1->menuAction(), Form5->tvpum->actions()[1]);
 }

@@ -1,0 +1,191 @@
+// Editing hit boxes in the views: drags, Shift, Escape, undo and the mode switched off.
+
+#include "commands_fixture.h"
+
+#include "paint_box.h"
+#include "side_view.h"
+#include "string_grid.h"
+#include "top_view.h"
+
+#include <QMouseEvent>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using commandtest::CommandTest;
+
+// A point in feet as the views draw it at `zoom` pixels per foot.
+QPoint pixelOf(const TPaintBox& box, int zoom, float across, float up) {
+    return {box.width() / 2 - static_cast<int>(std::trunc(zoom * double{across})),
+            box.height() / 2 - 50 - static_cast<int>(std::trunc(zoom * double{up}))};
+}
+
+// A press, one pointer step `by` pixels with `modifiers` held, and a release: what a hand does.
+void drag(TPaintBox& box, QPoint from, QPoint by, Qt::KeyboardModifiers modifiers = {},
+          bool escape = false) {
+    QTest::mousePress(&box, Qt::LeftButton, {}, from);
+    const QPoint to = from + by;
+    QMouseEvent move(QEvent::MouseMove, to, box.mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     modifiers);
+    QApplication::sendEvent(&box, &move);
+    if (escape)
+        QTest::keyClick(box.window(), Qt::Key_Escape);
+    QTest::mouseRelease(&box, Qt::LeftButton, {}, to);
+}
+
+class ViewEditingTest : public CommandTest {
+protected:
+    void SetUp() override {
+        CommandTest::SetUp();
+        path_ = copySample("00damage.dat");
+        open(path_);
+        original_ = grid_->valueTexts();
+    }
+
+    void setEditing(bool on) {
+        if (Form5->EditHitBoxes1->isChecked() != on)
+            Form5->EditHitBoxes1->trigger();
+    }
+
+    // The value cells whose texts differ from the file's, as "row column text".
+    QStringList changedCells() const {
+        QStringList changed;
+        const dm::CellTexts now = grid_->valueTexts();
+        for (int slot = 0; slot < dm::kSlotCount; ++slot)
+            for (int column = 1; column <= dm::kFieldCount; ++column)
+                if (now[slot][column - 1] != original_[slot][column - 1])
+                    changed << QStringLiteral("%1 %2 %3")
+                                   .arg(slot + 1)
+                                   .arg(column)
+                                   .arg(QString::fromStdString(now[slot][column - 1]));
+        return changed;
+    }
+
+    QString path_;
+    dm::CellTexts original_;
+};
+
+struct DragRow {
+    const char* name;
+    dm::HitBoxView view;
+    float across; // the pressed point in feet: x from above, z from the side
+    float up;
+    QPoint by;
+    Qt::KeyboardModifiers modifiers;
+    QStringList changed; // "row column text"
+};
+
+// 00damage.dat at 100% (5 ft grid for Shift): the right lower outer wing's outer edge (PX2) and
+// lower edge (PY1) from above, the engine moved whole from above, the propeller's tip (PZ2) and
+// the engine's left side (PZ1) from the side.
+const std::vector<DragRow> kDrags = {
+    {"PX2 from above", dm::HitBoxView::Top, 13, -1.6f, {-25, 4}, {}, {"1 13 15.50"}},
+    {"PY1 from above", dm::HitBoxView::Top, 10, -2, {3, 7}, {}, {"1 11 -2.70"}},
+    {"PX2 with Shift", dm::HitBoxView::Top, 13, -1.6f, {-12, 0}, Qt::ShiftModifier, {"1 13 15.00"}},
+    {"engine moved from above",
+     dm::HitBoxView::Top,
+     0.8f,
+     4.2f,
+     {10, -20},
+     {},
+     {"23 10 -2.40", "23 11 5.60", "23 13 0.40", "23 14 7.60", "23 16 -1.00", "23 17 6.80"}},
+    {"PZ2 from the side", dm::HitBoxView::Side, 4.1f, 6.25f, {12, 0}, {}, {"24 15 2.90"}},
+    {"PZ1 from the side", dm::HitBoxView::Side, -1.4f, 4.6f, {-6, 1}, {}, {"23 12 -0.80"}},
+};
+
+TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTakeBack) {
+    setEditing(true);
+    Form5->N5ft1->trigger();
+    for (const DragRow& row : kDrags) {
+        SCOPED_TRACE(row.name);
+        TPaintBox& box = row.view == dm::HitBoxView::Top ? *Form5->pb1 : *Form6->pb2;
+        const QPoint at = pixelOf(box, 10, row.across, row.up);
+        const int steps = grid_->history().index();
+
+        drag(box, at, row.by, row.modifiers, true);
+        EXPECT_EQ(changedCells(), QStringList());
+        EXPECT_FALSE(grid_->markerSet());
+        EXPECT_EQ(grid_->history().index(), steps);
+
+        drag(box, at, row.by, row.modifiers);
+        EXPECT_EQ(changedCells(), row.changed);
+        EXPECT_TRUE(grid_->markerSet());
+        EXPECT_EQ(grid_->history().index(), steps + 1);
+
+        QTest::keyClick(box.window(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(changedCells(), QStringList());
+        EXPECT_FALSE(grid_->markerSet());
+    }
+    const QByteArray bytes = bytesOf(path_);
+    save();
+    EXPECT_EQ(bytesOf(path_), bytes);
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+// The engine (row 23: PX -1.40 to 1.40, PY 3.60 to 5.60, third point 0.00, 4.80) clicked in the
+// top view, then nudged; Ctrl+Z takes back a run of presses at once, Ctrl+Y brings it back.
+TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
+    setEditing(true);
+    TPaintBox& box = *Form5->pb1;
+    grid_->setCurrentCell(4, 2);
+    QTest::mouseClick(&box, Qt::LeftButton, {}, pixelOf(box, 10, 0.8f, 4.2f));
+    EXPECT_EQ(grid_->currentCell(), (GridCell{4, 23}));
+
+    const int steps = grid_->history().index();
+    for (int press = 0; press < 3; ++press)
+        QTest::keyClick(&box, Qt::Key_Left);              // +x: the top view is mirrored
+    QTest::keyClick(&box, Qt::Key_Up, Qt::ShiftModifier); // by the 1 ft grid
+    EXPECT_EQ(changedCells(), (QStringList{"23 10 -1.37", "23 11 4.60", "23 13 1.43", "23 14 6.60",
+                                           "23 16 0.03", "23 17 5.80"}));
+    EXPECT_EQ(grid_->history().index(), steps + 1);
+
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(changedCells(), QStringList());
+    QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(changedCells().size(), 6);
+}
+
+// 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views.
+TEST_F(ViewEditingTest, FitChoosesTheLargestZoomThatShowsEveryBox) {
+    Form5->Fit1->trigger();
+    const int zoom = HitBoxSettings.ZoomFactor;
+    EXPECT_TRUE(Form5->windowTitle().endsWith(QStringLiteral("Zoom @ %1%  ").arg(zoom * 10)));
+    const auto inside = [this](TPaintBox& box, int zoom, int acrossColumn) {
+        for (int row = 1; row <= dm::kSlotCount; ++row)
+            for (int point = 0; point < 2; ++point) {
+                const QPoint at =
+                    pixelOf(box, zoom, grid_->cellText(acrossColumn + 3 * point, row).toFloat(),
+                            grid_->cellText(11 + 3 * point, row).toFloat());
+                if (!box.rect().contains(at))
+                    return false;
+            }
+        return true;
+    };
+    EXPECT_TRUE(inside(*Form5->pb1, zoom, 10) && inside(*Form6->pb2, zoom, 12));
+    EXPECT_FALSE(inside(*Form5->pb1, zoom + 1, 10) && inside(*Form6->pb2, zoom + 1, 12));
+}
+
+TEST_F(ViewEditingTest, TheViewsFollowTheGridOnlyInTheMode) {
+    TPaintBox& box = *Form5->pb1;
+    const QImage before = box.grab().toImage();
+    drag(box, pixelOf(box, 10, 13, -1.6f), {-25, 4});
+    grid_->commitTexts({{{13, 1}, QStringLiteral("15.50")}});
+    EXPECT_EQ(changedCells(), QStringList{"1 13 15.50"}) << "only the typed text";
+    EXPECT_EQ(box.grab().toImage(), before) << "drawn at Open and Save only";
+
+    setEditing(true);
+    const QImage following = box.grab().toImage();
+    EXPECT_NE(following, before);
+    grid_->commitTexts({{{13, 1}, QStringLiteral("15,5x")}});
+    EXPECT_NE(box.grab().toImage(), following) << "the last box, dashed";
+    const QString hint = box.OnHint(pixelOf(box, 10, 15, -1.6f));
+    EXPECT_TRUE(hint.contains(QStringLiteral("\nPX2 does not parse: '15,5x'")))
+        << hint.toStdString();
+
+    setEditing(false);
+    EXPECT_EQ(box.grab().toImage(), before);
+}
+
+} // namespace

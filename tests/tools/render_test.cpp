@@ -1,6 +1,7 @@
 // `dmtool render` as a whole process: options, exit status, messages and the PNG it writes.
 // The pictures' pixels are checked by the editor's tests, which can decode PNG.
 
+#include "../support/png_header.h"
 #include "../support/test_folder.h"
 #include "core/damage_file.h"
 #include "views/view_sizes.h"
@@ -185,8 +186,59 @@ TEST_F(RenderCommand, HelpDescribesEveryOption) {
     EXPECT_EQ(outcome.err, "");
     for (const char* option :
          {"Usage: dmtool render FILE", "--view top|side", "-o, --output", "--size WxH", "--grid",
-          "--zoom", "--no-markers", "515x517", "454x353", "3d", "--yaw", "--pitch", "640x480"})
+          "--zoom", "--no-markers", "515x517", "454x353", "3d", "--yaw", "--pitch", "640x480",
+          "--background FILE", "--background-width FT", "--background-centre A,B",
+          "--background-opacity P", "--background-mirror"})
         EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(RenderCommand, BadBackgroundOptionsExitWithTwoAndBadPicturesWithOne) {
+    const std::string text = (folder_ / "notes.png").string();
+    std::ofstream(text) << "not a picture";
+    const std::string empty = (folder_ / "empty.png").string();
+    std::ofstream{empty};
+    const std::string huge = (folder_ / "huge.png").string();
+    std::ofstream(huge, std::ios::binary) << testsupport::pngWithoutPixels(20000, 20000);
+    struct Case {
+        std::vector<std::string> options;
+        int status;
+        std::string message;
+    };
+    // The picture's file with a good width and centre, then `more`.
+    const auto placed = [](const std::string& file, std::vector<std::string> more) {
+        std::vector<std::string> options{"--background",        file, "--background-width", "10",
+                                         "--background-centre", "0,0"};
+        options.insert(options.end(), more.begin(), more.end());
+        return options;
+    };
+    const Case cases[]{
+        {placed(text, {"--background-width", "0"}), 2,
+         "'0' is not a width in feet from 0.01 to 10000"},
+        {placed(text, {"--background-width", "-2"}), 2, "'-2' is not a width in feet"},
+        {placed(text, {"--background-width", "nan"}), 2, "'nan' is not a width in feet"},
+        {placed(text, {"--background-width", "1e30"}), 2, "'1e30' is not a width in feet"},
+        {placed(text, {"--background-centre", "1"}), 2, "'1' is not two numbers A,B"},
+        {placed(text, {"--background-centre", "1,2e30"}), 2, "'2e30' is not a centre B in feet"},
+        {placed(text, {"--background-opacity", "101"}), 2, "'101' is not an opacity in percent"},
+        {{"--background", text, "--background-width", "10"}, 2, "needs --background-width and"},
+        {{"--background-width", "10", "--background-centre", "0,0"}, 2, "need --background"},
+        {placed("", {}), 2, "option --background needs a file name"},
+        {placed(text, {"--view", "3d"}), 2, "applies to --view top and side only"},
+        {placed(text, {}), 1, "The picture " + text + " cannot be shown: "},
+        {placed(empty, {}), 1, "The picture " + empty + " cannot be shown: "},
+        {placed(huge, {}), 1, "it is 20000 x 20000 pixels, more than 16384 a side"},
+        {placed((folder_ / "gone.png").string(), {}), 1, "cannot be shown: File not found"},
+    };
+    const std::string out = png("background.png");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::vector<std::string> args{damageFile_, "-o", out, "--view", "top"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Outcome outcome = run(args);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
 }
 
 } // namespace

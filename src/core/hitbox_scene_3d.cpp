@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace dm {
 
@@ -15,6 +17,9 @@ constexpr int kBoxPenWidth = 2;
 constexpr int kAxisPenWidth = 2;
 constexpr int kSmallestReach = 5;
 constexpr float kLabelOffset = 12.0f; // pixels between a tick or an axis tip and its label
+// A label's room as the painter centres it, generous for the views' font.
+constexpr float kLabelCharWidth = 8.0f;
+constexpr float kLabelHeight = 16.0f;
 
 struct Box {
     std::array<double, 3> low;
@@ -78,6 +83,13 @@ public:
     // Each axis in steps of the grid, so that every piece sorts at its own depth.
     void axes() {
         static constexpr const char* kNames[] = {"x", "y", "z"};
+        // The names first: a foot label that would cover one is left out.
+        for (int axis = 0; axis < 3; ++axis) {
+            const int reach = reach_[axis];
+            const ScreenPoint tip = project(along(axis, reach));
+            const ScreenPoint before = project(along(axis, reach - step_));
+            label(kNames[axis], along(axis, reach), beyond(before, tip));
+        }
         for (int axis = 0; axis < 3; ++axis) {
             const int reach = reach_[axis];
             for (int feet = 0; feet < reach; feet += step_)
@@ -87,9 +99,6 @@ public:
             for (int feet = every; feet <= reach; feet += every)
                 label(std::to_string(feet) + " ft", along(axis, feet),
                       {kLabelOffset, kLabelOffset});
-            const ScreenPoint tip = project(along(axis, reach));
-            const ScreenPoint before = project(along(axis, reach - step_));
-            label(kNames[axis], along(axis, reach), beyond(before, tip));
         }
     }
 
@@ -175,10 +184,18 @@ private:
         op.points[1] = project(to);
     }
 
+    // A label that would overlap one already placed is left out.
     void label(std::string text, const Point& at, ScreenPoint offset) {
-        DrawOp3d& op = add(Shape3d::Label, Layer3d::Axis, black, 1, at);
         const ScreenPoint anchor = project(at);
-        op.points[0] = {anchor.x + offset.x, anchor.y + offset.y};
+        const ScreenPoint centre{anchor.x + offset.x, anchor.y + offset.y};
+        const float halfWidth = kLabelCharWidth * static_cast<float>(text.size()) / 2;
+        for (const auto& [other, otherHalfWidth] : labels_)
+            if (std::abs(centre.x - other.x) < halfWidth + otherHalfWidth &&
+                std::abs(centre.y - other.y) < kLabelHeight)
+                return;
+        labels_.emplace_back(centre, halfWidth);
+        DrawOp3d& op = add(Shape3d::Label, Layer3d::Axis, black, 1, at);
+        op.points[0] = centre;
         op.text = std::move(text);
     }
 
@@ -215,6 +232,7 @@ private:
     }
 
     std::vector<DrawOp3d>& ops_;
+    std::vector<std::pair<ScreenPoint, float>> labels_; // centres and half widths placed
     Projection view_;
     int step_;
     std::array<std::optional<Box>, kSlotCount> boxes_{};

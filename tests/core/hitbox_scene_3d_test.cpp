@@ -157,15 +157,17 @@ TEST(HitBoxScene3d, GridAxesScaleAndMarkers) {
     struct Case {
         int gridFeet;
         double zoom;
-        std::size_t gridLines;           // across x from -12 to 12 and y from -9 to 9, rounded out
-        std::vector<std::string> labels; // x reaches 12 and y 9, rounded out; z is seen end on
+        std::size_t gridLines; // across x from -12 to 12 and y from -9 to 9, rounded out
+        // x reaches 12 and y 9, rounded out; z is seen end on. A foot label next to an axis's
+        // name is left out.
+        std::vector<std::string> labels;
     };
     const Case cases[]{
-        {1, 10, 25 + 19, {"10 ft", "5 ft", "5 ft", "x", "y", "z"}},
-        {1, 4, 25 + 19, {"10 ft", "x", "y", "z"}}, // 5 ft would be 20 pixels apart
-        {2, 10, 13 + 11, {"10 ft", "10 ft", "x", "y", "z"}},
-        {5, 10, 7 + 5, {"10 ft", "10 ft", "15 ft", "5 ft", "5 ft", "x", "y", "z"}},
-        {10, 10, 5 + 3, {"10 ft", "10 ft", "20 ft", "x", "y", "z"}},
+        {1, 10, 25 + 19, {"5 ft", "5 ft", "x", "y", "z"}},
+        {1, 4, 25 + 19, {"x", "y", "z"}}, // 5 ft would be 20 pixels apart
+        {2, 10, 13 + 11, {"10 ft", "x", "y", "z"}},
+        {5, 10, 7 + 5, {"10 ft", "10 ft", "5 ft", "5 ft", "x", "y", "z"}},
+        {10, 10, 5 + 3, {"10 ft", "10 ft", "x", "y", "z"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.gridFeet << " ft at " << c.zoom);
@@ -243,6 +245,29 @@ TEST(HitBoxScene3d, AnyAngleGivesAPictureInsideThePaintersRange) {
         if (c.sameAs) {
             EXPECT_TRUE(ops == dm::buildHitBoxScene3d({400, 300, 1, *c.sameAs, true}, table));
         }
+    }
+}
+
+// Seen end on or at a slant, the axes' names stay and no two labels share their room
+// (8 pixels a character across, 16 high, centred on their point).
+TEST(HitBoxScene3d, AxisLabelsNeverSitOnTopOfEachOther) {
+    const dm::PartTable table = sampleBoxes();
+    for (const Camera3d& camera : {Camera3d{0, 90, 10, 0, 0}, Camera3d{45, 30, 4, 0, 0},
+                                   Camera3d{90, 0, 10, 0, 0}, Camera3d{0, 0, 2, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << camera.yaw << " " << camera.pitch);
+        std::vector<DrawOp3d> labels;
+        for (const DrawOp3d& op : dm::buildHitBoxScene3d({400, 300, 1, camera, false}, table))
+            if (op.shape == dm::Shape3d::Label)
+                labels.push_back(op);
+        EXPECT_EQ(std::count_if(labels.begin(), labels.end(),
+                                [](const DrawOp3d& l) { return l.text.size() == 1; }),
+                  3);
+        for (std::size_t a = 0; a < labels.size(); ++a)
+            for (std::size_t b = a + 1; b < labels.size(); ++b)
+                EXPECT_FALSE(std::abs(labels[a].points[0].x - labels[b].points[0].x) <
+                                 4.0f * float(labels[a].text.size() + labels[b].text.size()) &&
+                             std::abs(labels[a].points[0].y - labels[b].points[0].y) < 16)
+                    << labels[a].text << " and " << labels[b].text;
     }
 }
 

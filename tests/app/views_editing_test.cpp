@@ -72,27 +72,47 @@ struct DragRow {
     dm::HitBoxView view;
     float across; // the pressed point in feet: x from above, z from the side
     float up;
+    Qt::CursorShape cursor; // shown before the press
     QPoint by;
     Qt::KeyboardModifiers modifiers;
     QStringList changed; // "row column text"
 };
 
+constexpr auto kTop = dm::HitBoxView::Top;
+constexpr auto kSide = dm::HitBoxView::Side;
+
 // 00damage.dat at 100% (5 ft grid for Shift): the right lower outer wing's outer edge (PX2) and
-// lower edge (PY1) from above, the engine moved whole from above, the propeller's tip (PZ2) and
-// the engine's left side (PZ1) from the side.
+// lower edge (PY1) from above, the engine moved whole and its third point from above, the
+// propeller's tip (PZ2) and the engine's left side (PZ1) from the side.
 const std::vector<DragRow> kDrags = {
-    {"PX2 from above", dm::HitBoxView::Top, 13, -1.6f, {-25, 4}, {}, {"1 13 15.50"}},
-    {"PY1 from above", dm::HitBoxView::Top, 10, -2, {3, 7}, {}, {"1 11 -2.70"}},
-    {"PX2 with Shift", dm::HitBoxView::Top, 13, -1.6f, {-12, 0}, Qt::ShiftModifier, {"1 13 15.00"}},
+    {"PX2 from above", kTop, 13, -1.6f, Qt::SizeHorCursor, {-25, 4}, {}, {"1 13 15.50"}},
+    {"PY1 from above", kTop, 10, -2, Qt::SizeVerCursor, {3, 7}, {}, {"1 11 -2.70"}},
+    {"PX2 with Shift",
+     kTop,
+     13,
+     -1.6f,
+     Qt::SizeHorCursor,
+     {-12, 0},
+     Qt::ShiftModifier,
+     {"1 13 15.00"}},
     {"engine moved from above",
-     dm::HitBoxView::Top,
+     kTop,
      0.8f,
      4.2f,
+     Qt::SizeAllCursor,
      {10, -20},
      {},
      {"23 10 -2.40", "23 11 5.60", "23 13 0.40", "23 14 7.60", "23 16 -1.00", "23 17 6.80"}},
-    {"PZ2 from the side", dm::HitBoxView::Side, 4.1f, 6.25f, {12, 0}, {}, {"24 15 2.90"}},
-    {"PZ1 from the side", dm::HitBoxView::Side, -1.4f, 4.6f, {-6, 1}, {}, {"23 12 -0.80"}},
+    {"engine's third point",
+     kTop,
+     0,
+     4.8f,
+     Qt::CrossCursor,
+     {5, 5},
+     {},
+     {"23 16 -0.50", "23 17 4.30"}},
+    {"PZ2 from the side", kSide, 4.1f, 6.25f, Qt::SizeHorCursor, {12, 0}, {}, {"24 15 2.90"}},
+    {"PZ1 from the side", kSide, -1.4f, 4.6f, Qt::SizeHorCursor, {-6, 1}, {}, {"23 12 -0.80"}},
 };
 
 TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTakeBack) {
@@ -103,6 +123,9 @@ TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTak
         TPaintBox& box = row.view == dm::HitBoxView::Top ? *Form5->pb1 : *Form6->pb2;
         const QPoint at = pixelOf(box, 10, row.across, row.up);
         const int steps = grid_->history().index();
+        QMouseEvent hover(QEvent::MouseMove, at, box.mapToGlobal(at), Qt::NoButton, {}, {});
+        QApplication::sendEvent(&box, &hover);
+        EXPECT_EQ(box.cursor().shape(), row.cursor);
 
         drag(box, at, row.by, row.modifiers, true);
         EXPECT_EQ(changedCells(), QStringList());

@@ -56,6 +56,11 @@ void HitBoxEditing::watch(TPaintBox& box, QWidget& window, dm::HitBoxView view) 
     window.installEventFilter(this);
 }
 
+void HitBoxEditing::watchHistoryKeys(QWidget& window) {
+    historyKeyWindows_.push_back(&window);
+    window.installEventFilter(this);
+}
+
 HitBoxSource HitBoxEditing::source() const {
     HitBoxSource source = links_.documentSource;
     source.partTable = &table_;
@@ -165,6 +170,10 @@ bool HitBoxEditing::eventFilter(QObject* watched, QEvent* event) {
     if (!on_)
         return false;
     bool taken = false;
+    if (event->type() == QEvent::KeyPress &&
+        std::find(historyKeyWindows_.begin(), historyKeyWindows_.end(), watched) !=
+            historyKeyWindows_.end())
+        shell::guarded([&] { taken = historyKey(*static_cast<QKeyEvent*>(event)); });
     for (const Watched& view : watched_) {
         if (watched == view.box && dynamic_cast<QMouseEvent*>(event) != nullptr)
             shell::guarded([&] { taken = mouse(view, *static_cast<QMouseEvent*>(event)); });
@@ -251,15 +260,8 @@ bool HitBoxEditing::key(const Watched& view, const QKeyEvent& event) {
             cancelDrag();
         return true; // nothing else while the pointer holds a box
     }
-    if (event.matches(QKeySequence::Undo)) {
-        links_.grid().undo();
+    if (historyKey(event))
         return true;
-    }
-    if (event.matches(QKeySequence::Redo) ||
-        event.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
-        links_.grid().redo();
-        return true;
-    }
     const bool onGrid = event.modifiers().testFlag(Qt::ShiftModifier);
     switch (event.key()) {
     case Qt::Key_Left: // the across axes are mirrored: left makes x or z larger
@@ -277,6 +279,19 @@ bool HitBoxEditing::key(const Watched& view, const QKeyEvent& event) {
     default:
         return false;
     }
+}
+
+bool HitBoxEditing::historyKey(const QKeyEvent& event) {
+    if (event.matches(QKeySequence::Undo)) {
+        links_.grid().undo();
+        return true;
+    }
+    if (event.matches(QKeySequence::Redo) ||
+        event.keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
+        links_.grid().redo();
+        return true;
+    }
+    return false;
 }
 
 // Presses on one box follow each other as one step of the history.

@@ -41,6 +41,8 @@ public:
 
     // A flat view's paint box and window, whose pointer and keys the mode takes.
     void watch(TPaintBox& box, QWidget& window, dm::HitBoxView view);
+    // A window whose undo and redo keys act on the grid's history while the mode is on.
+    void watchHistoryKeys(QWidget& window);
     bool on() const { return on_; }
     void setOn(bool on);
 
@@ -79,10 +81,12 @@ private:
     void release();
     void cancelDrag();
     bool key(const Watched& view, const QKeyEvent& event);
+    bool historyKey(const QKeyEvent& event);
     void nudge(dm::HitBoxView view, int across, int up, bool onGrid);
 
     HitBoxEditingLinks links_;
     std::vector<Watched> watched_;
+    std::vector<QObject*> historyKeyWindows_;
     bool on_ = false;
     bool following_ = false;
     dm::PartTable table_{};

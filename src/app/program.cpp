@@ -111,6 +111,8 @@ void show3dView() {
                             Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
         Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = popUpViewMenu;
+        if (theEditing != nullptr)
+            theEditing->watchHistoryKeys(*Form7);
         new TLMDForm(Form7, Form1 != nullptr ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("HB3D"),
                      QStringLiteral("Form7"), soPos | soSize | soRestoreOnce);
     }

@@ -2,6 +2,7 @@
 
 #include "commands_fixture.h"
 
+#include "hitbox_3d_view.h"
 #include "paint_box.h"
 #include "side_view.h"
 #include "string_grid.h"
@@ -148,7 +149,8 @@ TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTak
 }
 
 // The engine (row 23: PX -1.40 to 1.40, PY 3.60 to 5.60, third point 0.00, 4.80) clicked in the
-// top view, then nudged; Ctrl+Z takes back a run of presses at once, Ctrl+Y brings it back.
+// top view, then nudged; Ctrl+Z takes back a run of presses at once, Ctrl+Y brings it back, and
+// Ctrl+Z in the 3-D view takes it back again.
 TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     setEditing(true);
     TPaintBox& box = *Form5->pb1;
@@ -168,6 +170,9 @@ TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     EXPECT_EQ(changedCells(), QStringList());
     QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(changedCells().size(), 6);
+    Form5->N3DView1->trigger();
+    QTest::keyClick(Form7, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(changedCells(), QStringList());
 }
 
 // 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views.

@@ -179,9 +179,10 @@ ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
 // Both views draw the document's part table, marked while its file exists. Pointing at a part in
 // a view names it by its grid row and shows that row in the editor.
 void linkViewsToTheEditor(const DamageDocument& document) {
-    const HitBoxSource source{.partTable = &document.PartTable,
-                              .fileName = [&document] { return document.fileName(); },
-                              .underlay = linkViewBackgrounds(document)};
+    HitBoxSource source;
+    source.partTable = &document.PartTable;
+    source.fileName = [&document] { return document.fileName(); };
+    source.underlay = linkViewBackgrounds(document);
     Form5->drawFrom(source);
     Form6->drawFrom(source);
     const HitBoxPointing pointing{

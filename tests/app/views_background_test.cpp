@@ -80,9 +80,10 @@ protected:
             new ViewBackground(dm::HitBoxView::Top, *Form5->pb1, links([] { Form5->pb1Paint(); }));
         side_ =
             new ViewBackground(dm::HitBoxView::Side, *Form6->pb2, links([] { Form6->pb2Paint(); }));
-        const HitBoxSource source{.partTable = &table_,
-                                  .fileName = [this] { return damageFile_; },
-                                  .underlay = underlaysOf(top_, side_)};
+        HitBoxSource source;
+        source.partTable = &table_;
+        source.fileName = [this] { return damageFile_; };
+        source.underlay = underlaysOf(top_, side_);
         Form5->drawFrom(source);
         Form6->drawFrom(source);
         new BackgroundMenuEntry(*Form5->tvpum, *Form5->BackgroundPicture1, {top_, side_});

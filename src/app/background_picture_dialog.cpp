@@ -34,6 +34,7 @@ BackgroundPictureDialog::BackgroundPictureDialog(
         {}, 0, {}, dm::kDefaultBackgroundOpacity, dm::mirroredByDefault(view)});
 
     fileEdit = new QLineEdit(QString::fromStdString(shown.file));
+    fileEdit->setMinimumWidth(fontMetrics().averageCharWidth() * 48); // a path shows whole
     browseButton = new QPushButton(QStringLiteral("Browse..."));
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(fileEdit, 1);

@@ -7,7 +7,8 @@ PACKAGE_PACKAGES := dpkg-dev file
 # Tests, benchmarks, the metadata checks and the Windows tree under Wine.
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libx11-dev \
                  xvfb xauth desktop-file-utils appstream libxml2-utils shared-mime-info man-db \
-                 xdotool openbox g++-mingw-w64-x86-64 wine64 googletest zip
+                 xdotool openbox g++-mingw-w64-x86-64 wine64 googletest zip unzip \
+                 ninja-build xz-utils icoutils
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
@@ -64,32 +65,46 @@ test: check build-sanitize
 	@start=$$(date +%s); $(MAKE) --no-print-directory test-windows && \
 	    echo "Windows part of make test: $$(( $$(date +%s) - start )) s"
 
-# The Windows tree: the core, dmtool.exe and their tests, cross-built and run under Wine.
+# The Windows tree: the editor, the core, dmtool and their tests, cross-built with MinGW-w64
+# against a static Qt for Windows and run under Wine (its prefix in build-windows/wine).
 WINE := /usr/lib/wine/wine64
 WINE_ENV := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build-windows/wine
-.PHONY: configure-windows build-windows test-windows dist-windows
-configure-windows: deps-test
-	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	    -DCMAKE_BUILD_TYPE=Release -DDM_WITH_QT=OFF -DBUILD_TESTING=ON \
+WINDOWS_ZIP := du2damage-windows-x86_64.zip
+.PHONY: qt-windows configure-windows build-windows test-windows dist-windows
+
+# Built once per machine into a cache outside the tree; build-qt.sh says so and how long it takes.
+qt-windows: deps-test
+	@packaging/windows/build-qt.sh --check || packaging/windows/build-qt.sh
+
+# A tree configured before it was built against Qt is configured anew.
+configure-windows: qt-windows
+	@grep -qs '^DM_WITH_QT:BOOL=ON' build-windows/CMakeCache.txt || \
+	    rm -rf build-windows/CMakeCache.txt build-windows/CMakeFiles
+	qt=$$(packaging/windows/build-qt.sh --prefix) && \
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=Release -DDM_WITH_QT=ON -DBUILD_TESTING=ON \
 	    -DDM_GTEST_SOURCE_DIR=/usr/src/googletest
 
 build-windows: configure-windows
 	cmake --build build-windows -j $(JOBS)
 
 # The tree's own Wine prefix is made once, before the suites run side by side.
-test-windows: build-windows
+test-windows: build-windows dist-windows
 	$(WINE_ENV) $(WINE) wineboot --init
-	cd build-windows && $(WINE_ENV) ctest --output-on-failure -j $(JOBS)
+	cd build-windows && ctest --output-on-failure -j $(JOBS)
+	tests/windows/zip_smoke_test.sh $(WINDOWS_ZIP) samples
 
+# The portable download: unzipped anywhere, the settings file lives beside the editor.
 dist-windows: configure-windows
-	cmake --build build-windows -j $(JOBS) --target dmtool
-	rm -rf build-windows/dist dmtool-windows-x86_64.zip
+	cmake --build build-windows -j $(JOBS) --target du2damage dmtool
+	rm -rf build-windows/dist $(WINDOWS_ZIP)
 	mkdir -p build-windows/dist
-	cp build-windows/bin/dmtool.exe "data/DM Row Headers.txt" build-windows/dist/
-	x86_64-w64-mingw32-strip build-windows/dist/dmtool.exe
-	sed 's/$$/\r/' packaging/windows/dmtool.txt > build-windows/dist/dmtool.txt
-	cd build-windows/dist && zip -q -X ../../dmtool-windows-x86_64.zip *
-	@echo "Made dmtool-windows-x86_64.zip"
+	cp build-windows/bin/du2damage.exe build-windows/bin/dmtool.exe data/*.txt build-windows/dist/
+	x86_64-w64-mingw32-strip build-windows/dist/*.exe
+	sed 's/$$/\r/' packaging/windows/README.txt > build-windows/dist/README.txt
+	cd build-windows/dist && zip -q -X ../../$(WINDOWS_ZIP) *
+	@echo "Made $(WINDOWS_ZIP) ($$(du -k $(WINDOWS_ZIP) | cut -f1) KB)"
 
 # Under a virtual X server: the About box's explode effect needs a real window system.
 bench: build-tests
@@ -98,4 +113,4 @@ bench: build-tests
 	xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/startup/startup.sh build/bin
 
 clean:
-	rm -rf build build-sanitize build-windows dmtool-windows-x86_64.zip
+	rm -rf build build-sanitize build-windows $(WINDOWS_ZIP)

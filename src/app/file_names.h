@@ -2,6 +2,7 @@
 
 #include "core/platform/system.h"
 
+#include <QDir>
 #include <QString>
 
 #include <algorithm>
@@ -32,7 +33,9 @@ inline std::filesystem::path filesystemPath(const QString& name) {
     return dm::platform::pathOf(localPath(name));
 }
 
+// With Qt's "/" between folders on every system.
 inline QString qtPath(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
-    return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), qsizetype(utf8.size()));
+    return QDir::fromNativeSeparators(
+        QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()), qsizetype(utf8.size())));
 }

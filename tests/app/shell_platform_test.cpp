@@ -6,8 +6,10 @@
 #include "shell/file_dialog.h"
 #include "shell_fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,7 +60,8 @@ TEST(ShellErrorBoxTest, GuardShowsFailuresCaptionedWithTheTitleOfThatMoment) {
 TEST(ShellPlatformTest, ExecutableFolderEndsInASeparatorAndTestsMoveIt) {
     const QString real = shell::executableFolder();
     EXPECT_TRUE(real.endsWith('/'));
-    EXPECT_TRUE(QFile::exists(real + "app_tests"));
+    const QString testProgram = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    EXPECT_TRUE(QFile::exists(real + testProgram));
     shell::setExecutableFolderOverride(QStringLiteral("/tmp/elsewhere"));
     EXPECT_EQ(shell::executableFolder(), QStringLiteral("/tmp/elsewhere/"));
     shell::setExecutableFolderOverride(QString());

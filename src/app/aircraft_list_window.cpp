@@ -1,6 +1,7 @@
 #include "aircraft_list_window.h"
 
 #include "core/text_file.h"
+#include "file_names.h"
 #include "shell/application.h"
 #include "shell/error_display.h"
 #include "shell/window_placement.h"
@@ -86,7 +87,7 @@ TForm4::TForm4(const QString& listFolder, QWidget* parent)
 
 void TForm4::FormCreate() {
     const QString path = listFolder_ + kListFileName;
-    const std::string bytes = dm::readWholeFile(path.toStdString());
+    const std::string bytes = dm::readWholeFile(localPath(path));
     listText_ = QString::fromStdString(dm::windows1252ToUtf8(bytes));
     if (LMDMemo1.built())
         LMDMemo1->setPlainText(listText_);

@@ -47,8 +47,8 @@ struct ViewOrigin {
     double y;
 };
 ViewOrigin originOf(const SceneRequest& view) {
-    constexpr int kOriginAboveCentre = 50; // as the scene places its origin
-    return {view.width / 2 + 0.5, view.height / 2 - kOriginAboveCentre + 0.5};
+    const PixelPoint origin = sceneOrigin(view.width, view.height);
+    return {origin.x + 0.5, origin.y + 0.5};
 }
 
 // Which of the centre's coordinates runs across the view, and which up.

@@ -26,6 +26,10 @@ const std::array<ViewChoice, 3> kZoomChoices{{
     {2, "20%", "Zoom @ 20%  "},
 }};
 
+PixelPoint sceneOrigin(int width, int height) {
+    return {width / 2, height / 2 - kOriginAboveCentre};
+}
+
 void initialiseViewSettings(HitBoxViewSettings& settings) {
     applyGridChoice(settings, kGridChoices[0]);
     applyZoomChoice(settings, kZoomChoices[0]);

@@ -87,6 +87,10 @@ struct SceneRequest {
     bool markers = false; // third-point markers of slots 0 to 22
 };
 
+// The pixel a view of that client size draws feet (0, 0) on: the middle across, 50 pixels above
+// the middle.
+PixelPoint sceneOrigin(int width, int height);
+
 // Pixels are clamped to this distance: far beyond any window, so the clipped picture is the same.
 constexpr int kFarPixel = 1 << 20;
 

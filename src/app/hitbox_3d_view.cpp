@@ -50,7 +50,13 @@ void TForm7::resetCamera() {
 }
 
 dm::Scene3dRequest TForm7::request() const {
-    return {width(), height(), sources_.gridFeet(), camera_, sources_.views.markersShown()};
+    const dm::BoxMarks* marks = sources_.views.marks;
+    return {width(),
+            height(),
+            sources_.gridFeet(),
+            camera_,
+            sources_.views.markersShown(),
+            marks != nullptr ? marks->current : -1};
 }
 
 QString TForm7::pointsInFeet(int slot) const {

@@ -44,7 +44,7 @@ class Scene3dWriter {
 public:
     Scene3dWriter(const Scene3dRequest& request, std::vector<DrawOp3d>& ops)
         : ops_(ops), view_(request.camera, request.width, request.height),
-          step_(std::max(request.gridFeet, 1)) {}
+          step_(std::max(request.gridFeet, 1)), current_(request.current) {}
 
     void collectBoxes(const PartTable& table) {
         for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -218,8 +218,8 @@ private:
                 centre[axis] = level;
                 centre[b] = (box.low[b] + box.high[b]) / 2;
                 centre[c] = (box.low[c] + box.high[c]) / 2;
-                DrawOp3d& op =
-                    add(Shape3d::Polygon, Layer3d::Box, style.outline, kBoxPenWidth, centre);
+                const Rgb outline = slot == current_ ? yellow : style.outline;
+                DrawOp3d& op = add(Shape3d::Polygon, Layer3d::Box, outline, kBoxPenWidth, centre);
                 for (int k = 0; k < 4; ++k)
                     op.points[k] = project(corners[k]);
                 if (flat || view_.facesViewer(axis, sign))
@@ -235,6 +235,7 @@ private:
     std::vector<std::pair<ScreenPoint, float>> labels_; // centres and half widths placed
     Projection view_;
     int step_;
+    int current_;
     std::array<std::optional<Box>, kSlotCount> boxes_{};
     std::array<double, 3> extent_{0, 0, 0};
     std::array<int, 3> reach_{kSmallestReach, kSmallestReach, kSmallestReach};

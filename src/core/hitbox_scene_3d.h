@@ -40,6 +40,7 @@ struct Scene3dRequest {
     int gridFeet = 1; // spacing of the grid on z = 0 and of the axes' foot scale
     Camera3d camera;
     bool markers = false; // third-point markers of slots 0 to 22
+    int current = -1;     // the slot of the grid's current row, outlined in yellow
 };
 
 // The grid and axes reach this many feet at most, whatever the boxes' extent.

@@ -271,6 +271,17 @@ TEST(HitBoxScene3d, AxisLabelsNeverSitOnTopOfEachOther) {
     }
 }
 
+TEST(HitBoxScene3d, TheCurrentRowsBoxIsOutlinedInYellow) {
+    const auto ops =
+        dm::buildHitBoxScene3d({400, 300, 1, {30, 40, 10, 0, 0}, false, 24}, sampleBoxes());
+    const auto boxes = only(ops, Layer3d::Box);
+    EXPECT_EQ(
+        std::count_if(boxes.begin(), boxes.end(), [](const DrawOp3d& op) { return op.slot == 24; }),
+        6);
+    for (const DrawOp3d& op : boxes)
+        EXPECT_EQ(op.pen == dm::colours::yellow, op.slot == 24) << op.slot;
+}
+
 TEST(Camera3dGestures, TurnPanAndZoomAroundThePointer) {
     Camera3d camera;
     dm::turnCamera(camera, 40, 30);

@@ -111,10 +111,12 @@ protected:
         ASSERT_TRUE(folder_.isValid());
         dm::writeWholeFile(file_, {}, table_);
         // The opened file exists, so the markers are drawn.
-        const HitBoxSource views{&table_, [this] { return QString::fromStdString(file_); }};
-        window_ = std::make_unique<TForm7>(
-            HitBox3dSources{views, [] { return 1; },
-                            [](int slot) { return QStringLiteral("row %1").arg(slot + 1); }});
+        HitBox3dSources sources;
+        sources.views.partTable = &table_;
+        sources.views.fileName = [this] { return QString::fromStdString(file_); };
+        sources.gridFeet = [] { return 1; };
+        sources.rowCaption = [](int slot) { return QStringLiteral("row %1").arg(slot + 1); };
+        window_ = std::make_unique<TForm7>(sources);
         window_->resize(400, 300);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));

@@ -47,7 +47,9 @@ protected:
         Form6 = new TForm6;
         Form5->pb1->setObjectName(QStringLiteral("pb1"));
         Form6->pb2->setObjectName(QStringLiteral("pb2"));
-        const HitBoxSource source{&table_, [this] { return dialogName_; }};
+        HitBoxSource source;
+        source.partTable = &table_;
+        source.fileName = [this] { return dialogName_; };
         Form5->drawFrom(source);
         Form6->drawFrom(source);
         program::linkHitBoxViews();

@@ -106,6 +106,16 @@ std::array<std::uint8_t, kSlotCount * kRecordSize> encodeRecords(const PartTable
     return bytes;
 }
 
+// Header, records and whatever followed the records, as a file holds them.
+std::vector<std::uint8_t> wholeFileBytes(const DamageFileHeader& header, const PartTable& table,
+                                         std::span<const std::uint8_t> tail) {
+    std::vector<std::uint8_t> bytes(header.begin(), header.end());
+    const auto records = encodeRecords(table);
+    bytes.insert(bytes.end(), records.begin(), records.end());
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
 } // namespace
 
 const std::array<FieldDef, kFieldCount> kFields = {{
@@ -187,10 +197,7 @@ void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header)
 
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table) {
-    const auto records = encodeRecords(table);
-    std::array<std::uint8_t, kRecordsEnd> bytes{};
-    std::copy(header.begin(), header.end(), bytes.begin());
-    std::copy(records.begin(), records.end(), bytes.begin() + kHeaderSize);
+    const std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, {});
     writeNewFile(path, std::as_bytes(std::span(bytes)));
 }
 
@@ -230,11 +237,9 @@ void DamageFile::save(const PartTable& table) {
 
 void DamageFile::saveAs(const std::string& path, const DamageFileHeader& header,
                         const PartTable& table) {
-    std::vector<std::uint8_t> bytes(header.begin(), header.end());
-    const auto records = encodeRecords(table);
-    bytes.insert(bytes.end(), records.begin(), records.end());
-    if (known_.size() > std::size_t{kRecordsEnd})
-        bytes.insert(bytes.end(), known_.begin() + kRecordsEnd, known_.end());
+    const std::span<const std::uint8_t> tail =
+        std::span(known_).subspan(std::min(known_.size(), std::size_t{kRecordsEnd}));
+    std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, tail);
     if (path.empty())
         raiseIoError(kNoFileNamed);
     platform::replaceFile(path, std::as_bytes(std::span(bytes)));

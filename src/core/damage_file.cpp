@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include "core/platform/file_replacement.h"
 #include "core/platform/system.h"
 
 #include <algorithm>
@@ -23,6 +24,7 @@ constexpr FieldDef floatField(const char* name, int offset, int column, int prec
     return {name, offset, FieldType::Float, column, precision, decimals, nullptr, field};
 }
 
+constexpr int kFileNotFound = 2;
 constexpr int kNoFileNamed = 102;
 
 using platform::OpenMode;
@@ -104,6 +106,11 @@ std::array<std::uint8_t, kSlotCount * kRecordSize> encodeRecords(const PartTable
         std::copy(record.begin(), record.end(), bytes.begin() + slot * kRecordSize);
     }
     return bytes;
+}
+
+// Whatever followed the records.
+std::span<const std::uint8_t> tailOf(std::span<const std::uint8_t> bytes) {
+    return bytes.subspan(std::min(bytes.size(), std::size_t{kRecordsEnd}));
 }
 
 // Header, records and whatever followed the records, as a file holds them.
@@ -198,7 +205,7 @@ void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header)
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table) {
     const std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, {});
-    writeNewFile(path, std::as_bytes(std::span(bytes)));
+    platform::replaceFile(path, std::as_bytes(std::span(bytes)));
 }
 
 void writeNewFile(const std::string& path, std::span<const std::byte> bytes) {
@@ -227,23 +234,35 @@ void DamageFile::open(const std::string& path, DamageFileHeader& header, PartTab
 }
 
 void DamageFile::save(const PartTable& table) {
-    std::vector<std::uint8_t> onDisk = readWhole(openNamed(path_, OpenMode::Read));
-    writeRecordsInPlace(path_, table);
-    onDisk.resize(std::max(onDisk.size(), std::size_t{kRecordsEnd}));
-    const auto records = encodeRecords(table);
-    std::copy(records.begin(), records.end(), onDisk.begin() + kHeaderSize);
-    known_ = std::move(onDisk);
+    if (path_.empty())
+        raiseIoError(kNoFileNamed);
+    DamageFileHeader header{};
+    std::copy_n(known_.begin(), std::min(known_.size(), header.size()), header.begin());
+    replaceWith(path_, wholeFileBytes(header, table, tailOf(known_)));
 }
 
 void DamageFile::saveAs(const std::string& path, const DamageFileHeader& header,
                         const PartTable& table) {
-    const std::span<const std::uint8_t> tail =
-        std::span(known_).subspan(std::min(known_.size(), std::size_t{kRecordsEnd}));
-    std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, tail);
+    std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, tailOf(known_));
     if (path.empty())
         raiseIoError(kNoFileNamed);
-    platform::replaceFile(path, std::as_bytes(std::span(bytes)));
+    replaceWith(path, std::move(bytes));
+}
+
+// The file held open is let go while a file of its name is replaced, so that no system refuses
+// the rename; when the replacement fails it is held again.
+void DamageFile::replaceWith(const std::string& path, std::vector<std::uint8_t> bytes) {
+    file_.reset();
     bool readOnly = false;
+    try {
+        platform::replaceFile(path, std::as_bytes(std::span(bytes)));
+    } catch (const DamageError&) {
+        try {
+            file_ = std::make_unique<SystemFile>(openForEditing(path_, readOnly));
+        } catch (const DamageError&) {
+        }
+        throw;
+    }
     SystemFile file = openForEditing(path, readOnly);
     adopt(std::move(file), readOnly, path, std::move(bytes));
 }
@@ -261,8 +280,8 @@ bool DamageFile::changedOnDisk() const {
         return false;
     try {
         return readWhole(SystemFile(path_, OpenMode::Read)) != known_;
-    } catch (const IoError&) {
-        return false;
+    } catch (const IoError& error) {
+        return error.code() == kFileNotFound;
     }
 }
 

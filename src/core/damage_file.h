@@ -75,7 +75,7 @@ void writeRecordsInPlace(const std::string& path, const PartTable& table);
 // Writes the 100 header bytes at the start of an existing file; every other byte stays.
 void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header);
 
-// Creates or truncates the file and writes header and records: 2110 bytes.
+// Replaces the file whole by header and records: 2110 bytes.
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table);
 
@@ -102,13 +102,15 @@ public:
 
     // Opens the named file and reads it; on failure the previous file stays current and open.
     void open(const std::string& path, DamageFileHeader& header, PartTable& table);
-    // Writes the records in place into the current file; "I/O error 102" when none was named.
+    // Replaces the current file whole: the header and the bytes after the records as last read or
+    // saved, and `table`'s records, whatever another program left on disk; "I/O error 102" when
+    // none was named.
     void save(const PartTable& table);
     // Writes header, records and the bytes that followed the records of the file last read into
     // `path`, whole or not at all; that file then becomes the current one.
     void saveAs(const std::string& path, const DamageFileHeader& header, const PartTable& table);
-    // True when the file on disk no longer holds the bytes of the last Open or save. A file that
-    // cannot be read any more counts as unchanged: the save then says what is wrong.
+    // True when the file on disk no longer holds the bytes of the last Open or save, or is gone.
+    // A file that cannot be read any more counts as unchanged: the save then says what is wrong.
     bool changedOnDisk() const;
     void close();
     // Closes the file and forgets its name, as before the first Open.
@@ -118,6 +120,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    void replaceWith(const std::string& path, std::vector<std::uint8_t> bytes);
     void adopt(platform::SystemFile file, bool readOnly, const std::string& path,
                std::vector<std::uint8_t> bytes);
 

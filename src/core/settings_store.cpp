@@ -1,14 +1,13 @@
 #include "core/settings_store.h"
 
 #include "core/errors.h"
+#include "core/platform/file_replacement.h"
 #include "core/platform/system.h"
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <vector>
 
@@ -77,15 +76,55 @@ std::optional<std::string> sectionName(std::string_view line) {
     return lowered(trimmed(text.substr(1, close - 1)));
 }
 
-// The name of a "key=value" line as written, nothing for any other line.
-std::optional<std::string_view> keyName(std::string_view line) {
+// A key line: its key, and where its value starts after the "=".
+struct KeyLine {
+    std::string_view name;
+    std::size_t valueAt;
+};
+
+// A key in double quotes ends at the first quote that only blanks part from an "=".
+std::optional<KeyLine> quotedKey(std::string_view line) {
+    const std::size_t open = line.find_first_not_of(" \t");
+    if (open == std::string_view::npos || line[open] != '"')
+        return std::nullopt;
+    for (std::size_t close = line.find('"', open + 1); close != std::string_view::npos;
+         close = line.find('"', close + 1)) {
+        const std::size_t equals = line.find_first_not_of(" \t", close + 1);
+        if (equals != std::string_view::npos && line[equals] == '=')
+            return KeyLine{line.substr(open + 1, close - open - 1), equals + 1};
+    }
+    return std::nullopt;
+}
+
+// The key of a "key=value" line as written, nothing for any other line.
+std::optional<KeyLine> keyLine(std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos || isComment(line) || sectionName(line))
         return std::nullopt;
+    if (const std::optional<KeyLine> quoted = quotedKey(line))
+        return quoted;
     const std::string_view key = trimmed(line.substr(0, equals));
     if (key.empty())
         return std::nullopt;
-    return key;
+    return KeyLine{key, equals + 1};
+}
+
+bool hasOuterBlank(std::string_view text) {
+    return !text.empty() && (std::string_view(" \t").find(text.front()) != std::string_view::npos ||
+                             std::string_view(" \t").find(text.back()) != std::string_view::npos);
+}
+
+// Quoted where the plain text would not read back as it is.
+std::string keyText(std::string_view key) {
+    const bool plain = !key.empty() && !hasOuterBlank(key) &&
+                       std::string_view("\"[;#").find(key.front()) == std::string_view::npos &&
+                       key.find('=') == std::string_view::npos;
+    return plain ? std::string(key) : '"' + std::string(key) + '"';
+}
+
+std::string valueText(std::string_view value) {
+    const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return hasOuterBlank(value) || quoted ? '"' + std::string(value) + '"' : std::string(value);
 }
 
 class IniLines {
@@ -116,8 +155,8 @@ public:
         while (entry.end < lines_.size() && !sectionName(lines_[entry.end].text))
             ++entry.end;
         for (std::size_t i = entry.header + 1; i < entry.end && entry.line == npos; ++i) {
-            const std::optional<std::string_view> name = keyName(lines_[i].text);
-            if (name && lowered(*name) == wantedKey)
+            const std::optional<KeyLine> name = keyLine(lines_[i].text);
+            if (name && lowered(name->name) == wantedKey)
                 entry.line = i;
         }
         return entry;
@@ -127,15 +166,16 @@ public:
         if (entry.line == npos)
             return std::nullopt;
         const std::string& text = lines_[entry.line].text;
-        return withoutSurroundingQuotes(trimmed(std::string_view(text).substr(text.find('=') + 1)));
+        return withoutSurroundingQuotes(
+            trimmed(std::string_view(text).substr(keyLine(text)->valueAt)));
     }
 
     void set(const Entry& entry, std::string_view section, std::string_view key,
              std::string_view value) {
-        const std::string line = std::string(key) + '=' + std::string(value);
+        const std::string line = keyText(key) + '=' + valueText(value);
         if (entry.line != npos) {
             Line& found = lines_[entry.line];
-            found.text = std::string(*keyName(found.text)) + '=' + std::string(value);
+            found.text = keyText(keyLine(found.text)->name) + '=' + valueText(value);
         } else if (entry.header != npos) {
             std::size_t after = entry.header + 1;
             for (std::size_t i = entry.header + 1; i < entry.end; ++i)
@@ -194,64 +234,6 @@ std::optional<std::string> readText(const std::string& utf8Path) {
     return text.str();
 }
 
-constexpr std::string_view kTemporaryMark = ".tmp";
-constexpr std::size_t kMostTemporaryDigits = 6;
-// No writer takes this long between making its temporary file and renaming it.
-constexpr auto kStaleAfter = std::chrono::minutes(10);
-// Links followed before a chain of them counts as a loop.
-constexpr int kMostLinks = 40;
-
-// A name in the file's folder that no file has yet: the target's name, ".tmp" and digits.
-fs::path temporaryBeside(const fs::path& target) {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (;;) {
-        fs::path candidate = target;
-        candidate += std::string(kTemporaryMark) + std::to_string(random() % 1000000);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(candidate, error)))
-            return candidate;
-    }
-}
-
-bool isTemporaryNameOf(const std::string& name, const std::string& targetName) {
-    const std::string prefix = targetName + std::string(kTemporaryMark);
-    if (!name.starts_with(prefix))
-        return false;
-    const std::string_view digits = std::string_view(name).substr(prefix.size());
-    return !digits.empty() && digits.size() <= kMostTemporaryDigits &&
-           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Removes the temporary files that writers killed while writing left beside `target`; a recent
-// one may still be in use by a writer at work.
-void removeStaleTemporaries(const fs::path& target) {
-    std::error_code error;
-    const std::string targetName = target.filename().string();
-    const auto staleBefore = fs::file_time_type::clock::now() - kStaleAfter;
-    for (const fs::directory_entry& entry : fs::directory_iterator(target.parent_path(), error)) {
-        std::error_code entryError;
-        if (isTemporaryNameOf(entry.path().filename().string(), targetName) &&
-            entry.is_regular_file(entryError) && !entry.is_symlink(entryError) &&
-            entry.last_write_time(entryError) < staleBefore && !entryError)
-            fs::remove(entry.path(), entryError);
-    }
-}
-
-// The file a chain of links ends at, whether it exists or not; nothing for a loop of links.
-std::optional<fs::path> linkTarget(fs::path path) {
-    std::error_code error;
-    for (int links = 0; links <= kMostLinks; ++links) {
-        if (!fs::is_symlink(fs::symlink_status(path, error)))
-            return path;
-        const fs::path next = fs::read_symlink(path, error);
-        if (error)
-            return std::nullopt;
-        path = path.parent_path() / next; // an absolute `next` replaces the folder
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 namespace ini {
@@ -281,37 +263,13 @@ std::optional<std::string> withoutKey(std::string_view text, std::string_view se
 
 } // namespace ini
 
-bool SettingsStore::writeAllBytes(std::FILE* file, std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
 bool SettingsStore::replaceFile(const std::string& text) const {
-    std::error_code error;
-    // A link stays a link: the file it names is replaced, or made.
-    const std::optional<fs::path> resolved = linkTarget(platform::pathOf(path_));
-    if (!resolved)
-        return false;
-    const fs::path& target = *resolved;
-    const fs::file_status old = fs::status(target, error);
-    error.clear();
-    if (fs::exists(old) && !fs::is_regular_file(old))
-        return false;
-    const fs::path temporary = temporaryBeside(target);
-    std::FILE* file = platform::createNewFile(temporary);
-    if (!file)
-        return false;
-    bool written = writeBytes_(file, text) && platform::flushToDisk(file);
-    written = std::fclose(file) == 0 && written;
-    if (written && fs::exists(old))
-        fs::permissions(temporary, old.permissions(), error);
-    if (written && !error)
-        fs::rename(temporary, target, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
+    try {
+        platform::replaceFile(path_, std::as_bytes(std::span(text)), *calls_);
+        return true;
+    } catch (const DamageError&) {
         return false;
     }
-    removeStaleTemporaries(target);
-    return true;
 }
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
@@ -327,9 +285,13 @@ void SettingsStore::writeString(const std::string& section, const std::string& k
     std::error_code error;
     const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
-    const bool unreadable = present && !text;
-    if (unreadable || value.find_first_of("\r\n") != std::string::npos ||
-        !replaceFile(ini::withValue(text.value_or(std::string()), section, key, value)))
+    if (present && !text)
+        throw DamageError("Unable to write to " + path_);
+    const std::string written = ini::withValue(text.value_or(std::string()), section, key, value);
+    // A name or value that would not read back as given (a line break in it) is not kept.
+    if (ini::valueIn(written, section, key) != value)
+        throw DamageError("Unable to write to " + path_);
+    if (written != text && !replaceFile(written))
         throw DamageError("Unable to write to " + path_);
 }
 

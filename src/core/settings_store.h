@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdio>
+#include "core/platform/file_replacement.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,34 +33,34 @@ std::optional<std::string> withoutKey(std::string_view text, std::string_view se
 // nor a comment is an ordinary line: it belongs to the section above it and hides nothing.
 class SettingsStore {
 public:
-    // Puts all of `bytes` into `file`; false when that failed. The disk's stand-in in tests.
-    using WriteBytes = bool (*)(std::FILE* file, std::string_view bytes);
-
-    explicit SettingsStore(std::string path, WriteBytes writeBytes = writeAllBytes)
-        : path_(std::move(path)), writeBytes_(writeBytes) {}
+    // `calls` are the system's; a test may watch them.
+    explicit SettingsStore(std::string path,
+                           platform::FileCalls& calls = platform::systemFileCalls())
+        : path_(std::move(path)), calls_(&calls) {}
 
     // The stored value, or `fallback` when the file or the key is missing. A key present with an
-    // empty value reads as the empty string; one pair of double quotes around a value is dropped.
+    // empty value reads as the empty string; one pair of double quotes around a key or a value is
+    // dropped.
     std::string readString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;
 
     // Creates the file, the section and the key as needed. The file is replaced as a whole or not
-    // at all. Raises DamageError "Unable to write to <path>" when it cannot be written, and for a
-    // value holding a line break, which the file cannot keep.
+    // at all, and left alone when it already holds that value. A key or value with blanks at its
+    // ends, or one that would read as something else, is written in double quotes, so that every
+    // name and value reads back as given. Raises DamageError "Unable to write to <path>" when the
+    // file cannot be written, and for a name or value holding a line break, which it cannot keep.
     void writeString(const std::string& section, const std::string& key,
                      const std::string& value) const;
 
     // Removes the key if it is there; reports nothing.
     void deleteKey(const std::string& section, const std::string& key) const;
 
-    static bool writeAllBytes(std::FILE* file, std::string_view bytes);
-
 private:
-    // Replaces the file by `text` through a temporary file in its folder; false on failure.
+    // Replaces the file by `text`, whole or not at all; false on failure.
     bool replaceFile(const std::string& text) const;
 
     std::string path_;
-    WriteBytes writeBytes_;
+    platform::FileCalls* calls_;
 };
 
 } // namespace dm

@@ -64,12 +64,51 @@ TEST_F(FileSafetyTest, SaveAsksBeforeOverwritingAFileChangedByAnotherProgram) {
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
+// Another program empties or deletes the open file: Save asks, and Yes writes the file whole, the
+// header and the bytes after the records as they were read around the grid's records.
+TEST_F(FileSafetyTest, SaveAfterTheFileWasEmptiedOrDeletedWritesItWhole) {
+    const QString question = QStringLiteral("The file has been changed by another program since "
+                                            "it was opened. Overwrite it with your values?");
+    struct Case {
+        const char* name;
+        bool deleted;
+        bool overwrite;
+    };
+    const Case cases[] = {
+        {"emptied, Yes", false, true}, {"deleted, Yes", true, true}, {"deleted, No", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (grid_->markerSet())
+            questions_.saveAnswers.push_back(SaveChangesAnswer::Discard);
+        const QString path = copySample("27damage.dat"); // 35 bytes follow its records
+        open(path);
+        QByteArray expected = bytesOf(path);
+        typeInto(3, 2, QStringLiteral("42"));
+        expected[qsizetype(dm::recordOffset(1) + 2)] = char(42);
+        if (c.deleted)
+            QFile::remove(path);
+        else
+            writeBytes(path, QByteArray());
+        questions_.asked.clear();
+        questions_.yesNoAnswers.push_back(c.overwrite);
+        save();
+        EXPECT_EQ(questions_.asked, QStringList{question});
+        EXPECT_EQ(grid_->markerSet(), !c.overwrite);
+        if (c.overwrite) {
+            EXPECT_EQ(bytesOf(path).toHex(), expected.toHex());
+        } else {
+            EXPECT_FALSE(QFileInfo::exists(path));
+        }
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
 // Read-only media stop root too: the file opens read-only and Save asks for a new file.
 TEST_F(FileSafetyTest, AFileThatCannotBeWrittenOpensReadOnlyAndSaveActsAsSaveAs) {
     testsupport::MountedTmpfs media(std::filesystem::path(files_.path().toStdString()) / "media",
                                     "64k");
     if (!media.mounted())
-        GTEST_SKIP() << "no file system can be mounted here";
+        GTEST_SKIP() << testsupport::kMountNeedsRoot;
     const QString path = QString::fromStdString((media.path() / "0fdamage.dat").string());
     ASSERT_TRUE(QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/0fdamage.dat"), path));
     ASSERT_TRUE(media.makeReadOnly());

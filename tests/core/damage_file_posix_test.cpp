@@ -95,7 +95,7 @@ TEST_F(DamageFileTest, FileTooLargeForTheLimitIsDiskFull) {
 } // namespace
 
 #include "../support/mounted_tmpfs.h"
-#include "core/platform/system.h"
+#include "core/platform/file_replacement.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ std::size_t entriesIn(const fs::path& folder) {
 TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
     testsupport::MountedTmpfs small(folder / "small", "16k");
     if (!small.mounted())
-        GTEST_SKIP() << "no small file system can be made here";
+        GTEST_SKIP() << testsupport::kMountNeedsRoot;
     const Bytes old = randomBytes(3000, 1);
     const Bytes fresh = randomBytes(kRecordsEnd + 35, 2);
     struct Case {
@@ -183,7 +183,7 @@ TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
 TEST_F(DamageFileTest, AFileOnReadOnlyMediaOpensReadOnly) {
     testsupport::MountedTmpfs media(folder / "media", "64k");
     if (!media.mounted())
-        GTEST_SKIP() << "no file system can be mounted here";
+        GTEST_SKIP() << testsupport::kMountNeedsRoot;
     const Bytes bytes = randomBytes(kRecordsEnd, 4);
     const std::string path = (media.path() / "00damage.dat").string();
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -194,7 +194,8 @@ TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
 }
 
 // Save As carries the bytes after the records along and moves the current file; what another
-// program writes between saves is noticed, what we write ourselves is not.
+// program writes between saves is noticed, what we write ourselves is not, and Save writes the
+// whole file over it.
 TEST_F(DamageFileTest, SaveAsMovesTheCurrentFileAndChangesByOthersAreNoticed) {
     const Bytes original = randomBytes(kRecordsEnd + 35, 7);
     const std::string opened = write("opened.dat", original);
@@ -221,7 +222,7 @@ TEST_F(DamageFileTest, SaveAsMovesTheCurrentFileAndChangesByOthersAreNoticed) {
     table_[2].Byte3 = 7;
     file.save(table_);
     EXPECT_FALSE(file.changedOnDisk()) << "our own save";
-    EXPECT_EQ(contents(copy)[5], byOthers[5]);
+    EXPECT_EQ(contents(copy)[5], expected[5]) << "Save writes the header as it was read";
     EXPECT_EQ(contents(copy)[recordOffset(2) + 2], 7);
 }
 

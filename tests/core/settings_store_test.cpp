@@ -1,3 +1,4 @@
+#include "../support/recording_file_calls.h"
 #include "../support/test_folder.h"
 #include "core/errors.h"
 #include "core/settings_store.h"
@@ -356,11 +357,13 @@ TEST_F(SettingsStoreTest, AFailedWriteLeavesTheOldFileWholeAndItsModeIsKept) {
     const std::string old = "[file settings]\ninitdirect=/planes/\n; user line\n";
     writeFile(old);
     ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
-    // The disk fills after half the bytes.
-    const dm::SettingsStore full(path_, [](std::FILE* file, std::string_view bytes) {
-        std::fwrite(bytes.data(), 1, bytes.size() / 2, file);
-        return false;
-    });
+    // The disk is full when the temporary file is written.
+    testsupport::RecordingFileCalls calls;
+    calls.beforeCall = [](const std::string& call) {
+        if (call == "write TEMP")
+            throw dm::IoError(101, "Disk full");
+    };
+    const dm::SettingsStore full(path_, calls);
     EXPECT_THROW(
         {
             try {
@@ -387,7 +390,8 @@ TEST_F(SettingsStoreTest, OnAFullFileSystemTheOldFileStaysWhole) {
     const fs::path mountPoint = folder_ / "small";
     fs::create_directory(mountPoint);
     if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=16k") != 0)
-        GTEST_SKIP() << "no small file system can be made here; the seam test covers this";
+        GTEST_SKIP() << "needs root (CAP_SYS_ADMIN) to mount a small file system, which this "
+                        "run lacks; the seam test covers this";
     const std::unique_ptr<const char, int (*)(const char*)> unmount(mountPoint.c_str(), ::umount);
     const std::string path = (mountPoint / "du2daminfo.INI").string();
     const std::string old =
@@ -408,38 +412,82 @@ TEST_F(SettingsStoreTest, OnAFullFileSystemTheOldFileStaysWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint), fs::directory_iterator()), 2);
 }
 
+// Any key and value read back as written, and storing one again neither grows nor touches the
+// file: a damage file's name ending in a blank keeps its plan picture.
+TEST_F(SettingsStoreTest, KeysAndValuesReadBackAsWrittenAndARepeatChangesNothing) {
+    struct Case {
+        const char* name;
+        std::string key;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"a file name ending in a blank", "top 00damage.dat ", "50;0;0;60;0;/plans/top.png"},
+        {"a key starting with a blank", " side x.dat", "1"},
+        {"a key like a section", "[HBTV]", "1"},
+        {"a key like comments", ";x", "#y"},
+        {"a key in quotes", "\"x\"", "1"},
+        {"a key holding an equals sign", "top a=b.dat", "1"},
+        {"a picture name ending in a blank", "top y.dat", "50;0;0;60;0;/plans/top.png "},
+        {"a value with blanks at both ends", "k", "  a b\t"},
+        {"a value in quotes", "k2", "\"quoted\""},
+        {"a value of blanks only", "k3", "   "},
+        {"an empty value", "k4", ""},
+    };
+    writeFile("[HBTV]\nForm5=200,0,1,1,2,3,4\n");
+    const dm::SettingsStore store(path_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.writeString("HBTV", c.key, "first");
+        store.writeString("HBTV", c.key, c.value);
+        EXPECT_EQ(store.readString("HBTV", c.key, "<missing>"), c.value);
+        const std::string text = fileText();
+        const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+        fs::last_write_time(path_, past);
+        store.writeString("HBTV", c.key, c.value);
+        EXPECT_EQ(fileText(), text);
+        EXPECT_EQ(fs::last_write_time(path_), past);
+    }
+    const std::string text = fileText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(std::size(cases)) + 2)
+        << text;
+    EXPECT_EQ(store.readString("HBTV", "Form5", ""), "200,0,1,1,2,3,4");
+    for (const std::string key : {"a\"=b", "line\nbreak"}) {
+        EXPECT_THROW(store.writeString("HBTV", key, "1"), dm::DamageError) << key;
+        EXPECT_EQ(store.readString("HBTV", key, "<missing>"), "<missing>");
+    }
+}
+
+// Also in the folder that a linked settings file points to, a user's files are never touched.
 TEST_F(SettingsStoreTest, AWriteRemovesStaleTemporariesOfItsOwnNamingOnly) {
     struct Entry {
-        const char* name;
-        bool folder;
+        const char* name; // in the settings file's folder and in the folder of the linked file
         bool stale;
         bool removed;
     };
     const Entry entries[] = {
-        {"du2daminfo.INI.tmp123456", false, true, true},
-        {"du2daminfo.INI.tmp7", false, true, true},
-        {"du2daminfo.INI.tmp654321", false, false, false}, // a writer may be at work on it
-        {"du2daminfo.INI.tmp1234567", false, true, false},
-        {"du2daminfo.INI.tmp12a", false, true, false},
-        {"du2daminfo.INI.tmp", false, true, false},
-        {"other.INI.tmp123456", false, true, false},
-        {"du2daminfo.INI.tmp555555", true, true, false},
+        {".du2damage-0123456789abcdef.tmp", true, true},
+        {".du2damage-0123456789abcdee.tmp", false, false}, // a writer may be at work on it
+        {"du2daminfo.INI.tmp1", true, false},
+        {"real.INI.tmp123456", true, false},
+        {"plan-notes.tmp7", true, false},
     };
+    const fs::path linked = folder_ / "linked";
+    fs::create_directory(linked);
+    fs::create_symlink("linked/real.INI", path_);
     const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const Entry& entry : entries) {
-        const fs::path path = folder_ / entry.name;
-        if (entry.folder)
-            fs::create_directory(path);
-        else
-            std::ofstream(path) << "[HBTV]\n";
-        if (entry.stale)
-            fs::last_write_time(path, past);
-    }
+    for (const fs::path& where : {folder_, linked})
+        for (const Entry& entry : entries) {
+            std::ofstream(where / entry.name) << "[HBTV]\n";
+            if (entry.stale)
+                fs::last_write_time(where / entry.name, past);
+        }
     dm::SettingsStore(path_).writeString("HBTV", "Form5", "1");
-    for (const Entry& entry : entries)
-        EXPECT_EQ(fs::exists(folder_ / entry.name), !entry.removed) << entry.name;
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()),
-              static_cast<std::ptrdiff_t>(std::size(entries)) - 1);
+    for (const Entry& entry : entries) {
+        EXPECT_TRUE(fs::exists(folder_ / entry.name)) << "nothing is written here: " << entry.name;
+        EXPECT_EQ(fs::exists(linked / entry.name), !entry.removed) << entry.name;
+    }
+    EXPECT_EQ(dm::SettingsStore((linked / "real.INI").string()).readString("HBTV", "Form5", ""),
+              "1");
 }
 
 TEST_F(SettingsStoreTest, ALinkStaysALinkAndItsTargetIsWrittenOrMade) {

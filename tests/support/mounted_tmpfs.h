@@ -8,6 +8,10 @@
 
 namespace testsupport {
 
+// Why a test that needs a small file system did not run.
+inline constexpr const char* kMountNeedsRoot =
+    "needs root (CAP_SYS_ADMIN) to mount a small file system, which this run lacks";
+
 // A small tmpfs mounted on a new folder for as long as this lives: full disks and read-only media
 // that stop root too. mounted() is false where this machine cannot mount one.
 class MountedTmpfs {

@@ -136,4 +136,31 @@ TEST_F(DmtoolProcessTest, CellsApplyAndErrorsEndToEnd) {
     EXPECT_EQ(readText(path("err")), "dmtool: cannot write the output\n");
 }
 
+// Seen from outside: an apply or load that changes no byte leaves the file and its time alone.
+TEST_F(DmtoolProcessTest, ApplyOrLoadThatChangesNothingLeavesTheFileAndItsTime) {
+    const std::string file = copySample("27damage.dat");
+    const Bytes before = readBytes(file);
+    const ToolResult cells = runProcess("cells " + file);
+    const ToolResult dump = runProcess("dump " + file);
+    ASSERT_EQ(cells.status, 0) << cells.err;
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    writeBytes(path("cells.txt"), Bytes(cells.out.begin(), cells.out.end()));
+    writeBytes(path("dump.json"), Bytes(dump.out.begin(), dump.out.end()));
+    const std::string cellsFile = path("cells.txt");
+    const std::string dumpFile = path("dump.json");
+    for (const std::string& arguments :
+         {"apply " + file + " " + cellsFile, "load " + file + " " + dumpFile,
+          "load " + file + " " + dumpFile + " --header"}) {
+        SCOPED_TRACE(arguments);
+        const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+        const ToolResult result = runProcess(arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        struct stat after {};
+        ASSERT_EQ(::stat(file.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mtim.tv_sec, past[1].tv_sec);
+        EXPECT_EQ(readBytes(file), before);
+    }
+}
+
 } // namespace

@@ -5,9 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,24 +51,12 @@ private:
     std::intptr_t handle_; // a descriptor or a HANDLE
 };
 
-// Puts `bytes` in place of the file at `path`, whole or not at all: they are written to a new file
-// in the same folder, synced, and renamed over the old one, which keeps its permission bits (and
-// its owner, where the system lets us). On any failure the old file is as it was and no temporary
-// file is left. A link is followed; a pipe or a device takes the bytes as they come.
-void replaceFile(const std::string& path, std::span<const std::byte> bytes);
-
 // A UTF-8 path as the standard library's path: from a plain string, Windows would read the ANSI
 // code page.
 std::filesystem::path pathOf(const std::string& utf8Path);
 
-// A new file for writing bytes; null when a file of that name exists or none can be made.
-std::FILE* createNewFile(const std::filesystem::path& path);
-
 // The line end this system's text files use.
 std::string_view nativeLineEnd();
-
-// Flushes a C stream and has the system put its bytes on the disk.
-bool flushToDisk(std::FILE* file);
 
 // Standard input and output pass bytes unchanged (no line-end translation).
 void useBinaryStandardStreams();

@@ -1,14 +1,17 @@
 #include "core/platform/system.h"
 
+#include "core/platform/file_replacement.h"
+
 #include "core/errors.h"
 
 #include <cerrno>
-#include <cstring>
-#include <dlfcn.h>
 #include <climits>
-#include <cstdlib>
-#include <random>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -33,6 +36,7 @@ bool parentFolderExists(const std::string& path) {
         raiseIoError(parentFolderExists(path) ? 2 : 3);
     case ENOTDIR:
     case ENAMETOOLONG:
+    case ELOOP:
         raiseIoError(3);
     case EMFILE:
     case ENFILE:
@@ -97,105 +101,6 @@ template <typename WriteNext> void writeAll(std::span<const std::byte> bytes, Wr
     }
 }
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The file a link names, so that the link stays a link; a dangling link is written through.
-std::string followedLink(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char real[PATH_MAX];
-    return ::realpath(path.c_str(), real) ? std::string(real) : std::string();
-}
-
-// A file being written in place of another: unnamed while it is written where the file system
-// allows it (so that even a kill leaves nothing behind), named and removed on failure otherwise.
-class ReplacementFile {
-public:
-    explicit ReplacementFile(const std::string& target) : target_(target) {
-        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-            name_ = freeName();
-            fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        }
-        if (fd_ < 0)
-            raiseSystemError(errno, target);
-    }
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
-    ~ReplacementFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!name_.empty())
-            ::unlink(name_.c_str());
-    }
-
-    void write(std::span<const std::byte> bytes) {
-        writeAll(bytes, [this](const std::byte* from, std::size_t count) {
-            return retried(target_, [&] { return ::write(fd_, from, count); });
-        });
-    }
-
-    void takeOverFrom(const struct stat& old) {
-        ::fchmod(fd_, old.st_mode & 07777);
-        [[maybe_unused]] const int owned = ::fchown(fd_, old.st_uid, old.st_gid);
-    }
-
-    // Synced, named if it was not, and renamed over the target.
-    void commit() {
-        if (::fsync(fd_) != 0)
-            raiseSystemError(errno, target_);
-        if (name_.empty()) {
-            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-            for (;;) {
-                std::string name = freeName();
-                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
-                    0) {
-                    name_ = std::move(name);
-                    break;
-                }
-                if (errno != EEXIST)
-                    raiseSystemError(errno, target_);
-            }
-        }
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0 && errno != EINTR)
-            raiseSystemError(errno, target_);
-        if (::rename(name_.c_str(), target_.c_str()) != 0)
-            raiseSystemError(errno, target_);
-        name_.clear();
-        syncFolder();
-    }
-
-private:
-    std::string freeName() const {
-        std::random_device seed;
-        std::mt19937 random(seed());
-        for (;;) {
-            std::string name = target_ + ".tmp" + std::to_string(random() % 1000000);
-            struct stat info {};
-            if (::lstat(name.c_str(), &info) != 0)
-                return name;
-        }
-    }
-
-    // So that the rename itself survives a power cut.
-    void syncFolder() const {
-        const int folder = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
-    }
-
-    std::string target_;
-    std::string name_;
-    int fd_ = -1;
-};
-
 } // namespace
 
 SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), handle_(kClosed) {
@@ -255,37 +160,141 @@ void SystemFile::closeQuietly() noexcept {
         ::close(int(std::exchange(handle_, kClosed)));
 }
 
-void replaceFile(const std::string& path, std::span<const std::byte> bytes) {
-    const std::string target = followedLink(path);
-    struct stat old {};
-    const bool exists = !target.empty() && ::stat(target.c_str(), &old) == 0;
-    if (target.empty() || (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode))) {
-        SystemFile file(path, OpenMode::CreateOrTruncate);
-        writeAll(bytes, [&file](const std::byte* from, std::size_t count) {
-            return file.writeNext(from, count);
-        });
-        file.close();
-        return;
+namespace {
+
+EntryKind kindOf(mode_t mode) {
+    return S_ISLNK(mode)   ? EntryKind::Link
+           : S_ISREG(mode) ? EntryKind::Regular
+           : S_ISDIR(mode) ? EntryKind::Folder
+                           : EntryKind::Other;
+}
+
+class PosixFileCalls final : public FileCalls {
+public:
+    EntryStatus status(const std::string& path) const override {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return {};
+        return {kindOf(info.st_mode), std::int64_t{::time(nullptr) - info.st_mtime}};
     }
-    if (exists && S_ISDIR(old.st_mode))
-        raiseIoError(5);
-    ReplacementFile replacement(target);
-    replacement.write(bytes);
-    if (exists)
-        replacement.takeOverFrom(old);
-    replacement.commit();
+
+    std::string linkTarget(const std::string& path) const override {
+        std::string text(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+        if (length < 0)
+            raiseSystemError(errno, path);
+        text.resize(std::size_t(length));
+        const auto slash = path.find_last_of('/');
+        if (text.starts_with('/') || slash == std::string::npos)
+            return text;
+        return path.substr(0, slash + 1) + text;
+    }
+
+    bool mayWrite(const std::string& path) const override {
+        return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    }
+
+    std::vector<std::string> entryNames(const std::string& folder) const override {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
+        if (!entries)
+            return names;
+        while (const dirent* entry = ::readdir(entries.get()))
+            names.emplace_back(entry->d_name);
+        return names;
+    }
+
+    // Unnamed where the file system allows it, so that a kill while writing leaves nothing.
+    std::optional<Handle> createTemporary(const std::string& folder,
+                                          const std::string& path) override {
+        int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST)
+            return std::nullopt;
+        if (fd < 0)
+            raiseSystemError(errno, path);
+        return fd;
+    }
+
+    bool nameTemporary(Handle file, const std::string& path) override {
+        struct stat info {};
+        if (::fstat(int(file), &info) != 0)
+            raiseSystemError(errno, path);
+        if (info.st_nlink > 0)
+            return true;
+        const std::string self = "/proc/self/fd/" + std::to_string(file);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            raiseSystemError(errno, path);
+        return false;
+    }
+
+    Handle openForWriting(const std::string& path) override {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            raiseSystemError(errno, path);
+        return fd;
+    }
+
+    void write(Handle file, std::span<const std::byte> bytes) override {
+        writeAll(bytes, [file](const std::byte* from, std::size_t count) {
+            return retried({}, [&] { return ::write(int(file), from, count); });
+        });
+    }
+
+    void resize(Handle file, std::uint64_t size) override {
+        if (::ftruncate(int(file), off_t(size)) != 0)
+            raiseSystemError(errno, {});
+    }
+
+    void keepAttributesOf(Handle file, const std::string& old) override {
+        struct stat info {};
+        if (::stat(old.c_str(), &info) != 0)
+            return;
+        ::fchmod(int(file), info.st_mode & 07777);
+        [[maybe_unused]] const int owned = ::fchown(int(file), info.st_uid, info.st_gid);
+    }
+
+    void sync(Handle file) override {
+        if (::fsync(int(file)) != 0)
+            raiseSystemError(errno, {});
+    }
+
+    void close(Handle file) override {
+        if (::close(int(file)) != 0 && errno != EINTR)
+            raiseSystemError(errno, {});
+    }
+
+    void closeQuietly(Handle file) noexcept override { ::close(int(file)); }
+
+    void rename(const std::string& from, const std::string& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            raiseSystemError(errno, to);
+    }
+
+    // A folder that cannot be synced (some file systems refuse it) keeps the rename all the same.
+    void syncFolder(const std::string& folder) override {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
+    void remove(const std::string& path) noexcept override { ::unlink(path.c_str()); }
+};
+
+} // namespace
+
+FileCalls& systemFileCalls() {
+    static PosixFileCalls calls;
+    return calls;
 }
 
 std::string_view nativeLineEnd() {
     return "\n";
-}
-
-std::FILE* createNewFile(const std::filesystem::path& path) {
-    return std::fopen(path.c_str(), "wbx");
-}
-
-bool flushToDisk(std::FILE* file) {
-    return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
 void useBinaryStandardStreams() {}

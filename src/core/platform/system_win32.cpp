@@ -1,8 +1,11 @@
 #include "core/platform/system.h"
 
+#include "core/platform/file_replacement.h"
+
 #include "core/errors.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -201,69 +204,184 @@ void SystemFile::closeQuietly() noexcept {
         ::CloseHandle(native(std::exchange(handle_, kClosed)));
 }
 
-void replaceFile(const std::string& path, std::span<const std::byte> bytes) {
-    const std::wstring target = toWide(path);
-    if (isReadOnlyFile(target))
-        raiseIoError(5);
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        raiseIoError(5);
-    // Written beside the target and renamed over it; every failure removes it again.
-    std::wstring temporary;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (DWORD attempt = ::GetTickCount(); file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = target + L".tmp" + std::to_wstring(attempt % 1000000);
-        file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
-            raiseLastError();
+namespace {
+
+constexpr ULONG kRelativeLink = 1; // SYMLINK_FLAG_RELATIVE
+
+// The symbolic link's part of a reparse point's data, as the system hands it out.
+struct SymbolicLinkData {
+    ULONG tag;
+    USHORT dataLength;
+    USHORT reserved;
+    USHORT substituteOffset;
+    USHORT substituteLength;
+    USHORT printOffset;
+    USHORT printLength;
+    ULONG flags;
+    WCHAR names[1];
+};
+
+std::int64_t secondsSince(const FILETIME& time) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (std::int64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+    };
+    return (ticks(now) - ticks(time)) / 10'000'000;
+}
+
+bool isSymbolicLink(const std::wstring& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+}
+
+class WindowsFileCalls final : public FileCalls {
+public:
+    EntryStatus status(const std::string& path) const override {
+        const std::wstring wide = toWide(path);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+            return {};
+        const DWORD attributes = data.dwFileAttributes;
+        const EntryKind kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && isSymbolicLink(wide)
+                                   ? EntryKind::Link
+                               : (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
+                                                                         : EntryKind::Regular;
+        return {kind, secondsSince(data.ftLastWriteTime)};
     }
-    try {
+
+    std::string linkTarget(const std::string& path) const override {
+        const HANDLE link = ::CreateFileW(
+            toWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+            nullptr);
+        if (link == INVALID_HANDLE_VALUE)
+            raiseLastError();
+        std::vector<std::byte> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+        DWORD got = 0;
+        const BOOL read = ::DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0,
+                                            buffer.data(), DWORD(buffer.size()), &got, nullptr);
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(link);
+        if (!read)
+            raiseSystemError(error);
+        const auto* data = reinterpret_cast<const SymbolicLinkData*>(buffer.data());
+        const std::wstring target(data->names + data->printOffset / sizeof(WCHAR),
+                                  data->printLength / sizeof(WCHAR));
+        if (!(data->flags & kRelativeLink))
+            return toUtf8(target);
+        const auto slash = path.find_last_of("/\\");
+        return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+               toUtf8(target);
+    }
+
+    // The read-only attribute and the file's access rights both count.
+    bool mayWrite(const std::string& path) const override {
+        const std::wstring wide = toWide(path);
+        if (isReadOnlyFile(wide))
+            return false;
+        const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return ::GetLastError() != ERROR_ACCESS_DENIED;
+        ::CloseHandle(file);
+        return true;
+    }
+
+    std::vector<std::string> entryNames(const std::string& folder) const override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW((toWide(folder) + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do
+            names.push_back(toUtf8(found.cFileName));
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+
+    std::optional<Handle> createTemporary(const std::string&, const std::string& path) override {
+        const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return reinterpret_cast<Handle>(file);
+        if (::GetLastError() == ERROR_FILE_EXISTS)
+            return std::nullopt;
+        raiseLastError();
+    }
+
+    // Made with its name already.
+    bool nameTemporary(Handle, const std::string&) override { return true; }
+
+    Handle openForWriting(const std::string& path) override {
+        const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            raiseLastError();
+        return reinterpret_cast<Handle>(file);
+    }
+
+    void write(Handle file, std::span<const std::byte> bytes) override {
         for (std::size_t done = 0; done < bytes.size();) {
-            const std::size_t moved = writeFile(file, bytes.data() + done, bytes.size() - done, nullptr);
+            const std::size_t moved =
+                writeFile(native(file), bytes.data() + done, bytes.size() - done, nullptr);
             if (moved == 0)
                 raiseIoError(101);
             done += moved;
         }
-        if (!::FlushFileBuffers(file))
+    }
+
+    void resize(Handle file, std::uint64_t size) override {
+        LARGE_INTEGER end{};
+        end.QuadPart = LONGLONG(size);
+        if (!::SetFilePointerEx(native(file), end, nullptr, FILE_BEGIN) ||
+            !::SetEndOfFile(native(file)))
             raiseLastError();
-    } catch (...) {
-        ::CloseHandle(file);
-        ::DeleteFileW(temporary.c_str());
-        throw;
     }
-    ::CloseHandle(file);
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        ::DeleteFileW(temporary.c_str());
-        raiseSystemError(error);
+
+    // The new file takes the folder's rights; the read-only attribute never gets this far.
+    void keepAttributesOf(Handle, const std::string&) override {}
+
+    void sync(Handle file) override {
+        if (!::FlushFileBuffers(native(file)))
+            raiseLastError();
     }
+
+    void close(Handle file) override {
+        if (!::CloseHandle(native(file)))
+            raiseLastError();
+    }
+
+    void closeQuietly(Handle file) noexcept override { ::CloseHandle(native(file)); }
+
+    void rename(const std::string& from, const std::string& to) override {
+        if (!::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            raiseLastError();
+    }
+
+    // The rename was written through.
+    void syncFolder(const std::string&) override {}
+
+    void remove(const std::string& path) noexcept override { ::DeleteFileW(toWide(path).c_str()); }
+};
+
+} // namespace
+
+FileCalls& systemFileCalls() {
+    static WindowsFileCalls calls;
+    return calls;
 }
 
 std::string_view nativeLineEnd() {
     return "\r\n";
-}
-
-// The C library's exclusive mode ("x") is missing from older runtimes: the system makes the file.
-std::FILE* createNewFile(const std::filesystem::path& path) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    const int descriptor = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
-    if (descriptor == -1) {
-        ::CloseHandle(file);
-        return nullptr;
-    }
-    std::FILE* stream = ::_fdopen(descriptor, "wb");
-    if (stream == nullptr)
-        ::_close(descriptor);
-    return stream;
-}
-
-bool flushToDisk(std::FILE* file) {
-    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
 void useBinaryStandardStreams() {

@@ -100,6 +100,9 @@ TEST_F(DamageFileTest, AnOrdinaryUserReplacesOnlyWhatTheyMayWrite) {
     fs::permissions(folder / "open", fs::perms(0777));
     fs::create_directory(folder / "locked");
     fs::permissions(folder / "locked", fs::perms(0755));
+    fs::create_directory(folder / "shared");
+    fs::permissions(folder / "shared", fs::perms(01777)); // only owners rename their files
+
     struct Case {
         const char* name;
         const char* file;
@@ -112,6 +115,8 @@ TEST_F(DamageFileTest, AnOrdinaryUserReplacesOnlyWhatTheyMayWrite) {
          fs::perms(0644), 5, true},
         {"a writable file in a folder that takes no new file", "locked/game.dat", fs::perms(0666),
          0, true},
+        {"another user's writable file in a shared folder", "shared/theirs.dat", fs::perms(0666), 0,
+         true},
         {"a writable file in a writable folder", "open/shared.dat", fs::perms(0666), 0, false},
     };
     for (const Case& c : cases) {
@@ -132,7 +137,7 @@ TEST_F(DamageFileTest, AnOrdinaryUserReplacesOnlyWhatTheyMayWrite) {
             EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
         }
     }
-    for (const char* sub : {"open", "locked"})
+    for (const char* sub : {"open", "locked", "shared"})
         for (const fs::directory_entry& entry : fs::directory_iterator(folder / sub))
             EXPECT_FALSE(platform::isReplacementTemporaryName(entry.path().filename().string()));
 }

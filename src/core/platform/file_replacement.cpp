@@ -123,9 +123,10 @@ void nameTemporary(Handle handle, const std::string& folder, std::string& path, 
 }
 
 // Written, synced, named, closed and renamed in this order: the target holds the old bytes or
-// all of the new ones at every moment.
-void replaceThroughTemporary(const std::string& target, std::span<const std::byte> bytes,
-                             bool exists, Handle handle, std::string temporary, FileCalls& calls) {
+// all of the new ones at every moment. False, with nothing left behind, when the folder refuses
+// the rename.
+bool replacedThroughTemporary(const std::string& target, std::span<const std::byte> bytes,
+                              bool exists, Handle handle, std::string temporary, FileCalls& calls) {
     const std::string folder = folderOf(target);
     try {
         OpenFile file(calls, handle);
@@ -135,12 +136,20 @@ void replaceThroughTemporary(const std::string& target, std::span<const std::byt
         calls.sync(handle);
         nameTemporary(handle, folder, temporary, calls);
         file.close();
-        calls.rename(temporary, target);
     } catch (...) {
         calls.remove(temporary);
         throw;
     }
+    try {
+        calls.rename(temporary, target);
+    } catch (const IoError& error) {
+        calls.remove(temporary);
+        if (error.code() == kAccessDenied)
+            return false;
+        throw;
+    }
     calls.syncFolder(folder);
+    return true;
 }
 
 } // namespace
@@ -170,17 +179,17 @@ void replaceFile(const std::string& path, std::span<const std::byte> bytes, File
     const std::string folder = folderOf(target);
     removeStaleTemporaries(folder, calls);
     std::string temporary;
-    Handle handle{};
+    std::optional<Handle> handle;
     try {
         handle = createTemporary(folder, temporary, calls);
     } catch (const IoError& error) {
-        // A game folder where only the files may be written.
         if (!exists || error.code() != kAccessDenied)
             throw;
-        writeInPlace(target, bytes, true, calls);
-        return;
     }
-    replaceThroughTemporary(target, bytes, exists, handle, temporary, calls);
+    // A game folder where only the files may be written, or a shared folder (sticky, like /tmp)
+    // where another user's file may be written but not replaced.
+    if (!handle || !replacedThroughTemporary(target, bytes, exists, *handle, temporary, calls))
+        writeInPlace(target, bytes, true, calls);
 }
 
 } // namespace dm::platform

@@ -73,10 +73,10 @@ constexpr int kMostLinksFollowed = 40;
 // Puts `bytes` in place of the file at `path`, whole or not at all. A chain of links is followed
 // to the file it ends at, which is replaced, so that the links stay. The bytes go to a temporary
 // file in that file's folder, synced, renamed over it, and the folder is synced; the old file's
-// permission bits (and owner, where allowed) are kept. Where the folder takes no new file but the
-// file may be written, it is written in place and synced. A pipe or a device takes the bytes as
-// they come. Refused as "File access denied": a folder, a file the user may not write. Stale
-// temporaries of this naming in that folder are removed first.
+// permission bits (and owner, where allowed) are kept. Where the folder takes no new file, or
+// refuses the rename, but the file may be written, it is written in place and synced. A pipe or
+// a device takes the bytes as they come. Refused as "File access denied": a folder, a file the
+// user may not write. Stale temporaries of this naming in that folder are removed first.
 void replaceFile(const std::string& path, std::span<const std::byte> bytes,
                  FileCalls& calls = systemFileCalls());
 

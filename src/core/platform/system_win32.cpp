@@ -270,8 +270,15 @@ public:
         if (!read)
             raiseSystemError(error);
         const auto* data = reinterpret_cast<const SymbolicLinkData*>(buffer.data());
-        const std::wstring target(data->names + data->printOffset / sizeof(WCHAR),
-                                  data->printLength / sizeof(WCHAR));
+        // The name as shown, or else the system's own without its prefix "\??\".
+        std::wstring target(data->names + data->printOffset / sizeof(WCHAR),
+                            data->printLength / sizeof(WCHAR));
+        if (target.empty()) {
+            target.assign(data->names + data->substituteOffset / sizeof(WCHAR),
+                          data->substituteLength / sizeof(WCHAR));
+            if (target.starts_with(L"\\??\\"))
+                target.erase(0, 4);
+        }
         if (!(data->flags & kRelativeLink))
             return toUtf8(target);
         const auto slash = path.find_last_of("/\\");

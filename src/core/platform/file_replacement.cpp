@@ -124,7 +124,7 @@ void nameTemporary(Handle handle, const std::string& folder, std::string& path, 
 
 // Written, synced, named, closed and renamed in this order: the target holds the old bytes or
 // all of the new ones at every moment. False, with nothing left behind, when the folder refuses
-// the rename.
+// to let it replace an existing file.
 bool replacedThroughTemporary(const std::string& target, std::span<const std::byte> bytes,
                               bool exists, Handle handle, std::string temporary, FileCalls& calls) {
     const std::string folder = folderOf(target);
@@ -144,7 +144,7 @@ bool replacedThroughTemporary(const std::string& target, std::span<const std::by
         calls.rename(temporary, target);
     } catch (const IoError& error) {
         calls.remove(temporary);
-        if (error.code() == kAccessDenied)
+        if (exists && error.code() == kAccessDenied)
             return false;
         throw;
     }

@@ -324,12 +324,25 @@ std::string SettingsStore::readString(const std::string& section, const std::str
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
+    writeString(section, key, value, {});
+}
+
+void SettingsStore::writeString(const std::string& section, const std::string& key,
+                                const std::string& value,
+                                const std::vector<std::string>& droppedKeys) const {
     std::error_code error;
     const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
     const bool unreadable = present && !text;
-    if (unreadable || value.find_first_of("\r\n") != std::string::npos ||
-        !replaceFile(ini::withValue(text.value_or(std::string()), section, key, value)))
+    if (unreadable || value.find_first_of("\r\n") != std::string::npos)
+        throw DamageError("Unable to write to " + path_);
+    std::string changed = ini::withValue(text.value_or(std::string()), section, key, value);
+    for (const std::string& dropped : droppedKeys)
+        if (std::optional<std::string> shorter = ini::withoutKey(changed, section, dropped))
+            changed = std::move(*shorter);
+    if (text == changed)
+        return;
+    if (!replaceFile(changed))
         throw DamageError("Unable to write to " + path_);
 }
 

@@ -127,6 +127,9 @@ TEST(ShellPlatformTest, ToolTipsKeepLegibleColoursAndReplaceIllegibleOnes) {
 // A style may give tips the colours of its own theme; a tip shown still reads dark on light.
 TEST(ShellPlatformTest, AShownTipTakesLegibleColoursWhateverTheSystemGives) {
     QApplication::setStyle(new shell::DeferredIconStyle);
+    // A tip left from an earlier test would be reused as it is.
+    QToolTip::hideText();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const QPalette before = QToolTip::palette();
     QPalette greyOnWhite = before;
     greyOnWhite.setColor(QPalette::ToolTipBase, Qt::white);

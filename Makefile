@@ -4,11 +4,11 @@ RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev libxcb1-dev libfontconfig
                 nlohmann-json3-dev fonts-dejavu-core
 # The .deb: dpkg-shlibdeps finds its dependencies, file tells cpack what to strip.
 PACKAGE_PACKAGES := dpkg-dev file
-# Tests, benchmarks, the metadata checks and the Windows tree under Wine.
+# Tests, benchmarks, the metadata and package checks (lintian) and the Windows tree under Wine.
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libx11-dev \
                  xvfb xauth desktop-file-utils appstream libxml2-utils shared-mime-info man-db \
                  xdotool openbox g++-mingw-w64-x86-64 wine64 googletest zip unzip \
-                 ninja-build xz-utils icoutils
+                 ninja-build xz-utils icoutils lintian
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
@@ -41,7 +41,7 @@ install: build
 
 # A .deb in build/: apt-get install ./build/du2damage_*.deb
 package: deps-package configure
-	cmake --build build --target package
+	cmake --build build -j $(JOBS) --target package
 
 # The same tree with the test suites and benchmarks.
 configure-tests: deps-test
@@ -103,6 +103,8 @@ dist-windows: configure-windows
 	cp build-windows/bin/du2damage.exe build-windows/bin/dmtool.exe data/*.txt build-windows/dist/
 	x86_64-w64-mingw32-strip build-windows/dist/*.exe
 	sed 's/$$/\r/' packaging/windows/README.txt > build-windows/dist/README.txt
+	sed 's/$$/\r/' LICENSE > build-windows/dist/LICENSE.txt
+	packaging/windows/build-qt.sh --notice | sed 's/$$/\r/' > build-windows/dist/QT-NOTICE.txt
 	cd build-windows/dist && zip -q -X ../../$(WINDOWS_ZIP) *
 	@echo "Made $(WINDOWS_ZIP) ($$(du -k $(WINDOWS_ZIP) | cut -f1) KB)"
 

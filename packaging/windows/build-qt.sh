@@ -8,6 +8,7 @@
 #   build-qt.sh            build it when missing; print the prefix last
 #   build-qt.sh --prefix   print the prefix it would use, build nothing
 #   build-qt.sh --check    exit 0 when it is built
+#   build-qt.sh --notice   print the licence notice of that Qt, for those who get it linked in
 set -euo pipefail
 
 CACHE=${DM_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/du2damage}
@@ -64,22 +65,19 @@ prefix() {
     echo "$CACHE/qt-$(qt_version)-mingw64-static-$key"
 }
 
+# Source entries for the machine's own package sources, so that Qt's source comes from where the
+# host Qt came from: every "deb" entry again as "deb-src", in either of apt's formats.
 add_source_entries() {
-    local list=/etc/apt/sources.list.d/du2damage-deb-src.sources
+    local entries=/etc/apt/sources.list.d/du2damage-deb-src
     grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ && return
-    cat > "$list" <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    local file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        if [ -f "$file" ]; then sed -E 's/^Types:.*$/Types: deb-src/' "$file" && echo; fi
+    done > "$entries.new"
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        if [ -f "$file" ]; then sed -nE 's/^deb([[:space:]])/deb-src\1/p' "$file"; fi
+    done > "$entries.list"
+    mv "$entries.new" "$entries.sources"
     apt-get update
 }
 
@@ -107,8 +105,24 @@ build() {
     rm -rf "$work"
 }
 
+# Which Qt is linked into the Windows programs, under which licence, and where its source is.
+notice() {
+    cat <<EOF
+du2damage.exe holds Qt Core, Gui and Widgets and the Windows plugins, statically linked. Qt is
+licensed under the GNU Lesser General Public License, version 3 (below), which builds on the
+GNU General Public License, version 3 (LICENSE.txt).
+
+Qt was built, unchanged, from the Debian source package qt6-base $(dpkg-query -W -f='${Version}' qt6-base-dev)
+by packaging/windows/build-qt.sh in the du2damage source, which shows how; the editor links
+against another Qt the same way.
+
+EOF
+    cat /usr/share/common-licenses/LGPL-3
+}
+
 target=$(prefix)
 case ${1:-} in
+    --notice) notice ;;
     --prefix) echo "$target" ;;
     --check) [ -f "$target/lib/cmake/Qt6/qt.toolchain.cmake" ] ;;
     "")
@@ -121,5 +135,5 @@ case ${1:-} in
         fi
         echo "$target"
         ;;
-    *) echo "usage: build-qt.sh [--prefix|--check]" >&2; exit 2 ;;
+    *) echo "usage: build-qt.sh [--prefix|--check|--notice]" >&2; exit 2 ;;
 esac

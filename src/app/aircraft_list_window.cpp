@@ -87,7 +87,7 @@ TForm4::TForm4(const QString& listFolder, QWidget* parent)
 
 void TForm4::FormCreate() {
     const QString path = listFolder_ + kListFileName;
-    const std::string bytes = dm::readWholeFile(localPath(path));
+    const std::string bytes = dm::readWholeFile(nativePath(path));
     listText_ = QString::fromStdString(dm::windows1252ToUtf8(bytes));
     if (LMDMemo1.built())
         LMDMemo1->setPlainText(listText_);

@@ -13,9 +13,19 @@ const std::string_view kHelp =
     "  -h, --help     print this help and exit\n"
     "      --version  print the version and exit\n"
     "\n"
+    "Open clears a file's read-only attribute, so that Save can write it.\n"
+#ifndef _WIN32
+    "(Here that is the owner's write permission.)\n"
+#endif
+    "Files on read-only media or owned by others stay as they are: they open read-only.\n"
+    "\n"
     "Qt's own options (-platform, -style, ...) are taken too. The settings file du2daminfo.INI\n"
     "and the text files lie beside the executable when that folder holds any of them; otherwise\n"
+#ifdef _WIN32
+    "the settings file is %APPDATA%\\du2damage\\du2daminfo.INI.\n";
+#else
     "the settings file is $XDG_CONFIG_HOME/du2damage/du2daminfo.INI (~/.config when unset).\n";
+#endif
 
 std::string CommandLine::problem() const {
     if (!unknownOptions.empty())

@@ -81,7 +81,7 @@ TForm3::TForm3(DamageDocument& document, TLMDIniCtrl* settings, QWidget* parent)
 // is reported at start-up; the grid takes their texts, and is sized, when it is built.
 void TForm3::FormCreate() {
     loadedCaptions_.clear();
-    dm::loadCaptionFiles(localPath(shell::dataFolder()),
+    dm::loadCaptionFiles(nativePath(shell::dataFolder()),
                          [this](int column, int row, const std::string& text) {
                              loadedCaptions_.push_back({column, row, QString::fromStdString(text)});
                          });

@@ -27,6 +27,11 @@ inline std::string localPath(const QString& name) {
     return name.toStdString();
 }
 
+// A path that the core may show in a message: with the system's separators, "\\" on Windows.
+inline std::string nativePath(const QString& name) {
+    return localPath(QDir::toNativeSeparators(name));
+}
+
 // Every path between Qt and the core passes here, as UTF-8: the standard library's plain strings
 // are the ANSI code page on Windows.
 inline std::filesystem::path filesystemPath(const QString& name) {

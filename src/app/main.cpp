@@ -2,6 +2,7 @@
 #include "core/install_layout.h"
 #include "core/version.h"
 #include "program.h"
+#include "shell/console_output.h"
 #include "shell/display_connection.h"
 #include "shell/start_up_work.h"
 
@@ -25,11 +26,8 @@ int main(int argc, char* argv[]) {
     const startup::CommandLine early =
         startup::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (early.help || early.version) {
-        if (early.help)
-            std::cout << startup::kHelp;
-        else
-            std::cout << "du2damage " << dm::kVersion << '\n';
-        return std::cout.flush() ? 0 : 1;
+        const std::string version = std::string("du2damage ") + dm::kVersion + '\n';
+        return shell::printForUser(early.help ? startup::kHelp : version) ? 0 : 1;
     }
 #ifndef Q_OS_WIN // an X11 or Wayland display is looked for where there can be one
     switch (startup::chooseDisplay(startup::displayEnvironment(), early.platformOption)) {
@@ -57,7 +55,7 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options out; what is left is ours.
     const startup::CommandLine line = startup::parseCommandLine(argumentsOf(app.arguments()));
     if (const std::string problem = line.problem(); !problem.empty()) {
-        std::cerr << "du2damage: " << problem << "\nTry 'du2damage --help'.\n";
+        shell::printForUser("du2damage: " + problem + "\nTry 'du2damage --help'.\n", true);
         return 2;
     }
     // Lets the desktop match the windows to the menu entry and its icon.

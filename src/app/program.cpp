@@ -116,9 +116,7 @@ void show3dView() {
         new TLMDForm(Form7, Form1 != nullptr ? Form1->LMDIniCtrl1 : nullptr, QStringLiteral("HB3D"),
                      QStringLiteral("Form7"), soPos | soSize | soRestoreOnce);
     }
-    Form7->show();
-    Form7->raise();
-    Form7->activateWindow();
+    shell::showWindow(Form7);
 }
 
 void openDroppedFile(const QString& path) {
@@ -281,7 +279,7 @@ void createWindows() {
 }
 
 void showMainWindow() {
-    shell::guarded([] { Form1->show(); });
+    shell::guarded([] { shell::showWindow(Form1); });
 }
 
 void openAtStart(const QString& fileName) {

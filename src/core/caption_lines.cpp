@@ -3,6 +3,7 @@
 #include "core/text_file.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace dm {
 
@@ -47,7 +48,10 @@ std::vector<std::string> splitCaptionLines(std::string_view text) {
 }
 
 void loadCaptionFiles(const std::string& folder, const CaptionWriter& write) {
-    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+    // A folder may end in "/" or in the system's own separator.
+    const bool separated = folder.empty() || folder.back() == '/' ||
+                           folder.back() == char(std::filesystem::path::preferred_separator);
+    const std::string prefix = separated ? folder : folder + '/';
     applyColumnCaptions(readCaptionLines(prefix + kColumnCaptionFileName), write);
     applyRowCaptions(readCaptionLines(prefix + kRowCaptionFileName), write);
 }

@@ -69,6 +69,16 @@ Span fitSpan(Span span, std::int64_t smallest, std::int64_t largest, std::int64_
     return span;
 }
 
+// The placement with its rectangle made of the two spans.
+Placement withSpans(const Placement& placement, Span across, Span down) {
+    Placement fitted = placement;
+    fitted.left = static_cast<int>(across.start);
+    fitted.right = static_cast<int>(across.start + across.length);
+    fitted.top = static_cast<int>(down.start);
+    fitted.bottom = static_cast<int>(down.start + down.length);
+    return fitted;
+}
+
 } // namespace
 
 Placement fitToScreen(const Placement& placement, const PlacementLimits& limits) {
@@ -78,12 +88,19 @@ Placement fitToScreen(const Placement& placement, const PlacementLimits& limits)
                         limits.minimumHeight, limits.maximumHeight, limits.screenHeight);
     across.start = std::max(across.start, kReachableTitleWidth - across.length);
     down.start = std::max<std::int64_t>(down.start, 0);
-    Placement fitted = placement;
-    fitted.left = static_cast<int>(across.start);
-    fitted.right = static_cast<int>(across.start + across.length);
-    fitted.top = static_cast<int>(down.start);
-    fitted.bottom = static_cast<int>(down.start + down.length);
-    return fitted;
+    return withSpans(placement, across, down);
+}
+
+Placement insideArea(const Placement& placement, const ScreenArea& area) {
+    const auto inside = [](std::int64_t start, std::int64_t end, std::int64_t areaStart,
+                           std::int64_t areaLength) {
+        const std::int64_t length = std::clamp<std::int64_t>(end - start, 0, areaLength);
+        start = std::clamp(start, areaStart, areaStart + areaLength - length);
+        return Span{start, length};
+    };
+    const Span across = inside(placement.left, placement.right, area.left, area.width);
+    const Span down = inside(placement.top, placement.bottom, area.top, area.height);
+    return withSpans(placement, across, down);
 }
 
 } // namespace dm

@@ -57,4 +57,16 @@ constexpr int kReachableTitleWidth = 50;
 // kReachableTitleWidth pixels of it lie on the screen. A rectangle within all that is unchanged.
 Placement fitToScreen(const Placement& placement, const PlacementLimits& limits);
 
+// A part of the screen in screen coordinates, such as its work area.
+struct ScreenArea {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The placement with its rectangle inside `area`: shrunk to the area's size where larger, then
+// moved in by as little as it takes. Flags and show state stay.
+Placement insideArea(const Placement& placement, const ScreenArea& area);
+
 } // namespace dm

@@ -282,15 +282,24 @@ std::string SettingsStore::readString(const std::string& section, const std::str
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
+    writeString(section, key, value, {});
+}
+
+void SettingsStore::writeString(const std::string& section, const std::string& key,
+                                const std::string& value,
+                                const std::vector<std::string>& droppedKeys) const {
     std::error_code error;
     const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
     if (present && !text)
         throw DamageError("Unable to write to " + path_);
-    const std::string written = ini::withValue(text.value_or(std::string()), section, key, value);
+    std::string written = ini::withValue(text.value_or(std::string()), section, key, value);
     // A name or value that would not read back as given (a line break in it) is not kept.
     if (ini::valueIn(written, section, key) != value)
         throw DamageError("Unable to write to " + path_);
+    for (const std::string& dropped : droppedKeys)
+        if (std::optional<std::string> shorter = ini::withoutKey(written, section, dropped))
+            written = std::move(*shorter);
     if (written != text && !replaceFile(written))
         throw DamageError("Unable to write to " + path_);
 }

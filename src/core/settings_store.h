@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dm {
 
@@ -51,6 +52,11 @@ public:
     // file cannot be written, and for a name or value holding a line break, which it cannot keep.
     void writeString(const std::string& section, const std::string& key,
                      const std::string& value) const;
+
+    // The same, and `droppedKeys` of that section removed, in one replacement of the file; a file
+    // that would come out as it is is not written at all.
+    void writeString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::vector<std::string>& droppedKeys) const;
 
     // Removes the key if it is there; reports nothing.
     void deleteKey(const std::string& section, const std::string& key) const;

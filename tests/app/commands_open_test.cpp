@@ -273,7 +273,8 @@ TEST_F(EditorCreationTest, CaptionFilesColumnSizesAndCaptionInThisOrder) {
                   sized);
         const QStringList expected =
             c.removed ? QStringList{QStringLiteral("Cannot open file %1.")
-                                        .arg(folder_.filePath(QLatin1String(c.removed)))}
+                                        .arg(QDir::toNativeSeparators(
+                                            folder_.filePath(QLatin1String(c.removed))))}
                       : QStringList{};
         EXPECT_EQ(errors_.texts(), expected);
         program::destroyWindows();

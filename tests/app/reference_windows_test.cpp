@@ -69,9 +69,10 @@ TEST(AircraftList, LoadsTheListFileOrKeepsTheBuiltInList) {
         RecordingPresenter errors;
         TForm4 list(folder.path() + '/');
         EXPECT_EQ(list.LMDMemo1->toPlainText(), c.shown);
-        const QStringList expectedErrors =
-            c.errorShown ? QStringList{QStringLiteral("Cannot open file ") + path + '.'}
-                         : QStringList{};
+        const QStringList expectedErrors = c.errorShown
+                                               ? QStringList{QStringLiteral("Cannot open file ") +
+                                                             QDir::toNativeSeparators(path) + '.'}
+                                               : QStringList{};
         EXPECT_EQ(errors.texts(), expectedErrors);
     }
 }

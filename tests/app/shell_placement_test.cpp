@@ -17,6 +17,11 @@
 
 #include <fstream>
 
+#ifdef __linux__
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using namespace shelltest;
@@ -229,13 +234,90 @@ TEST_F(PlacementKeeperTest, EndingFromTheStartWindowStoresTheUnshownPlacements) 
     EXPECT_EQ(stored("file settings", "initdirect"), "<missing>") << "nothing else is written";
 }
 
+#ifdef __linux__
+// Counts the times a file in a folder is written or replaced, from now on.
+class FileWriteCounter {
+public:
+    FileWriteCounter(const QString& folder, QString name)
+        : name_(std::move(name)), fd_(inotify_init1(IN_NONBLOCK)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_CLOSE_WRITE | IN_MOVED_TO);
+    }
+    ~FileWriteCounter() { close(fd_); }
+    FileWriteCounter(const FileWriteCounter&) = delete;
+    FileWriteCounter& operator=(const FileWriteCounter&) = delete;
+
+    int writes() {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = read(fd_, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0 && QFile::decodeName(event->name) == name_)
+                    ++writes_;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return writes_;
+    }
+
+private:
+    QString name_;
+    int fd_;
+    int writes_ = 0;
+};
+#endif
+
+TEST_F(PlacementKeeperTest, EachWindowStoresItsPlacementInOneWriteAndUnshownOnesKeepTheirs) {
+    struct Case {
+        const char* name;
+        bool colourAndFont; // keys a placement save drops
+        bool started;       // the start button was pressed: all three windows were shown
+        int writes;
+    };
+    const Case cases[] = {
+        {"never shown, nothing else to change", false, false, 0},
+        {"never shown, colour and font to drop", true, false, 3},
+        {"shown, colour and font to drop", true, true, 3},
+        {"shown, stored the same", false, true, 0},
+    };
+    const std::string editor = "200,0,1,1,41,798,368";
+    const std::string top = "200,0,1,206,30,729,574";
+    const std::string side = "200,0,1,11,21,473,401";
+    for (const Case& c : cases) {
+        const std::string extra = c.colourAndFont ? "Form5Color=255\nForm5Font=Arial\n" : "";
+        writeIni("[Common]\nForm3=" + editor + "\n" + (c.colourAndFont ? "form3font=x\n" : "") +
+                 "[HBTV]\nForm5=" + top + "\n" + extra + "[HBSV]\nForm6=" + side + "\n" +
+                 (c.colourAndFont ? "Form6Color=1\n" : ""));
+        program::createWindows();
+        program::showMainWindow();
+        if (c.started)
+            Form1->Button5Click();
+#ifdef __linux__
+        FileWriteCounter counter(folder_.path(), QStringLiteral("du2daminfo.INI"));
+#endif
+        program::destroyWindows();
+#ifdef __linux__
+        EXPECT_EQ(counter.writes(), c.writes) << c.name;
+#endif
+        EXPECT_EQ(stored("Common", "Form3"), editor) << c.name;
+        EXPECT_EQ(stored("HBTV", "Form5"), top) << c.name;
+        EXPECT_EQ(stored("HBSV", "Form6"), side) << c.name;
+        for (const auto& [section, key] :
+             std::vector<std::pair<const char*, const char*>>{{"HBTV", "Form5Color"},
+                                                              {"HBTV", "Form5Font"},
+                                                              {"HBSV", "Form6Color"},
+                                                              {"Common", "Form3Font"}})
+            EXPECT_EQ(stored(section, key), "<missing>") << c.name << ": " << key;
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
 TEST_F(PlacementKeeperTest, AnUnwritableFileIsShownOnceAndTheProgramStillEnds) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("du2daminfo.INI")));
     program::createWindows();
     Form1->Button5Click();
     Form3->close();
     program::destroyWindows();
-    const QString message = QStringLiteral("Unable to write to ") + iniPath() + '.';
+    const QString message =
+        QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(iniPath()) + '.';
     EXPECT_EQ(errors_.texts(), QStringList{message});
     for (const auto& shown : errors_.shown)
         EXPECT_EQ(shown.caption, QStringLiteral("Quellor Damage File Editor"));

@@ -4,13 +4,16 @@
 #include "shell/error_display.h"
 #include "shell/file_attributes.h"
 #include "shell/file_dialog.h"
+#include "shell/tooltip_colours.h"
 #include "shell_fixture.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +82,73 @@ TEST(ShellPlatformTest, ExtensionButtonIconsAreTheStylesOwnWhenDrawn) {
         EXPECT_FALSE(deferred.isNull());
         EXPECT_EQ(deferred.pixmap(16).toImage(), expected);
     }
+}
+
+TEST(ShellPlatformTest, ToolTipsKeepLegibleColoursAndReplaceIllegibleOnes) {
+    const QColor lightYellow(255, 255, 225);
+    struct Case {
+        const char* name;
+        QColor base, text;                 // active
+        QColor inactiveBase, inactiveText; // as the system gives them
+        QColor expectedBase, expectedText; // in every colour group
+    };
+    const Case cases[] = {
+        {"grey on white", Qt::white, QColor(128, 128, 128), Qt::white, QColor(128, 128, 128),
+         lightYellow, Qt::black},
+        {"the system's black on yellow", lightYellow, Qt::black, lightYellow, Qt::black,
+         lightYellow, Qt::black},
+        {"a dark theme's light on dark", QColor(32, 32, 32), QColor(230, 230, 230),
+         QColor(32, 32, 32), QColor(230, 230, 230), QColor(32, 32, 32), QColor(230, 230, 230)},
+        {"legible only while active", lightYellow, Qt::black, Qt::white, QColor(160, 160, 160),
+         lightYellow, Qt::black},
+        {"just below the needed contrast", Qt::white, QColor(119, 119, 119), Qt::white,
+         QColor(119, 119, 119), lightYellow, Qt::black},
+        {"just above it", Qt::white, QColor(117, 117, 117), Qt::white, QColor(117, 117, 117),
+         Qt::white, QColor(117, 117, 117)},
+    };
+    for (const Case& c : cases) {
+        QPalette system;
+        system.setColor(QPalette::Active, QPalette::ToolTipBase, c.base);
+        system.setColor(QPalette::Active, QPalette::ToolTipText, c.text);
+        system.setColor(QPalette::Inactive, QPalette::ToolTipBase, c.inactiveBase);
+        system.setColor(QPalette::Inactive, QPalette::ToolTipText, c.inactiveText);
+        system.setColor(QPalette::Disabled, QPalette::ToolTipText, c.inactiveText);
+        const QPalette legible = shell::legibleToolTipPalette(system);
+        for (const QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            EXPECT_EQ(legible.color(group, QPalette::ToolTipBase), c.expectedBase)
+                << c.name << ", group " << group;
+            EXPECT_EQ(legible.color(group, QPalette::ToolTipText), c.expectedText)
+                << c.name << ", group " << group;
+        }
+    }
+}
+
+// A style may give tips the colours of its own theme; a tip shown still reads dark on light.
+TEST(ShellPlatformTest, AShownTipTakesLegibleColoursWhateverTheSystemGives) {
+    QApplication::setStyle(new shell::DeferredIconStyle);
+    // A tip left from an earlier test would be reused as it is.
+    QToolTip::hideText();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QPalette before = QToolTip::palette();
+    QPalette greyOnWhite = before;
+    greyOnWhite.setColor(QPalette::ToolTipBase, Qt::white);
+    greyOnWhite.setColor(QPalette::ToolTipText, QColor(128, 128, 128));
+    QToolTip::setPalette(greyOnWhite);
+    QWidget view;
+    view.resize(200, 100);
+    view.show();
+    QToolTip::showText(view.mapToGlobal(QPoint(50, 50)), QStringLiteral("Pilot, slot 19"), &view);
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->inherits("QTipLabel") && widget->isVisible())
+            tip = widget;
+    ASSERT_NE(tip, nullptr) << "no tip shown";
+    EXPECT_EQ(tip->palette().color(QPalette::Inactive, QPalette::ToolTipText), QColor(Qt::black));
+    const QImage drawn = tip->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(drawn.width() - 3, drawn.height() / 2), QColor(255, 255, 225));
+    QToolTip::hideText();
+    QToolTip::setPalette(before);
 }
 
 TEST(ShellPlatformTest, ReadOnlyMeansNoOwnerWritePermission) {

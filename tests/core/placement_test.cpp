@@ -113,4 +113,31 @@ TEST(PlacementTest, StoredRectanglesAreFittedToTheScreenAndTheWindowsLimits) {
         EXPECT_EQ(dm::fitToScreen(c.stored, limits), c.expected) << c.name;
 }
 
+TEST(PlacementTest, WindowsAreBroughtInsideTheWorkArea) {
+    // A 1024 x 768 screen with a 40 pixel task bar on the left: the work area starts at x 40.
+    const dm::ScreenArea work{40, 0, 984, 768};
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    struct Case {
+        const char* name;
+        dm::Placement placement;
+        dm::Placement expected;
+    };
+    const Case cases[] = {
+        {"inside", {0, 1, 100, 100, 600, 500}, {0, 1, 100, 100, 600, 500}},
+        {"the whole work area", {0, 1, 40, 0, 1024, 768}, {0, 1, 40, 0, 1024, 768}},
+        {"under the task bar", {0, 1, 0, 10, 500, 410}, {0, 1, 40, 10, 540, 410}},
+        {"one pixel beyond the bottom", {0, 1, 100, 369, 600, 769}, {0, 1, 100, 368, 600, 768}},
+        {"beyond the right edge", {0, 1, 945, 171, 1205, 802}, {0, 1, 764, 137, 1024, 768}},
+        {"taller than the work area", {2, 3, 100, 50, 740, 850}, {2, 3, 100, 0, 740, 768}},
+        {"larger both ways", {0, 1, -10, -10, 2000, 2000}, {0, 1, 40, 0, 1024, 768}},
+        {"extremes", {0, 1, kMin, kMin, kMax, kMax}, {0, 1, 40, 0, 1024, 768}},
+        {"far right and down",
+         {0, 1, kMax - 10, kMax - 10, kMax, kMax},
+         {0, 1, 1014, 758, 1024, 768}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dm::insideArea(c.placement, work), c.expected) << c.name;
+}
+
 } // namespace

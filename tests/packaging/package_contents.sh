@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the .deb into a temporary folder and checks its fields and its contents list.
+# Builds the .deb into a temporary folder and checks its fields, its contents list and what
+# lintian says of it.
 # Arguments: build folder, version.
 set -eu
 build_dir=$1
@@ -31,6 +32,8 @@ sort >"$work/expected" <<'LIST'
 ./usr/share/du2damage/DM Column Headers.txt
 ./usr/share/du2damage/DM File List.txt
 ./usr/share/du2damage/DM Row Headers.txt
+./usr/share/doc/du2damage/changelog.gz
+./usr/share/doc/du2damage/copyright
 ./usr/share/icons/hicolor/256x256/apps/du2damage.png
 ./usr/share/icons/hicolor/48x48/apps/du2damage.png
 ./usr/share/icons/hicolor/scalable/apps/du2damage.svg
@@ -40,4 +43,8 @@ sort >"$work/expected" <<'LIST'
 ./usr/share/mime/packages/du2damage.xml
 LIST
 diff -u "$work/expected" "$work/actual"
+
+# Debian's own package checks: no error and no warning.
+lintian --fail-on error,warning "$deb" ||
+    { echo "lintian finds fault with $deb"; exit 1; }
 echo "package $deb holds what it should"

@@ -1,7 +1,4 @@
 #include "dmtool_fixture.h"
-#include "render_module.h"
-
-#include "core/install_layout.h"
 
 #include <windows.h>
 
@@ -19,8 +16,9 @@ protected:
     ToolResult runProcess(const std::vector<std::string>& args, const std::string& input = "NUL") {
         std::wstring command =
             L"\"\"" + nativeText(std::string(DM_BIN_DIR) + "/dmtool.exe") + L"\"";
+        // "/?" as users type it: the command interpreter keeps quotes around it.
         for (const std::string& arg : args)
-            command += L" \"" + nativeText(arg) + L"\"";
+            command += arg == "/?" ? L" /?" : L" \"" + nativeText(arg) + L"\"";
         command += L" < \"" + nativeText(input) + L"\" > \"" + nativeText(path("out")) +
                    L"\" 2> \"" + nativeText(path("err")) + L"\"\"";
         const int status = ::_wsystem(command.c_str());
@@ -63,11 +61,6 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
     ASSERT_TRUE(::SetFileAttributesW(nativeText(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
     const std::string cells = runTool({"cells", file}).out;
     writeBytes(path("cells.txt"), Bytes(cells.begin(), cells.end()));
-    // Where an installed dmtool would look for the module, as on Linux.
-    const std::string module =
-        dm::moduleFolder(fs::path(DM_BIN_DIR).make_preferred(), dmtool::kRenderModuleName)
-            .string() +
-        "/" + dmtool::kRenderModuleName;
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -82,7 +75,7 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
         {{"cells", pathOf("missing.dat")}, 1, "File not found\n"},
         {{"dump", pathOf("no folder/x.dat")}, 1, "Invalid filename\n"},
         {{"cells", "NUL"}, 1, "Read beyond end of file\n"},
-        {{"render", "--help"}, 1, "dmtool: render is not available: " + module + " is missing\n"},
+        {{"render", "--help"}, 2, "dmtool: unknown command 'render'\nTry 'dmtool --help'.\n"},
         {{"cells"}, 2, "dmtool: cells takes one or more files, 0 given\nTry 'dmtool --help'.\n"},
     };
     for (const Case& c : cases) {
@@ -92,6 +85,26 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
     }
     EXPECT_EQ(runProcess({"cells", unusual}).out, cells);
     EXPECT_EQ(readBytes(readOnly), image_);
+}
+
+TEST_F(DmtoolProcessTest, SlashQuestionMarkAsksForHelpAndRenderIsNotOffered) {
+    const std::string help = runTool({"--help"}).out;
+    EXPECT_EQ(help.find("render"), std::string::npos) << help;
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"the tool's help", {"/?"}, help},
+        {"a command's help", {"diff", "/?"}, runTool({"diff", "--help"}).out},
+        {"after --, a file name", {"cells", "--", "/?"}, ""},
+    };
+    for (const Case& c : cases) {
+        const ToolResult result = runProcess(c.args);
+        EXPECT_EQ(result.out, c.out) << c.name;
+        EXPECT_EQ(result.status, c.out.empty() ? 1 : 0) << c.name << ": " << result.err;
+    }
 }
 
 } // namespace

@@ -31,6 +31,8 @@ sort >"$work/expected" <<'LIST'
 DM Column Headers.txt
 DM File List.txt
 DM Row Headers.txt
+LICENSE.txt
+QT-NOTICE.txt
 README.txt
 dmtool.exe
 du2damage.exe

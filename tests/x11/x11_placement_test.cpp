@@ -3,9 +3,11 @@
 #include "../support/test_support.h"
 #include "about_box.h"
 #include "aircraft_list_window.h"
+#include "axis_window.h"
 #include "editor_window.h"
-#include "shell/application.h"
+#include "hitbox_3d_view.h"
 #include "program.h"
+#include "shell/application.h"
 #include "side_view.h"
 #include "start_window.h"
 #include "top_view.h"
@@ -323,15 +325,65 @@ TEST_F(X11FramedTest, AnEditorEndingMaximisedStoresItsNormalRectangleRunAfterRun
 }
 
 TEST_F(X11FramedTest, TheAircraftListComesUpAtItsDesignPlaceEveryTime) {
+    // Its design place, 945, 171, 260 x 631, moved inside the 1024 x 768 screen.
+    const QRect inside(kScreenWidth - 260, kScreenHeight - 631, 260, 631);
     for (int run = 0; run < 12; ++run) {
-        ASSERT_NO_FATAL_FAILURE(runToEditor([run] {
+        ASSERT_NO_FATAL_FAILURE(runToEditor([run, inside] {
             Form3->AircraftList1->trigger();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
             QTest::qWait(300);
             // As the window system has it: the widget's own frame is not always up to date.
-            EXPECT_EQ(Form4->windowHandle()->frameGeometry(), QRect(945, 171, 260, 631)) << run;
+            EXPECT_EQ(Form4->windowHandle()->frameGeometry(), inside) << run;
         }));
     }
+}
+
+// The same screen at 144 dots per inch: Qt scales by 1.5, so the windows' sizes take more of it.
+class X11HighDpiTest : public X11FramedTest {
+protected:
+    static void SetUpTestSuite() {
+        qputenv("QT_SCALE_FACTOR", "1.5");
+        X11PlacementTest::SetUpTestSuite();
+    }
+    static void TearDownTestSuite() {
+        X11PlacementTest::TearDownTestSuite();
+        qunsetenv("QT_SCALE_FACTOR");
+    }
+};
+
+TEST_F(X11HighDpiTest, EveryWindowOpensInsideTheWorkArea) {
+    struct Case {
+        const char* name;
+        QByteArray ini;
+    };
+    const Case cases[] = {
+        {"first run", ""},
+        {"placements stored at 96 dots per inch",
+         "[Common]\r\nForm3=200,0,1,100,300,897,627\r\n[HBTV]\r\nForm5=200,0,1,0,0,523,544\r\n"
+         "[HBSV]\r\nForm6=200,0,1,500,300,962,680\r\n[HB3D]\r\nForm7=200,0,1,300,200,940,680\r\n"},
+    };
+    for (const Case& c : cases) {
+        writeIni(c.ini);
+        ASSERT_NO_FATAL_FAILURE(runToEditor([&c] {
+            Form3->AircraftList1->trigger();
+            Form3->DamageAxis1->trigger();
+            Form5->N3DView1->trigger();
+            const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+            ASSERT_LT(work.height(), 520) << "the screen is not scaled";
+            for (QWidget* window :
+                 std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6, Form7}) {
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+                QTest::qWait(300);
+                EXPECT_TRUE(work.contains(window->windowHandle()->frameGeometry()))
+                    << c.name << ": " << window->windowTitle().toStdString() << " at "
+                    << window->windowHandle()->frameGeometry().x() << ","
+                    << window->windowHandle()->frameGeometry().y() << " "
+                    << window->windowHandle()->frameGeometry().width() << "x"
+                    << window->windowHandle()->frameGeometry().height();
+            }
+        }));
+    }
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
 TEST_F(X11FramedTest, HitBoxImageLeavesTheSideViewInFrontWhicheverViewWasClosed) {

@@ -37,14 +37,20 @@ void TLMDForm::restorePlacement() {
 void TLMDForm::savePlacement() {
     if (!store_)
         return;
+    // A window never shown in this run has only the place the window system gave it at its
+    // creation: the one the user left it at in an earlier run stays.
+    const QString stored = shown_ ? QString() : store_->ReadString(Section, IniKey, QString());
     const QString value =
-        QString::fromStdString(dm::formatPlacement(shell::windowPlacement(window_)));
-    store_->WriteString(Section, IniKey, value);
-    store_->DeleteKey(Section, IniKey + QLatin1String("Color"));
-    store_->DeleteKey(Section, IniKey + QLatin1String("Font"));
+        !stored.isEmpty()
+            ? stored
+            : QString::fromStdString(dm::formatPlacement(shell::windowPlacement(window_)));
+    store_->WriteString(Section, IniKey, value,
+                        {IniKey + QLatin1String("Color"), IniKey + QLatin1String("Font")});
 }
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Show)
+        shown_ = true;
     if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous() &&
         !(restored_ && IniSaveOptions.testFlag(soRestoreOnce))) {
         restored_ = true;

@@ -16,8 +16,9 @@ Q_DECLARE_FLAGS(TLMDIniSaveOptions, TLMDIniSaveOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLMDIniSaveOptions)
 
 // A window's placement keeper: restores the stored placement every time the window is shown and
-// stores the placement when the keeper goes with its window at the end of the program. It watches
-// the window before the window's own handlers run.
+// stores the placement when the keeper goes with its window at the end of the program (a window
+// never shown keeps the placement stored for it). It watches the window before the window's own
+// handlers run.
 class TLMDForm : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +43,7 @@ protected:
 private:
     QWidget* window_;
     bool restored_ = false;
+    bool shown_ = false;
     TLMDIniCtrl* store_;
     QSize smallestSize_;
 };

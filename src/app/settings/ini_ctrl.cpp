@@ -10,7 +10,7 @@
 namespace {
 
 dm::SettingsStore storeAt(const QString& path) {
-    return dm::SettingsStore(localPath(path));
+    return dm::SettingsStore(nativePath(path));
 }
 
 } // namespace
@@ -32,10 +32,18 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
 
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
+    WriteString(section, key, value, {});
+}
+
+void TLMDIniCtrl::WriteString(const QString& section, const QString& key, const QString& value,
+                              const QStringList& droppedKeys) const {
     try {
         dm::createSettingsFolder(filesystemPath(fileName()));
-        storeAt(fileName()).writeString(section.toStdString(), key.toStdString(),
-                                        value.toStdString());
+        std::vector<std::string> dropped;
+        for (const QString& droppedKey : droppedKeys)
+            dropped.push_back(droppedKey.toStdString());
+        storeAt(fileName())
+            .writeString(section.toStdString(), key.toStdString(), value.toStdString(), dropped);
     } catch (const dm::DamageError& error) {
         // A setting that cannot be kept costs the remembered value, never the user's work.
         if (!writeFailureShown_)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The settings store: "du2daminfo.INI" where the program's layout puts it. Every operation opens
 // the file, does its work and closes it; the path is worked out anew each time.
@@ -17,6 +18,10 @@ public:
     // When the file cannot be written, "Unable to write to <path>" is shown, once in a run, and
     // the caller carries on; the file on disk stays as it was.
     void WriteString(const QString& section, const QString& key, const QString& value) const;
+    // The same, and `droppedKeys` of the section removed, in one write of the file (none when
+    // nothing changes).
+    void WriteString(const QString& section, const QString& key, const QString& value,
+                     const QStringList& droppedKeys) const;
     void DeleteKey(const QString& section, const QString& key) const;
 
 private:

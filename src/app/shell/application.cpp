@@ -1,5 +1,6 @@
 #include "shell/application.h"
 #include "shell/test_hooks.h"
+#include "shell/window_placement.h"
 
 #include "core/install_layout.h"
 #include "core/platform_folders.h"
@@ -156,6 +157,7 @@ void setExecutableFolderOverride(const QString& folder) {
 
 void showWindow(QWidget* window) {
     window->show();
+    keepInsideWorkArea(window);
     window->raise();
     window->activateWindow();
 }

@@ -33,7 +33,8 @@ QString settingsFile();
 // the platform's sans-serif at the same 11-pixel character height.
 QFont classicFont();
 
-// Makes the window visible if it is hidden and brings it to the front.
+// Makes the window visible if it is hidden, inside the screen's work area, and brings it to the
+// front.
 void showWindow(QWidget* window);
 
 // Tells the event loop to end after the event in hand.

@@ -1,8 +1,13 @@
 #include "shell/deferred_icon_style.h"
 
+#include "shell/tooltip_colours.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QToolTip>
 
 #include <optional>
 
@@ -53,7 +58,18 @@ bool isExtensionButtonIcon(QStyle::StandardPixmap which) {
            which == QStyle::SP_ToolBarVerticalExtensionButton;
 }
 
+// The Windows look on Windows: the static build links the style in. Null leaves it to Qt.
+QStyle* nativeStyle() {
+#ifdef Q_OS_WIN
+    return QStyleFactory::create(QStringLiteral("windowsvista"));
+#else
+    return nullptr;
+#endif
+}
+
 } // namespace
+
+DeferredIconStyle::DeferredIconStyle() : QProxyStyle(nativeStyle()) {}
 
 QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,
                                       const QWidget* widget) const {
@@ -61,6 +77,25 @@ QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleO
     if (option == nullptr && isExtensionButtonIcon(standardIcon))
         return QIcon(new DeferredStandardIcon(baseStyle(), standardIcon));
     return QProxyStyle::standardIcon(standardIcon, option, widget);
+}
+
+void DeferredIconStyle::polish(QWidget* widget) {
+    QProxyStyle::polish(widget);
+    if (widget->inherits("QTipLabel"))
+        widget->setPalette(legibleToolTipPalette(QToolTip::palette()));
+}
+
+void DeferredIconStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
+                                      QPainter* painter, const QWidget* widget) const {
+    if (element != PE_PanelTipLabel) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    painter->save();
+    painter->setPen(option->palette.color(QPalette::ToolTipText));
+    painter->setBrush(option->palette.toolTipBase());
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 } // namespace shell

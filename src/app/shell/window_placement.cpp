@@ -232,6 +232,30 @@ void centreOnScreen(QWidget* window) {
     });
 }
 
+void keepInsideWorkArea(QWidget* window) {
+    const dm::Placement current = windowPlacement(window);
+    const QPoint centre((current.left + current.right) / 2, (current.top + current.bottom) / 2);
+    const QScreen* screen = QGuiApplication::screenAt(centre);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect work = screen->availableGeometry();
+    const dm::Placement inside =
+        dm::insideArea(current, {work.x(), work.y(), work.width(), work.height()});
+    // Under X11 the window manager places a window the program has not placed, inside the
+    // screen, once it is mapped: only its size is the program's to fit.
+    const bool placedLater = QGuiApplication::platformName() == QLatin1String("xcb") &&
+                             !window->testAttribute(Qt::WA_Moved);
+    if (placedLater) {
+        const QSize size(inside.right - inside.left, inside.bottom - inside.top);
+        if (size != QSize(current.right - current.left, current.bottom - current.top))
+            resizeOuter(window, size);
+    } else if (inside != current) {
+        setWindowPlacement(window, inside);
+    }
+}
+
 void resizeOuter(QWidget* window, QSize size) {
     placeByFrame(window,
                  [window, size](const QMargins& frame) { window->resize(size.shrunkBy(frame)); });

@@ -46,6 +46,10 @@ void placeByFrame(QWidget* window, std::function<void(const QMargins& frame)> pl
 // raised again once that one is on the screen.
 void showInOrder(std::initializer_list<QWidget*> windows);
 
+// Brings a shown window, frame included, inside the work area of the screen it is on (else the
+// primary screen's), shrinking it where it is larger. A window inside it stays as it is.
+void keepInsideWorkArea(QWidget* window);
+
 // Centres the window, frame included, on the primary screen.
 void centreOnScreen(QWidget* window);
 

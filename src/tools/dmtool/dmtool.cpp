@@ -42,9 +42,14 @@ constexpr std::string_view kToolHelp =
     "  load FILE JSON [--header]                 write the values of a JSON dump into FILE\n"
     "  diff A B... [--json] [--decimal-separator C]\n"
     "                                            compare damage files field by field\n"
+#ifdef _WIN32
+    "\n"
+    "'dmtool COMMAND /?' describes a command; 'dmtool --version' prints the version.\n"
+#else
     "  render ARGUMENTS                          draw hit boxes (libdmtool_render.so)\n"
     "\n"
     "'dmtool COMMAND --help' describes a command; 'dmtool --version' prints the version.\n"
+#endif
     "Exit status: 0 success, 1 file or data error, 2 usage error; diff: 0 the same,\n"
     "1 different, 2 trouble.\n";
 
@@ -326,13 +331,15 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return usageFailure("no command given", err);
     const std::string& name = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (name == "--help" || name == "-h")
+    if (isHelpOption(name))
         return writeHelp(kToolHelp, out, err);
     if (name == "--version")
         return writeHelp(std::string("dmtool ") + dm::kVersion + "\n", out, err);
+#ifndef _WIN32 // the Windows download has no render module
     if (name == "render")
         return runRenderModule(dm::moduleFolder(dm::executableFolder(), kRenderModuleName).string(),
                                rest, err);
+#endif
     const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                       [&](const CommandInfo& info) { return info.name == name; });
     if (command == std::end(kCommands))

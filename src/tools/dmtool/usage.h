@@ -19,12 +19,21 @@ private:
     std::string message_;
 };
 
-// True when "--help" or "-h" comes before any "--".
+// "--help" or "-h"; on Windows also its own "/?".
+inline bool isHelpOption(const std::string& arg) {
+#ifdef _WIN32
+    if (arg == "/?")
+        return true;
+#endif
+    return arg == "--help" || arg == "-h";
+}
+
+// True when a help option comes before any "--".
 inline bool asksForHelp(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--")
             return false;
-        if (arg == "--help" || arg == "-h")
+        if (isHelpOption(arg))
             return true;
     }
     return false;

@@ -58,6 +58,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fitWarningText();
+
     DamageDocument& document_;
     StartWindowLinks links_;
 };

@@ -41,12 +41,17 @@ public:
 
     // What the view's scene is painted over at `size`; nullptr without a picture to show.
     const QImage* underlay(QSize size);
+    // Reads the open file's picture now rather than at the next draw.
+    void prepare();
     // The open file's picture for this view, as stored.
     std::optional<dm::BackgroundPicture> picture();
     // Stores `picture`, already read as `image`, and draws it.
     void keep(const dm::BackgroundPicture& picture, const QImage& image);
     // Forgets the open file's picture for this view.
     void remove();
+    // Save As to `damageFile`: the open file's picture is kept for that name too, replacing what
+    // it had, and stays shown.
+    void carryTo(const QString& damageFile);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -257,12 +257,19 @@ void DamageFile::adopt(SystemFile file, bool readOnly, const std::string& path,
 }
 
 bool DamageFile::changedOnDisk() const {
+    return changedBytesOnDisk().has_value();
+}
+
+std::optional<std::vector<std::uint8_t>> DamageFile::changedBytesOnDisk() const {
     if (path_.empty())
-        return false;
+        return std::nullopt;
     try {
-        return readWhole(SystemFile(path_, OpenMode::Read)) != known_;
+        std::vector<std::uint8_t> onDisk = readWhole(SystemFile(path_, OpenMode::Read));
+        if (onDisk == known_)
+            return std::nullopt;
+        return onDisk;
     } catch (const IoError&) {
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -324,12 +324,25 @@ std::string SettingsStore::readString(const std::string& section, const std::str
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
+    writeEntries(section, {{key, value}});
+}
+
+void SettingsStore::writeEntries(const std::string& section,
+                                 const std::vector<SettingsEntry>& entries) const {
     std::error_code error;
     const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
     const bool unreadable = present && !text;
-    if (unreadable || value.find_first_of("\r\n") != std::string::npos ||
-        !replaceFile(ini::withValue(text.value_or(std::string()), section, key, value)))
+    const auto breaksLine = [](const SettingsEntry& entry) {
+        return entry.value && entry.value->find_first_of("\r\n") != std::string::npos;
+    };
+    if (unreadable || std::any_of(entries.begin(), entries.end(), breaksLine))
+        throw DamageError("Unable to write to " + path_);
+    std::string changed = text.value_or(std::string());
+    for (const SettingsEntry& entry : entries)
+        changed = entry.value ? ini::withValue(changed, section, entry.key, *entry.value)
+                              : ini::withoutKey(changed, section, entry.key).value_or(changed);
+    if (!replaceFile(changed))
         throw DamageError("Unable to write to " + path_);
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dm {
 
@@ -24,6 +25,12 @@ std::optional<std::string> withoutKey(std::string_view text, std::string_view se
                                       std::string_view key);
 
 } // namespace ini
+
+// One key of a section: its new value, or nothing where the key is to be removed.
+struct SettingsEntry {
+    std::string key;
+    std::optional<std::string> value;
+};
 
 // One INI file, opened and closed by every operation, read and written through one model of its
 // lines: section and key names match without regard to letter case, the first section of a name
@@ -48,6 +55,10 @@ public:
     // value holding a line break, which the file cannot keep.
     void writeString(const std::string& section, const std::string& key,
                      const std::string& value) const;
+
+    // Sets and removes several keys of one section in one replacement of the file, failing as
+    // writeString does.
+    void writeEntries(const std::string& section, const std::vector<SettingsEntry>& entries) const;
 
     // Removes the key if it is there; reports nothing.
     void deleteKey(const std::string& section, const std::string& key) const;

@@ -1,5 +1,7 @@
 #include "views/scene_painter.h"
 
+#include "views/grid_contrast.h"
+
 #include <QBrush>
 #include <QImage>
 #include <QPainter>
@@ -134,9 +136,11 @@ void paintHitBoxSceneOver(QPainter& painter, const QRect& area, const QImage& un
                           const std::vector<dm::DrawOp>& scene) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawImage(area.topLeft(), underlay);
+    // The grid is drawn into the picture, so that it shows over light and dark parts alike.
+    painter.drawImage(area.topLeft(), underlayWithGrid(underlay, area, scene));
     SceneReplay replay(painter, area);
     for (const dm::DrawOp& op : scene)
-        replay.draw(op);
+        if (!isGridLine(op))
+            replay.draw(op);
     painter.restore();
 }

@@ -1,0 +1,66 @@
+#include "core/recent_files.h"
+
+#include <algorithm>
+
+namespace dm {
+
+namespace {
+
+bool keepable(const std::string& name) {
+    return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A settings line loses blanks at the ends of its value and one pair of quotes around it.
+std::string settingsValue(const std::string& name) {
+    const bool blankAtEnd = isBlank(name.front()) || isBlank(name.back());
+    const bool quoted = name.size() >= 2 && name.front() == '"' && name.back() == '"';
+    return blankAtEnd || quoted ? '"' + name + '"' : name;
+}
+
+} // namespace
+
+std::string recentFileKey(int index) {
+    return "File" + std::to_string(index + 1);
+}
+
+RecentFiles readRecentFiles(
+    const std::function<std::optional<std::string>(const std::string&)>& read) {
+    RecentFiles files;
+    for (int index = 0; index < kMostRecentFiles; ++index) {
+        const std::optional<std::string> name = read(recentFileKey(index));
+        if (name && keepable(*name) && std::find(files.begin(), files.end(), *name) == files.end())
+            files.push_back(*name);
+    }
+    return files;
+}
+
+RecentFiles withRecentFile(RecentFiles files, const std::string& name) {
+    if (!keepable(name))
+        return files;
+    files = withoutRecentFile(std::move(files), name);
+    files.insert(files.begin(), name);
+    if (files.size() > std::size_t{kMostRecentFiles})
+        files.resize(kMostRecentFiles);
+    return files;
+}
+
+RecentFiles withoutRecentFile(RecentFiles files, const std::string& name) {
+    files.erase(std::remove(files.begin(), files.end(), name), files.end());
+    return files;
+}
+
+std::vector<SettingsEntry> recentFileEntries(const RecentFiles& files) {
+    std::vector<SettingsEntry> entries;
+    for (int index = 0; index < kMostRecentFiles; ++index) {
+        const bool kept = std::size_t(index) < files.size() && keepable(files[index]);
+        entries.push_back({recentFileKey(index),
+                           kept ? std::optional(settingsValue(files[index])) : std::nullopt});
+    }
+    return entries;
+}
+
+} // namespace dm

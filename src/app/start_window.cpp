@@ -62,7 +62,6 @@ TForm1::TForm1(DamageDocument& document, QWidget* parent)
     Memo1->setGeometry(kMemoDesign);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setPlainText(kWarningLines.join('\n'));
-    fitWarningText();
     shell::centreOnScreen(this);
 
     setTabOrder(Button5, Memo1);
@@ -141,6 +140,13 @@ void TForm1::Button5Click() {
 void TForm1::FormClose() {
     document_.close();
     shell::terminate();
+}
+
+// The system's font and style are settled only now: the box is fitted again, and centred.
+void TForm1::showEvent(QShowEvent* event) {
+    fitWarningText();
+    shell::centreOnScreen(this);
+    QWidget::showEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

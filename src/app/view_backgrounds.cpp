@@ -8,6 +8,7 @@
 #include "settings/ini_ctrl.h"
 #include "shell/error_display.h"
 #include "views/background_painter.h"
+#include "views/grid_contrast.h"
 
 #include <QAction>
 #include <QMenu>
@@ -120,9 +121,12 @@ const QImage* ViewBackground::underlay(QSize size) {
         reduced_ = reducedForFrame(image_, frame);
         reducedFor_ = reducedFor;
     }
-    const UnderlayKey key{size, view.zoomFactor, *picture_};
+    const UnderlayKey key{size, view.zoomFactor, view.gridFeet, *picture_};
     if (underlayFor_ != key) {
-        underlay_ = backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent);
+        // The grid goes into the picture once, not at every paint.
+        underlay_ = underlayWithGrid(
+            backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent),
+            QRect(QPoint(0, 0), size), dm::buildHitBoxScene(view, dm::PartTable{}));
         underlayFor_ = key;
     }
     return &underlay_;

@@ -19,10 +19,10 @@ class TLMDIniCtrl;
 class TPaintBox;
 
 // One flat view's plan picture. Its setting, one line per damage file name and view, is read when
-// the view first draws for a file, and the picture with it; the underlay it draws on is made once
-// per zoom, size and placement. Ctrl+drag on the picture moves it and Ctrl+wheel scales it around
-// the pointer; both are stored. A picture that cannot be shown says so once and is left out, its
-// setting kept.
+// the view first draws for a file, and the picture with it; the underlay it draws on, the grid
+// drawn into it, is made once per zoom, grid, size and placement. Ctrl+drag on the picture moves
+// it and Ctrl+wheel scales it around the pointer; both are stored. A picture that cannot be shown
+// says so once and is left out, its setting kept.
 class ViewBackground : public QObject {
     Q_OBJECT
 public:
@@ -82,6 +82,7 @@ private:
     struct UnderlayKey {
         QSize size;
         int zoomFactor = 0;
+        int gridFeet = 0;
         dm::BackgroundPicture picture;
         friend bool operator==(const UnderlayKey&, const UnderlayKey&) = default;
     };

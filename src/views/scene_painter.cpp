@@ -136,8 +136,7 @@ void paintHitBoxSceneOver(QPainter& painter, const QRect& area, const QImage& un
                           const std::vector<dm::DrawOp>& scene) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    // The grid is drawn into the picture, so that it shows over light and dark parts alike.
-    painter.drawImage(area.topLeft(), underlayWithGrid(underlay, area, scene));
+    painter.drawImage(area.topLeft(), underlay);
     SceneReplay replay(painter, area);
     for (const dm::DrawOp& op : scene)
         if (!isGridLine(op))

@@ -1,6 +1,7 @@
 // The scene replay draws exactly the pixels of plain aliased QPainter lines and rectangles.
 
 #include "core/grid_colors.h"
+#include "views/grid_contrast.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
 
@@ -190,7 +191,8 @@ TEST(HitBoxPainter, GridShowsOverLightAndDarkPictures) {
         underlay.fill(c.below);
         QImage image(size, QImage::Format_RGB32);
         QPainter painter(&image);
-        paintHitBoxSceneOver(painter, image.rect(), underlay, scene);
+        paintHitBoxSceneOver(painter, image.rect(), underlayWithGrid(underlay, image.rect(), scene),
+                             scene);
         painter.end();
         const QColor grid = image.pixelColor(onGrid);
         if (c.silver)

@@ -56,8 +56,7 @@ void ReloadWatch::check() {
     if (!onDisk || onDisk == asked_)
         return;
     asked_ = std::move(onDisk);
-    QString question =
-        QStringLiteral("The file has been changed by another program. Reload it?");
+    QString question = QStringLiteral("The file has been changed by another program. Reload it?");
     if (links_.hasUnsavedEdits())
         question += QStringLiteral("\n\nYour changes that have not been saved will be lost.");
     if (shell::askYesNo(question, &window_))

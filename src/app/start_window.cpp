@@ -85,9 +85,9 @@ void TForm1::fitWarningText() {
     int widest = 0;
     for (const QString& line : kWarningLines)
         widest = std::max(widest, metrics.horizontalAdvance(line));
-    const int margins = 2 * (Memo1->frameWidth() +
-                             int(std::ceil(Memo1->document()->documentMargin()))) +
-                        Memo1->cursorWidth() + 1;
+    const int margins =
+        2 * (Memo1->frameWidth() + int(std::ceil(Memo1->document()->documentMargin()))) +
+        Memo1->cursorWidth() + 1;
     // Room for the scroll bar too, which lines typed below the warning call.
     const int scrollBar = Memo1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Memo1);
     const QSize text(widest + margins + scrollBar,

@@ -27,8 +27,8 @@ std::string recentFileKey(int index) {
     return "File" + std::to_string(index + 1);
 }
 
-RecentFiles readRecentFiles(
-    const std::function<std::optional<std::string>(const std::string&)>& read) {
+RecentFiles
+readRecentFiles(const std::function<std::optional<std::string>(const std::string&)>& read) {
     RecentFiles files;
     for (int index = 0; index < kMostRecentFiles; ++index) {
         const std::optional<std::string> name = read(recentFileKey(index));

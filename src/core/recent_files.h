@@ -20,7 +20,8 @@ std::string recentFileKey(int index);
 
 // The list as the settings file keeps it, `read` giving a key's value or nothing; missing keys,
 // empty values and repeats are left out.
-RecentFiles readRecentFiles(const std::function<std::optional<std::string>(const std::string&)>& read);
+RecentFiles
+readRecentFiles(const std::function<std::optional<std::string>(const std::string&)>& read);
 
 // `name` first, its older entry gone, the oldest dropped past eight. A name the settings file
 // cannot keep (empty, or holding a line break) leaves the list as it was.

@@ -58,11 +58,10 @@ QImage underlayWithGrid(const QImage& underlay, const QRect& area,
             continue;
         const QRgb pen = qRgb(op.pen.red, op.pen.green, op.pen.blue);
         const double lightest = lightestBelow(op.pen);
-        const QRect span =
-            QRect(QPoint(std::min(op.from.x, op.to.x), std::min(op.from.y, op.to.y)),
-                  QPoint(std::max(op.from.x, op.to.x), std::max(op.from.y, op.to.y)))
-                .translated(-area.topLeft()) &
-            below.rect();
+        const QRect span = QRect(QPoint(std::min(op.from.x, op.to.x), std::min(op.from.y, op.to.y)),
+                                 QPoint(std::max(op.from.x, op.to.x), std::max(op.from.y, op.to.y)))
+                               .translated(-area.topLeft()) &
+                           below.rect();
         for (int y = span.top(); y <= span.bottom(); ++y) {
             const auto* under = reinterpret_cast<const QRgb*>(below.constScanLine(y));
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -261,8 +261,8 @@ TEST_F(GridLayoutTest, SelectedTextReadsOnTheSelectionColourOfEverySystem) {
             double best = 1;
             for (int y = cell.top(); y <= cell.bottom(); ++y)
                 for (int x = cell.left(); x <= cell.right(); ++x)
-                    best = std::max(best, dm::contrastRatio(toRgb(shot.pixelColor(x, y)),
-                                                            toRgb(c.selection)));
+                    best = std::max(
+                        best, dm::contrastRatio(toRgb(shot.pixelColor(x, y)), toRgb(c.selection)));
             EXPECT_GE(best, dm::kLeastSelectionContrast) << row;
         }
     }

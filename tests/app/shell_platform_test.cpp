@@ -118,8 +118,8 @@ TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
     shell::FileDialog dialog(shell::FileDialogKind::Open);
     dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat|All files|*"));
 #ifdef Q_OS_WIN
-    EXPECT_EQ(dialog.nameFilters(), QStringList({"Damage Files (??damage.dat)",
-                                                 "Dat Files (*.dat)", "All files (*)"}));
+    EXPECT_EQ(dialog.nameFilters(),
+              QStringList({"Damage Files (??damage.dat)", "Dat Files (*.dat)", "All files (*)"}));
 #else
     EXPECT_EQ(dialog.nameFilters(),
               QStringList({"Damage Files (??[dD][aA][mM][aA][gG][eE].[dD][aA][tT])",

@@ -54,7 +54,8 @@ TEST_F(RecentFilesTest, EveryKeepableNameReadsBackAsItWasKept) {
         {"equals sign and semicolon", "/a=b;c/27damage.dat"},
         {"section marks", "[Common]"},
         {"Windows path", "D:\\Quellor Games\\planes\\0fdamage.dat"},
-        {"not ASCII", "/Flugzeuge/\xc3\x9c" "berflug/27damage.dat"},
+        {"not ASCII", "/Flugzeuge/\xc3\x9c"
+                      "berflug/27damage.dat"},
     };
     for (const Case& c : cases) {
         keep({c.path, "/other/00damage.dat"});
@@ -75,12 +76,9 @@ TEST_F(RecentFilesTest, NewestFirstEachOnceAtMostEight) {
     };
     const dm::RecentFiles start{"/a", "/b", "/c"};
     const Case cases[] = {
-        {"already first", "/a", {"/a", "/b", "/c"}},
-        {"last moves up", "/c", {"/c", "/a", "/b"}},
-        {"new", "/d", {"/d", "/a", "/b", "/c"}},
-        {"line feed is not kept", "/x\n/y", start},
-        {"carriage return is not kept", "/x\r", start},
-        {"empty is not kept", "", start},
+        {"already first", "/a", {"/a", "/b", "/c"}},    {"last moves up", "/c", {"/c", "/a", "/b"}},
+        {"new", "/d", {"/d", "/a", "/b", "/c"}},        {"line feed is not kept", "/x\n/y", start},
+        {"carriage return is not kept", "/x\r", start}, {"empty is not kept", "", start},
     };
     for (const Case& c : cases)
         EXPECT_EQ(dm::withRecentFile(start, c.added), c.expected) << c.name;

@@ -85,17 +85,17 @@ TEST_F(X11EditorTest, RecentMenuOpensByItsNumberAndDropsAFileThatIsGone) {
     const QString a = copySample("00damage.dat");
     const QString b = copySample("27damage.dat");
     const QString gone = files_.filePath(QStringLiteral("0fdamage.dat"));
-    ASSERT_NO_FATAL_FAILURE(startEditor(("[Recent Files]\nFile1=" + b + "\nFile2=" + a +
-                                         "\nFile3=" + gone + "\n")
-                                            .toUtf8()));
+    ASSERT_NO_FATAL_FAILURE(startEditor(
+        ("[Recent Files]\nFile1=" + b + "\nFile2=" + a + "\nFile3=" + gone + "\n").toUtf8()));
     EXPECT_EQ(dropRecentMenu(), QStringList({"&1 " + b, "&2 " + a, "&3 " + gone}));
     chooseByNumber('2');
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
 
     EXPECT_EQ(dropRecentMenu(), QStringList({"&1 " + a, "&2 " + b, "&3 " + gone}));
     chooseByNumber('3');
-    EXPECT_EQ(errors_.texts(),
-              QStringList{gone + QStringLiteral(" is gone; it has been taken off the Recent list.")});
+    EXPECT_EQ(
+        errors_.texts(),
+        QStringList{gone + QStringLiteral(" is gone; it has been taken off the Recent list.")});
     EXPECT_EQ(dropRecentMenu(), QStringList({"&1 " + a, "&2 " + b}));
     QTest::keyClick(Form3->Recent1, Qt::Key_Escape);
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));

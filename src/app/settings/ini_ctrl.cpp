@@ -39,7 +39,9 @@ void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
 
 void TLMDIniCtrl::WriteEntries(const QString& section,
                                const std::vector<dm::SettingsEntry>& entries) const {
-    write([&](const dm::SettingsStore& store) { store.writeEntries(section.toStdString(), entries); });
+    write([&](const dm::SettingsStore& store) {
+        store.writeEntries(section.toStdString(), entries);
+    });
 }
 
 void TLMDIniCtrl::write(const std::function<void(const dm::SettingsStore& store)>& change) const {

@@ -286,10 +286,10 @@ QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
             width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
         const auto scene = dm::buildHitBoxScene(request, table);
         if (options.picture)
-            paintHitBoxSceneOver(
-                painter, image.rect(),
-                underlayWithGrid(backgroundUnderlayOf(*options.picture, request), image.rect(), scene),
-                scene);
+            paintHitBoxSceneOver(painter, image.rect(),
+                                 underlayWithGrid(backgroundUnderlayOf(*options.picture, request),
+                                                  image.rect(), scene),
+                                 scene);
         else
             paintHitBoxScene(painter, image.rect(), scene);
     }

@@ -19,15 +19,21 @@
 
 namespace {
 
+// Feet with two decimals at most: a picture scaled by the wheel has many more.
 QString feetText(double feet) {
-    return QString::number(feet, 'g', QLocale::FloatingPointShortest);
+    QString text = QString::number(feet, 'f', 2);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
 }
 
 } // namespace
 
 BackgroundPictureDialog::BackgroundPictureDialog(
     dm::HitBoxView view, const std::optional<dm::BackgroundPicture>& current, QWidget* parent)
-    : QDialog(parent), view_(view) {
+    : QDialog(parent), view_(view), current_(current) {
     setWindowTitle(view == dm::HitBoxView::Top ? QStringLiteral("Background Picture - Top View")
                                                : QStringLiteral("Background Picture - Side View"));
     const dm::BackgroundPicture shown = current.value_or(dm::BackgroundPicture{
@@ -94,10 +100,19 @@ void BackgroundPictureDialog::browse() {
 
 dm::BackgroundPicture BackgroundPictureDialog::typedPicture() const {
     dm::BackgroundPicture picture;
-    picture.widthFeet = dm::parseBackgroundWidth(widthEdit->text().toStdString());
+    // A value left as shown keeps all its digits.
+    const auto untouched = [this](const QLineEdit* edit, double value) {
+        return current_ && edit->text() == feetText(value);
+    };
+    picture.widthFeet = untouched(widthEdit, current_ ? current_->widthFeet : 0)
+                            ? current_->widthFeet
+                            : dm::parseBackgroundWidth(widthEdit->text().toStdString());
     for (int axis = 0; axis < 2; ++axis)
-        picture.centre[axis] = dm::parseBackgroundCentre(centreEdits[axis]->text().toStdString(),
-                                                         dm::centreAxisNames(view_)[axis]);
+        picture.centre[axis] =
+            untouched(centreEdits[axis], current_ ? current_->centre[axis] : 0)
+                ? current_->centre[axis]
+                : dm::parseBackgroundCentre(centreEdits[axis]->text().toStdString(),
+                                            dm::centreAxisNames(view_)[axis]);
     picture.opacityPercent = opacityBox->value();
     picture.mirrored = mirrorBox->isChecked();
     const QString file = fileEdit->text().trimmed();

@@ -46,6 +46,7 @@ private:
     dm::BackgroundPicture typedPicture() const;
 
     dm::HitBoxView view_;
+    std::optional<dm::BackgroundPicture> current_;
     dm::BackgroundPicture chosen_;
     QImage image_;
 };

@@ -17,6 +17,7 @@ void DamageDocument::save(const dm::PartTable& table) {
 void DamageDocument::saveAs(const QString& name, const dm::PartTable& table) {
     CurrentDamageFile.saveAs(localPath(name), DamageFileHeader, table);
     PartTable = table;
+    emit savedAs(name);
     fileName_ = name;
     emit recordsChanged();
 }

@@ -33,6 +33,8 @@ public:
 signals:
     // The part table or the file it belongs to changed: after Open, Save and Save As.
     void recordsChanged();
+    // Save As has written `name`, which is about to become the current file.
+    void savedAs(const QString& name);
 
 private:
     QString fileName_;

@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 
 TForm3* Form3 = nullptr;
@@ -43,6 +44,8 @@ TForm3::TForm3(DamageDocument& document, TLMDIniCtrl* settings, QWidget* parent)
     Open1 = addItem("Open1", QStringLiteral("Open"));
     Save1 = addItem("Save1", QStringLiteral("Save"));
     SaveAs1 = addItem("SaveAs1", QStringLiteral("Save As"));
+    Recent1 = MainMenu1->addMenu(QStringLiteral("Recent"));
+    Recent1->setObjectName(QStringLiteral("Recent1"));
     hitbox = addItem("hitbox", QStringLiteral("Hit Box Image"));
     AircraftList1 = addItem("AircraftList1", QStringLiteral("Aircraft List"));
     DamageAxis1 = addItem("DamageAxis1", QStringLiteral("Damage Axis"));
@@ -151,9 +154,20 @@ void TForm3::openFile(const QString& path) {
     });
 }
 
+void TForm3::reloadFile() {
+    const QString current = document_.fileName();
+    readAndShow([this, &current] {
+        links_.readFile(current);
+        return true;
+    });
+}
+
 void TForm3::openWith(const std::function<bool()>& chooseAndRead) {
-    if (!confirmUnsavedChanges())
-        return;
+    if (confirmUnsavedChanges())
+        readAndShow(chooseAndRead);
+}
+
+void TForm3::readAndShow(const std::function<bool()>& chooseAndRead) {
     links_.hideStartWindow();
     // Nothing typed is given up until a file has really been read: a cancelled dialog keeps it.
     if (chooseAndRead() || !StringGrid1->markerSet())
@@ -192,11 +206,15 @@ void TForm3::SaveAs1Click() {
     keepSaved(texts);
 }
 
-bool TForm3::confirmUnsavedChanges() {
+bool TForm3::hasUnsavedEdits() {
     if (!StringGrid1.built()) // never shown or filled: nothing was typed
-        return true;
+        return false;
     StringGrid1->commitCheck();
-    if (!StringGrid1->markerSet())
+    return StringGrid1->markerSet();
+}
+
+bool TForm3::confirmUnsavedChanges() {
+    if (!hasUnsavedEdits())
         return true;
     const QString name = withoutFolder(document_.fileName());
     const QString question = name.isEmpty() ? QStringLiteral("Save the changes?")
@@ -233,11 +251,11 @@ void TForm3::keepSaved(const dm::CellTexts& texts) {
 
 // The save dialog itself replaces files without asking; No shows the dialog again.
 bool TForm3::chooseSaveAsTarget() {
-    // In the current file's folder, or the last Open folder; the last name chosen without its own.
+    // In the current file's folder with its name, or the last Open folder and the last name chosen.
     const QString current = document_.fileName();
     SaveDialog1.setInitialDir(current.isEmpty() ? links_.rememberedFolder()
                                                 : folderOfFileName(current));
-    SaveDialog1.setFileName(withoutFolder(SaveDialog1.fileName()));
+    SaveDialog1.setFileName(withoutFolder(current.isEmpty() ? SaveDialog1.fileName() : current));
     for (;;) {
         if (!SaveDialog1.execute(this))
             return false;

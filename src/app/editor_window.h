@@ -15,6 +15,7 @@ class QAction;
 class QCloseEvent;
 class StringGrid;
 struct CellPaint;
+class QMenu;
 class QMenuBar;
 class TLMDAboutDlg;
 class TLMDApplicationCtrl;
@@ -52,6 +53,7 @@ public:
     QAction* Open1;
     QAction* Save1;
     QAction* SaveAs1;
+    QMenu* Recent1; // filled by the program's wiring
     QAction* hitbox;
     QAction* AircraftList1;
     QAction* DamageAxis1;
@@ -85,6 +87,10 @@ public:
     // With unsaved changes asks whether to save them first; false when the user cancels, here or
     // in the save dialog.
     bool confirmUnsavedChanges();
+    // Whether the grid holds committed changes not yet saved; a cell being typed is committed.
+    bool hasUnsavedEdits();
+    // The current file read again as Open reads it, whatever the grid holds.
+    void reloadFile();
     void hitboxClick();
     // A part pointed at in a view: the first value cell of its row becomes current, in front.
     void showPartRow(int slot);
@@ -101,6 +107,7 @@ protected:
 private:
     // Open's steps around choosing and reading a file, which returns false when nothing was read.
     void openWith(const std::function<bool()>& chooseAndRead);
+    void readAndShow(const std::function<bool()>& chooseAndRead);
     struct CaptionCell {
         int column;
         int row;

@@ -9,6 +9,8 @@
 #include "hitbox_editing.h"
 #include "outside_files.h"
 #include "paint_box.h"
+#include "recent_files_menu.h"
+#include "reload_watch.h"
 #include "settings/form_placement.h"
 #include "settings/ini_ctrl.h"
 #include "shell/application.h"
@@ -138,6 +140,14 @@ void linkStartWindow() {
     });
 }
 
+// Every way of opening a file, and Save As, puts it first in the Recent menu.
+void linkRecentFiles(DamageDocument& document) {
+    auto* recent = new RecentFilesMenu(
+        *Form3->Recent1, {Form1->LMDIniCtrl1, [](const QString& path) { Form3->openFile(path); }});
+    QObject::connect(&document, &DamageDocument::recordsChanged, recent,
+                     [recent, &document] { recent->add(document.fileName()); });
+}
+
 void linkEditor(DamageDocument& document) {
     Form3->linkTo({
         [] { return Form1->Button3Click(); },
@@ -157,6 +167,9 @@ void linkEditor(DamageDocument& document) {
     // The caption names the current file: a Save As changes it too.
     QObject::connect(&document, &DamageDocument::recordsChanged, Form3,
                      [] { Form3->setEditorCaption(); });
+    linkRecentFiles(document);
+    new ReloadWatch(*Form3, document,
+                    {[] { return Form3->hasUnsavedEdits(); }, [] { Form3->reloadFile(); }});
 }
 
 // Each flat view draws its own plan picture, kept per damage file in the settings file; the
@@ -171,6 +184,13 @@ ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
     auto* side =
         new ViewBackground(dm::HitBoxView::Side, *Form6->pb2, links([] { Form6->pb2Paint(); }));
     new BackgroundMenuEntry(*Form5->tvpum, *Form5->BackgroundPicture1, {top, side});
+    for (ViewBackground* background : {top, side}) {
+        QObject::connect(&document, &DamageDocument::savedAs, background,
+                         [background](const QString& name) { background->carryTo(name); });
+        // Both views' pictures are read as a file opens, so that their failures are said at once.
+        QObject::connect(&document, &DamageDocument::recordsChanged, background,
+                         [background] { background->prepare(); });
+    }
     return underlaysOf(top, side);
 }
 

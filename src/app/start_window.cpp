@@ -10,8 +10,13 @@
 #include "shell/window_placement.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
 
 TForm1* Form1 = nullptr;
 
@@ -30,6 +35,8 @@ const QStringList kWarningLines = {
 };
 
 constexpr QSize kClientSize(330, 174);
+constexpr QRect kMemoDesign(16, 0, 297, 129);
+constexpr QRect kButtonDesign(48, 136, 233, 25);
 
 const QString kFileSettings = QStringLiteral("file settings");
 const QString kInitDirect = QStringLiteral("initdirect");
@@ -43,30 +50,53 @@ TForm1::TForm1(DamageDocument& document, QWidget* parent)
     setWindowTitle(QStringLiteral("RO3z Damage Editor 26Vad01"));
     setFont(shell::classicFont());
     setFixedSize(kClientSize);
-    shell::centreOnScreen(this);
 
     Button5 = new QPushButton(QStringLiteral("Click to Open Damage Editor"), this);
     Button5->setObjectName(QStringLiteral("Button5"));
-    Button5->setGeometry(48, 136, 233, 25);
+    Button5->setGeometry(kButtonDesign);
     Button5->setDefault(true);
     connect(Button5, &QPushButton::clicked, this, shell::guardedSlot(this, &TForm1::Button5Click));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(16, 0, 297, 129);
+    Memo1->setGeometry(kMemoDesign);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setPlainText(kWarningLines.join('\n'));
+    shell::centreOnScreen(this);
 
     setTabOrder(Button5, Memo1);
     Button5->setFocus();
 
-    du2open.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    // Every file too: a copy saved under another name must be found again.
+    du2open.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat|All files|*"));
     du2open.setFilterIndex(1);
     du2open.setDefaultExt(QStringLiteral("dat"));
 
     LMDIniCtrl1 = new TLMDIniCtrl(this);
 
     shell::guarded([this] { FormCreate(); });
+}
+
+// The warning was laid out for a narrow font. Where the system's is wider, the box grows until
+// every line fits on one line and all nine show; the window keeps its margins and centres the
+// button below the box.
+void TForm1::fitWarningText() {
+    const QFontMetrics metrics(Memo1->font());
+    int widest = 0;
+    for (const QString& line : kWarningLines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins =
+        2 * (Memo1->frameWidth() + int(std::ceil(Memo1->document()->documentMargin()))) +
+        Memo1->cursorWidth() + 1;
+    // Room for the scroll bar too, which lines typed below the warning call.
+    const int scrollBar = Memo1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Memo1);
+    const QSize text(widest + margins + scrollBar,
+                     int(kWarningLines.size()) * metrics.lineSpacing() + margins);
+    const QSize memo = text.expandedTo(kMemoDesign.size());
+    const QSize grown = memo - kMemoDesign.size();
+    Memo1->resize(memo);
+    setFixedSize(kClientSize + grown);
+    Button5->move((width() - kButtonDesign.width()) / 2, kButtonDesign.top() + grown.height());
 }
 
 void TForm1::FormCreate() {
@@ -110,6 +140,13 @@ void TForm1::Button5Click() {
 void TForm1::FormClose() {
     document_.close();
     shell::terminate();
+}
+
+// The system's font and style are settled only now: the box is fitted again, and centred.
+void TForm1::showEvent(QShowEvent* event) {
+    fitWarningText();
+    shell::centreOnScreen(this);
+    QWidget::showEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

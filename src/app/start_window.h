@@ -56,8 +56,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void fitWarningText();
+
     DamageDocument& document_;
     StartWindowLinks links_;
 };

@@ -256,8 +256,10 @@ void StringGrid::paintValueCell(QPainter& painter, const QRect& rect,
     CellPaint paint = cellPaint(cell);
     const bool current = index == currentIndex();
     if (selectionModel()->isSelected(index) && (!current || !hadFocus_)) {
-        paint.brush = palette().color(QPalette::Highlight);
-        paint.fontColor = toQColor(dm::colours::maroon);
+        const QColor selection = palette().color(QPalette::Highlight);
+        paint.brush = selection;
+        // Maroon, or as near to it as still reads on the system's selection colour.
+        paint.fontColor = toQColor(dm::legibleOn(dm::colours::maroon, toRgb(selection)));
     }
     painter.fillRect(rect, paint.brush);
     painter.setFont(paint.font);

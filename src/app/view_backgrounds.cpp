@@ -8,6 +8,7 @@
 #include "settings/ini_ctrl.h"
 #include "shell/error_display.h"
 #include "views/background_painter.h"
+#include "views/grid_contrast.h"
 
 #include <QAction>
 #include <QMenu>
@@ -78,10 +79,25 @@ void ViewBackground::readPicture() {
     }
 }
 
-// Said after the paint in hand, which must not wait on a message box.
+// Said after the event in hand, which must not wait on a message box; what both views report in
+// it goes into one box.
 void ViewBackground::reportOnce(const QString& message) {
     unreadable_ = true;
-    QTimer::singleShot(0, [message] { shell::guarded([&message] { shell::showError(message); }); });
+    static QStringList pending;
+    if (pending.contains(message))
+        return;
+    pending << message;
+    if (pending.size() == 1)
+        QTimer::singleShot(0, [] {
+            const QString all = pending.join('\n');
+            pending.clear();
+            shell::guarded([&all] { shell::showError(all); });
+        });
+}
+
+void ViewBackground::prepare() {
+    followDamageFile();
+    readPicture();
 }
 
 dm::SceneRequest ViewBackground::viewAt(QSize size) const {
@@ -105,9 +121,12 @@ const QImage* ViewBackground::underlay(QSize size) {
         reduced_ = reducedForFrame(image_, frame);
         reducedFor_ = reducedFor;
     }
-    const UnderlayKey key{size, view.zoomFactor, *picture_};
+    const UnderlayKey key{size, view.zoomFactor, view.gridFeet, *picture_};
     if (underlayFor_ != key) {
-        underlay_ = backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent);
+        // The grid goes into the picture once, not at every paint.
+        underlay_ = underlayWithGrid(
+            backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent),
+            QRect(QPoint(0, 0), size), dm::buildHitBoxScene(view, dm::PartTable{}));
         underlayFor_ = key;
     }
     return &underlay_;
@@ -133,6 +152,20 @@ void ViewBackground::remove() {
     forgetPicture();
     links_.settings->DeleteKey(kSection, settingsKey(followedFile_, view_));
     links_.redraw();
+}
+
+void ViewBackground::carryTo(const QString& damageFile) {
+    followDamageFile();
+    if (followedFile_.isEmpty()) // no file was open: nothing to carry
+        return;
+    const QString key = settingsKey(damageFile, view_);
+    if (key == settingsKey(followedFile_, view_))
+        return;
+    followedFile_ = damageFile;
+    if (picture_)
+        store();
+    else
+        links_.settings->DeleteKey(kSection, key);
 }
 
 void ViewBackground::store() {

@@ -19,10 +19,10 @@ class TLMDIniCtrl;
 class TPaintBox;
 
 // One flat view's plan picture. Its setting, one line per damage file name and view, is read when
-// the view first draws for a file, and the picture with it; the underlay it draws on is made once
-// per zoom, size and placement. Ctrl+drag on the picture moves it and Ctrl+wheel scales it around
-// the pointer; both are stored. A picture that cannot be shown says so once and is left out, its
-// setting kept.
+// the view first draws for a file, and the picture with it; the underlay it draws on, the grid
+// drawn into it, is made once per zoom, grid, size and placement. Ctrl+drag on the picture moves
+// it and Ctrl+wheel scales it around the pointer; both are stored. A picture that cannot be shown
+// says so once and is left out, its setting kept.
 class ViewBackground : public QObject {
     Q_OBJECT
 public:
@@ -41,12 +41,17 @@ public:
 
     // What the view's scene is painted over at `size`; nullptr without a picture to show.
     const QImage* underlay(QSize size);
+    // Reads the open file's picture now rather than at the next draw.
+    void prepare();
     // The open file's picture for this view, as stored.
     std::optional<dm::BackgroundPicture> picture();
     // Stores `picture`, already read as `image`, and draws it.
     void keep(const dm::BackgroundPicture& picture, const QImage& image);
     // Forgets the open file's picture for this view.
     void remove();
+    // Save As to `damageFile`: the open file's picture is kept for that name too, replacing what
+    // it had, and stays shown.
+    void carryTo(const QString& damageFile);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +82,7 @@ private:
     struct UnderlayKey {
         QSize size;
         int zoomFactor = 0;
+        int gridFeet = 0;
         dm::BackgroundPicture picture;
         friend bool operator==(const UnderlayKey&, const UnderlayKey&) = default;
     };

@@ -276,12 +276,22 @@ void DamageFile::adopt(SystemFile file, bool readOnly, const std::string& path,
 }
 
 bool DamageFile::changedOnDisk() const {
+    return changedBytesOnDisk().has_value();
+}
+
+std::optional<std::vector<std::uint8_t>> DamageFile::changedBytesOnDisk() const {
     if (path_.empty())
-        return false;
+        return std::nullopt;
     try {
-        return readWhole(SystemFile(path_, OpenMode::Read)) != known_;
+        std::vector<std::uint8_t> onDisk = readWhole(SystemFile(path_, OpenMode::Read));
+        if (onDisk == known_)
+            return std::nullopt;
+        return onDisk;
     } catch (const IoError& error) {
-        return error.code() == kFileNotFound;
+        // A file deleted by another program counts as changed: it holds none of our bytes.
+        if (error.code() == kFileNotFound)
+            return std::vector<std::uint8_t>{};
+        return std::nullopt;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -112,6 +113,9 @@ public:
     // True when the file on disk no longer holds the bytes of the last Open or save, or is gone.
     // A file that cannot be read any more counts as unchanged: the save then says what is wrong.
     bool changedOnDisk() const;
+    // The file's bytes on disk when they are not those of the last Open or save, as
+    // changedOnDisk sees them; nothing otherwise.
+    std::optional<std::vector<std::uint8_t>> changedBytesOnDisk() const;
     void close();
     // Closes the file and forgets its name, as before the first Open.
     void reset();

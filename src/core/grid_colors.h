@@ -18,4 +18,18 @@ struct CellColorRule {
 // third hit-box points grey and bold, the text coloured by part family. Header cells get nothing.
 CellColorRule cellColorRule(int row, int column);
 
+// Selected cells' text stands out from the selection colour at least this much.
+constexpr double kLeastSelectionContrast = 3.0;
+
+// The colour's relative luminance, 0 for black to 1 for white.
+double relativeLuminance(Rgb colour);
+
+// How far two colours stand apart in relative luminance, from 1 (alike) to 21 (black on white),
+// as accessibility guidelines measure legibility.
+double contrastRatio(Rgb a, Rgb b);
+
+// `text` where it stands out from `background` by `least`; otherwise the nearest colour on its way
+// to black or to white that does, so that it keeps as much of its hue as it can.
+Rgb legibleOn(Rgb text, Rgb background, double least = kLeastSelectionContrast);
+
 } // namespace dm

@@ -282,24 +282,27 @@ std::string SettingsStore::readString(const std::string& section, const std::str
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,
                                 const std::string& value) const {
-    writeString(section, key, value, {});
+    writeEntries(section, {{key, value}});
 }
 
-void SettingsStore::writeString(const std::string& section, const std::string& key,
-                                const std::string& value,
-                                const std::vector<std::string>& droppedKeys) const {
+void SettingsStore::writeEntries(const std::string& section,
+                                 const std::vector<SettingsEntry>& entries) const {
     std::error_code error;
     const bool present = fs::exists(platform::pathOf(path_), error);
     const std::optional<std::string> text = readText(path_);
     if (present && !text)
         throw DamageError("Unable to write to " + path_);
-    std::string written = ini::withValue(text.value_or(std::string()), section, key, value);
-    // A name or value that would not read back as given (a line break in it) is not kept.
-    if (ini::valueIn(written, section, key) != value)
-        throw DamageError("Unable to write to " + path_);
-    for (const std::string& dropped : droppedKeys)
-        if (std::optional<std::string> shorter = ini::withoutKey(written, section, dropped))
-            written = std::move(*shorter);
+    std::string written = text.value_or(std::string());
+    for (const SettingsEntry& entry : entries) {
+        if (!entry.value) {
+            written = ini::withoutKey(written, section, entry.key).value_or(written);
+            continue;
+        }
+        written = ini::withValue(written, section, entry.key, *entry.value);
+        // A name or value that would not read back as given (a line break in it) is not kept.
+        if (ini::valueIn(written, section, entry.key) != *entry.value)
+            throw DamageError("Unable to write to " + path_);
+    }
     if (written != text && !replaceFile(written))
         throw DamageError("Unable to write to " + path_);
 }

@@ -27,6 +27,12 @@ std::optional<std::string> withoutKey(std::string_view text, std::string_view se
 
 } // namespace ini
 
+// One key of a section: its new value, or nothing where the key is to be removed.
+struct SettingsEntry {
+    std::string key;
+    std::optional<std::string> value;
+};
+
 // One INI file, opened and closed by every operation, read and written through one model of its
 // lines: section and key names match without regard to letter case, the first section of a name
 // and the first key of a name in it are the ones read and written, and every other line, its line
@@ -53,10 +59,9 @@ public:
     void writeString(const std::string& section, const std::string& key,
                      const std::string& value) const;
 
-    // The same, and `droppedKeys` of that section removed, in one replacement of the file; a file
-    // that would come out as it is is not written at all.
-    void writeString(const std::string& section, const std::string& key, const std::string& value,
-                     const std::vector<std::string>& droppedKeys) const;
+    // Sets and removes several keys of one section in one replacement of the file, failing as
+    // writeString does; a file that would come out as it is is not written at all.
+    void writeEntries(const std::string& section, const std::vector<SettingsEntry>& entries) const;
 
     // Removes the key if it is there; reports nothing.
     void deleteKey(const std::string& section, const std::string& key) const;

@@ -1,5 +1,7 @@
 #include "views/scene_painter.h"
 
+#include "views/grid_contrast.h"
+
 #include <QBrush>
 #include <QImage>
 #include <QPainter>
@@ -137,6 +139,7 @@ void paintHitBoxSceneOver(QPainter& painter, const QRect& area, const QImage& un
     painter.drawImage(area.topLeft(), underlay);
     SceneReplay replay(painter, area);
     for (const dm::DrawOp& op : scene)
-        replay.draw(op);
+        if (!isGridLine(op))
+            replay.draw(op);
     painter.restore();
 }

@@ -59,7 +59,8 @@ TEST_F(OpenCommandTest, ReadOnlyFileIsReadShownAndLeftWritable) {
     ASSERT_EQ(dialogs_.shown.size(), 1u);
     const ScriptedFileDialogs::Shown& dialog = dialogs_.shown[0];
     EXPECT_EQ(dialog.kind, shell::FileDialogKind::Open);
-    EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    EXPECT_EQ(dialog.filter,
+              QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat|All files|*"));
     EXPECT_EQ(dialog.filterIndex, 1);
     EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
     EXPECT_EQ(dialog.initialDir, QStringLiteral("c:\\"));

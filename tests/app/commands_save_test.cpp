@@ -141,6 +141,7 @@ TEST_F(SaveCommandTest, SaveAsMakesTheNewFileCurrentAndNeverWritesTheOldOneAgain
     EXPECT_EQ(dialog.filter, QStringLiteral("Damage Files|*.dat|All Files|*.*"));
     EXPECT_EQ(dialog.defaultExt, QStringLiteral("dat"));
     EXPECT_EQ(dialog.initialDir, folderOfFileName(opened)) << "the current file's folder";
+    EXPECT_EQ(dialog.fileName, QStringLiteral("27damage.dat")) << "and its name";
     const QByteArray copied = bytesOf(copy + ".dat");
     ASSERT_EQ(copied.size(), openedBytes.size()) << "the bytes after the records come along";
     EXPECT_EQ(copied.left(dm::kHeaderSize), openedBytes.left(dm::kHeaderSize));

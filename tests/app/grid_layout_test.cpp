@@ -4,7 +4,9 @@
 #include "../support/scenarios.h"
 
 #include "core/damage_file.h"
+#include "core/grid_colors.h"
 #include "core/part_slots.h"
+#include "views/qt_colours.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -228,6 +230,41 @@ TEST_F(GridLayoutTest, DrawsCellsHeadersAndSelectionInTheirColours) {
         EXPECT_EQ(pixel(columns->viewport(), bottom), expected);
         EXPECT_EQ(pixel(rows->viewport(), rowPoint), expected);
         EXPECT_EQ(pixel(corner, QPoint(corner->width() - 4, corner->height() - 4)), expected);
+    }
+}
+
+// Selected cells' text reads on whatever selection colour the system gives: its darkest or
+// brightest pixel stands out from the selection by at least 3:1.
+TEST_F(GridLayoutTest, SelectedTextReadsOnTheSelectionColourOfEverySystem) {
+    grid->fillValueCells(numberedTexts());
+    focusGrid();
+    grid->setCurrentCell(2, 12);
+    for (int step = 0; step < 3; ++step)
+        press(Qt::Key_Down, Qt::ShiftModifier);
+    struct Case {
+        const char* name;
+        QColor selection;
+    };
+    const Case cases[] = {{"Fusion blue", QColor(48, 140, 198)},
+                          {"Windows 10 blue", QColor(0, 120, 215)},
+                          {"classic navy", QColor(0, 0, 128)},
+                          {"light blue", QColor(204, 232, 255)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPalette palette = grid->palette();
+        palette.setColor(QPalette::Highlight, c.selection);
+        grid->setPalette(palette);
+        const QImage shot = grid->viewport()->grab().toImage();
+        for (int row = 12; row <= 14; ++row) { // the current cell, row 15, is not drawn selected
+            const QRect cell = cellRect(2, row).adjusted(1, 1, -2, -2);
+            ASSERT_EQ(shot.pixelColor(cell.bottomRight()), c.selection) << row;
+            double best = 1;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    best = std::max(
+                        best, dm::contrastRatio(toRgb(shot.pixelColor(x, y)), toRgb(c.selection)));
+            EXPECT_GE(best, dm::kLeastSelectionContrast) << row;
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include "commands_fixture.h"
+#include "drop_helpers.h"
 
 #include "command_line.h"
 #include "outside_files.h"
@@ -142,34 +143,6 @@ TEST_F(CommandLineOpenTest, FileOpensAtOnceInTheShownEditor) {
 }
 
 using FileDropTest = CommandTest;
-
-QMimeData* filesData(const QStringList& names) {
-    auto* data = new QMimeData;
-    QList<QUrl> urls;
-    for (const QString& name : names)
-        urls << (name.contains(QLatin1String("://")) ? QUrl(name) : QUrl::fromLocalFile(name));
-    data->setUrls(urls);
-    return data;
-}
-
-// Drags onto `target` and drops there, as the window system delivers it; true when accepted.
-bool dragAndDrop(QWidget* target, const QStringList& names) {
-    const std::unique_ptr<QMimeData> data(filesData(names));
-    const QPoint centre = target->rect().center();
-    // A file manager offers a move as well (Shift proposes it); taking it would let it delete the
-    // file.
-    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(centre, offered, data.get(), Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return false;
-    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
-    QDropEvent drop(centre, offered, data.get(), Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(target, &drop);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
-    return drop.isAccepted();
-}
 
 TEST_F(FileDropTest, OneLocalDatFileDroppedOnTheEditorOrAViewOpens) {
     const QString upper = copySample("0fdamage.dat");

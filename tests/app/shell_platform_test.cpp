@@ -186,14 +186,14 @@ TEST(ShellFileDialogTest, PatternsMatchWithoutRegardToLetterCase) {
     EXPECT_EQ(matching("*.*").size(), 8) << "every file, also one without an extension";
 
     shell::FileDialog dialog(shell::FileDialogKind::Open);
-    dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+    dialog.setFilter(QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat|All files|*"));
 #ifdef Q_OS_WIN
     EXPECT_EQ(dialog.nameFilters(),
-              QStringList({"Damage Files (??damage.dat)", "Dat Files (*.dat)"}));
+              QStringList({"Damage Files (??damage.dat)", "Dat Files (*.dat)", "All files (*)"}));
 #else
     EXPECT_EQ(dialog.nameFilters(),
               QStringList({"Damage Files (??[dD][aA][mM][aA][gG][eE].[dD][aA][tT])",
-                           "Dat Files (*.[dD][aA][tT])"}));
+                           "Dat Files (*.[dD][aA][tT])", "All files (*)"}));
 #endif
 }
 

@@ -11,11 +11,16 @@
 #include "top_view.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 namespace {
@@ -133,12 +138,24 @@ TEST_F(StartUpTest, StartWindowHoldsTheWarningAndFocusesItsButton) {
     };
     EXPECT_EQ(lines, expected);
     EXPECT_FALSE(Form1->Memo1->isReadOnly());
-    EXPECT_EQ(Form1->Memo1->geometry(), QRect(16, 0, 297, 129));
-    EXPECT_EQ(Form1->Button5->geometry(), QRect(48, 136, 233, 25));
     EXPECT_EQ(Form1->Button5->text(), QStringLiteral("Click to Open Damage Editor"));
     EXPECT_EQ(QApplication::focusWidget(), Form1->Button5);
 
-    EXPECT_EQ(Form1->size(), QSize(330, 174));
+    // Every line of the warning shows whole on one line of its box, in the font the system gives;
+    // the box is never smaller than its design, 297 x 129 at (16, 0), with the window's margins
+    // and the button, centred, below it.
+    const QPlainTextEdit* memo = Form1->Memo1;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
+    const QRect box = memo->geometry();
+    EXPECT_EQ(box.topLeft(), QPoint(16, 0));
+    EXPECT_GE(box.width(), 297);
+    EXPECT_GE(box.height(), 129);
+    EXPECT_EQ(Form1->size(), QSize(box.width() + 33, box.height() + 45));
+    EXPECT_EQ(Form1->Button5->geometry(),
+              QRect((Form1->width() - 233) / 2, box.bottom() + 8, 233, 25));
     EXPECT_FALSE(Form1->windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(Form1->windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(Form1->windowFlags() &
@@ -174,7 +191,7 @@ TEST_F(StartUpTest, OpenDialogStartsInTheRememberedFolder) {
         EXPECT_EQ(Form1->du2open.initialDir(), c.initialDir)
             << (c.fileText ? c.fileText : "no file");
         EXPECT_EQ(Form1->du2open.filter(),
-                  QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat"));
+                  QStringLiteral("Damage Files|??damage.dat|Dat Files|*.dat|All files|*"));
         EXPECT_EQ(Form1->du2open.filterIndex(), 1);
         EXPECT_EQ(Form1->du2open.defaultExt(), QStringLiteral("dat"));
         EXPECT_TRUE(Form1->du2open.title().isEmpty());
@@ -182,13 +199,14 @@ TEST_F(StartUpTest, OpenDialogStartsInTheRememberedFolder) {
     }
 }
 
-TEST_F(StartUpTest, EditorMenuBarHoldsTheSevenCommands) {
+TEST_F(StartUpTest, EditorMenuBarHoldsTheCommandsAndTheRecentMenu) {
     program::createWindows();
     const QList<QAction*> items = Form3->MainMenu1->actions();
     const std::vector<std::tuple<QAction*, QString, bool, QString>> expected = {
         {Form3->Open1, "Open", true, "Ctrl+O"},
         {Form3->Save1, "Save", false, "Ctrl+S"},
         {Form3->SaveAs1, "Save As", false, "Ctrl+Shift+S"},
+        {Form3->Recent1->menuAction(), "Recent", true, ""},
         {Form3->hitbox, "Hit Box Image", true, ""},
         {Form3->AircraftList1, "Aircraft List", true, ""},
         {Form3->DamageAxis1, "Damage Axis", true, ""},
@@ -201,7 +219,8 @@ TEST_F(StartUpTest, EditorMenuBarHoldsTheSevenCommands) {
         EXPECT_EQ(item->text(), caption);
         EXPECT_EQ(item->isEnabled(), enabled) << caption.toStdString();
         EXPECT_EQ(item->shortcut(), QKeySequence(shortcut)) << caption.toStdString();
-        EXPECT_EQ(item->menu(), nullptr) << caption.toStdString();
+        EXPECT_EQ(item->menu() != nullptr, item == Form3->Recent1->menuAction())
+            << caption.toStdString();
     }
     EXPECT_EQ(Form3->menuBar(), Form3->MainMenu1);
 }

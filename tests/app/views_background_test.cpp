@@ -346,6 +346,36 @@ TEST_F(ViewBackgrounds, DialogRefusesBadInputStaysOpenAndStoresNothing) {
     EXPECT_EQ(top_->picture(), std::nullopt);
 }
 
+// A picture scaled by the wheel has feet with many digits: the dialog shows two decimals at most,
+// and a value left as shown keeps all of its digits.
+TEST_F(ViewBackgrounds, DialogShowsTwoDecimalsAndKeepsWhatIsNotRetyped) {
+    dm::BackgroundPicture scaled = placed(false);
+    scaled.widthFeet = 96.80000000000001;
+    scaled.centre = {0.1 + 0.2, -12.3456};
+    top_->keep(scaled, plan());
+    struct Case {
+        const char* name;
+        const char* width; // nullptr: left as shown
+        double expectedWidth;
+    };
+    const Case cases[] = {{"left as shown", nullptr, 96.80000000000001}, {"retyped", "50", 50}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        answerDialog([&](BackgroundPictureDialog& dialog) {
+            EXPECT_EQ(dialog.widthEdit->text(), QStringLiteral("96.8"));
+            EXPECT_EQ(dialog.centreEdits[0]->text(), QStringLiteral("0.3"));
+            EXPECT_EQ(dialog.centreEdits[1]->text(), QStringLiteral("-12.35"));
+            if (c.width)
+                dialog.widthEdit->setText(QLatin1String(c.width));
+            dialog.okButton->click();
+        });
+        BackgroundMenuEntry::openDialog(*top_);
+        ASSERT_TRUE(top_->picture());
+        EXPECT_EQ(top_->picture()->widthFeet, c.expectedWidth);
+        EXPECT_EQ(top_->picture()->centre, scaled.centre);
+    }
+}
+
 TEST_F(ViewBackgrounds, MenuEntryServesTheViewTheMenuWasOpenedIn) {
     const QList<QAction*> entries = Form5->tvpum->actions();
     EXPECT_EQ(entries.indexOf(Form5->BackgroundPicture1), entries.indexOf(Form5->N3DView1) + 1);

@@ -1,5 +1,7 @@
 // The scene replay draws exactly the pixels of plain aliased QPainter lines and rectangles.
 
+#include "core/grid_colors.h"
+#include "views/grid_contrast.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
 
@@ -153,6 +155,51 @@ TEST(HitBoxPainter, DegenerateAndFarBoxes) {
                           expected.name().toStdString())
                     << x << "," << y;
             }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Over a plan picture the grid stands out from whatever lies below it, light or dark, and keeps
+// its silver over the views' gray.
+TEST(HitBoxPainter, GridShowsOverLightAndDarkPictures) {
+    const QSize size = views::kTopViewDesignSize;
+    const dm::SceneRequest request{size.width(), size.height(), 5, 10, dm::HitBoxView::Top, false};
+    const auto scene = dm::buildHitBoxScene(request, dm::PartTable{});
+    const auto gridLine = std::find_if(scene.begin(), scene.end(), [](const dm::DrawOp& op) {
+        return op.layer == dm::SceneLayer::Grid && op.from.x == op.to.x && op.from.x > 20 &&
+               op.from.x < 100; // far from the axes
+    });
+    ASSERT_NE(gridLine, scene.end());
+    const QPoint onGrid(gridLine->from.x, 20);
+    struct Case {
+        const char* name;
+        QColor below;
+        bool silver; // else any colour that stands out by 2:1
+    };
+    const Case cases[] = {{"views' gray", toQColor(dm::colours::gray), true},
+                          {"white paper", Qt::white, false},
+                          {"light grey drawing", QColor(200, 200, 200), false},
+                          {"silver itself", QColor(192, 192, 192), false},
+                          {"black", Qt::black, true},
+                          {"dark blue", QColor(20, 30, 90), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage underlay(size, QImage::Format_RGB32);
+        underlay.fill(c.below);
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        paintHitBoxSceneOver(painter, image.rect(), underlayWithGrid(underlay, image.rect(), scene),
+                             scene);
+        painter.end();
+        const QColor grid = image.pixelColor(onGrid);
+        if (c.silver)
+            EXPECT_EQ(grid, toQColor(dm::colours::silver));
+        EXPECT_GE(dm::contrastRatio(toRgb(grid), toRgb(c.below)), 2.0);
+        EXPECT_EQ(image.pixelColor(onGrid.x(), 21), grid) << "the whole line alike";
+        EXPECT_EQ(image.pixelColor(onGrid + QPoint(1, 0)), c.below) << "beside the line";
     }
 }
 

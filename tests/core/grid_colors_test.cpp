@@ -54,3 +54,33 @@ TEST(GridColorsTest, SecondPointAndEnginesKeepTheirDefaults) {
 }
 
 } // namespace
+
+namespace {
+
+// Selected text is maroon; on a selection colour of any system it must still read, and keep its
+// red where it can.
+TEST(GridColorsTest, SelectedTextStandsOutFromEverySelectionColour) {
+    EXPECT_NEAR(dm::contrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 1e-9);
+    EXPECT_NEAR(dm::contrastRatio({91, 159, 184}, {91, 159, 184}), 1.0, 1e-9);
+    struct Case {
+        const char* name;
+        Rgb selection;
+        bool maroonReads;
+    };
+    const Case cases[] = {
+        {"Fusion blue", {48, 140, 198}, false}, {"Windows 10 blue", {0, 120, 215}, false},
+        {"classic navy", {0, 0, 128}, false},   {"grey", {128, 128, 128}, false},
+        {"light blue", {204, 232, 255}, true},  {"white", {255, 255, 255}, true},
+        {"bright blue", {51, 153, 255}, true},  {"black", {0, 0, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Rgb text = dm::legibleOn(dm::colours::maroon, c.selection);
+        EXPECT_GE(dm::contrastRatio(text, c.selection), dm::kLeastSelectionContrast);
+        EXPECT_EQ(text == dm::colours::maroon, c.maroonReads);
+        EXPECT_GT(text.red, text.green);
+        EXPECT_EQ(text.green, text.blue) << "a shade of maroon, not another hue";
+    }
+}
+
+} // namespace

@@ -44,8 +44,9 @@ void TLMDForm::savePlacement() {
         !stored.isEmpty()
             ? stored
             : QString::fromStdString(dm::formatPlacement(shell::windowPlacement(window_)));
-    store_->WriteString(Section, IniKey, value,
-                        {IniKey + QLatin1String("Color"), IniKey + QLatin1String("Font")});
+    store_->WriteEntries(Section, {{IniKey.toStdString(), value.toStdString()},
+                                   {(IniKey + QLatin1String("Color")).toStdString(), std::nullopt},
+                                   {(IniKey + QLatin1String("Font")).toStdString(), std::nullopt}});
 }
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {

@@ -32,18 +32,22 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
 
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
-    WriteString(section, key, value, {});
+    write([&](const dm::SettingsStore& store) {
+        store.writeString(section.toStdString(), key.toStdString(), value.toStdString());
+    });
 }
 
-void TLMDIniCtrl::WriteString(const QString& section, const QString& key, const QString& value,
-                              const QStringList& droppedKeys) const {
+void TLMDIniCtrl::WriteEntries(const QString& section,
+                               const std::vector<dm::SettingsEntry>& entries) const {
+    write([&](const dm::SettingsStore& store) {
+        store.writeEntries(section.toStdString(), entries);
+    });
+}
+
+void TLMDIniCtrl::write(const std::function<void(const dm::SettingsStore& store)>& change) const {
     try {
         dm::createSettingsFolder(filesystemPath(fileName()));
-        std::vector<std::string> dropped;
-        for (const QString& droppedKey : droppedKeys)
-            dropped.push_back(droppedKey.toStdString());
-        storeAt(fileName())
-            .writeString(section.toStdString(), key.toStdString(), value.toStdString(), dropped);
+        change(storeAt(fileName()));
     } catch (const dm::DamageError& error) {
         // A setting that cannot be kept costs the remembered value, never the user's work.
         if (!writeFailureShown_)

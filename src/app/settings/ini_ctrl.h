@@ -1,8 +1,13 @@
 #pragma once
 
+#include "core/settings_store.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <vector>
 
 // The settings store: "du2daminfo.INI" where the program's layout puts it. Every operation opens
 // the file, does its work and closes it; the path is worked out anew each time.
@@ -18,12 +23,12 @@ public:
     // When the file cannot be written, "Unable to write to <path>" is shown, once in a run, and
     // the caller carries on; the file on disk stays as it was.
     void WriteString(const QString& section, const QString& key, const QString& value) const;
-    // The same, and `droppedKeys` of the section removed, in one write of the file (none when
-    // nothing changes).
-    void WriteString(const QString& section, const QString& key, const QString& value,
-                     const QStringList& droppedKeys) const;
+    // Several keys of one section set or removed in one write of the file (none when nothing
+    // changes), failing as WriteString does.
+    void WriteEntries(const QString& section, const std::vector<dm::SettingsEntry>& entries) const;
     void DeleteKey(const QString& section, const QString& key) const;
 
 private:
+    void write(const std::function<void(const dm::SettingsStore& store)>& change) const;
     mutable bool writeFailureShown_ = false;
 };

@@ -9,6 +9,7 @@
 #include "dmtool_render_export.h"
 #include "options.h"
 #include "usage.h"
+#include "views/grid_contrast.h"
 #include "views/scene_painter.h"
 #include "views/scene_painter_3d.h"
 #include "views/view_sizes.h"
@@ -286,7 +287,9 @@ QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
         const auto scene = dm::buildHitBoxScene(request, table);
         if (options.picture)
             paintHitBoxSceneOver(painter, image.rect(),
-                                 backgroundUnderlayOf(*options.picture, request), scene);
+                                 underlayWithGrid(backgroundUnderlayOf(*options.picture, request),
+                                                  image.rect(), scene),
+                                 scene);
         else
             paintHitBoxScene(painter, image.rect(), scene);
     }

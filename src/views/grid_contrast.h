@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/hitbox_scene.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <vector>
+
+// The lines of the scene's grid layer.
+bool isGridLine(const dm::DrawOp& op);
+
+// `underlay`, drawn at `area`, with the scene's grid lines drawn into it: silver where that reads
+// on what lies below, as on the views' gray; dark where the picture below is light.
+QImage underlayWithGrid(const QImage& underlay, const QRect& area,
+                        const std::vector<dm::DrawOp>& scene);

@@ -1,0 +1,101 @@
+#include "../support/test_folder.h"
+#include "core/recent_files.h"
+#include "core/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class RecentFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = testsupport::freshTestFolder("recent_files_");
+        path_ = (folder_ / "du2daminfo.INI").string();
+    }
+    void TearDown() override { testsupport::removeTestFolder(folder_); }
+
+    dm::SettingsStore store() const { return dm::SettingsStore(path_); }
+    dm::RecentFiles readBack() const {
+        return dm::readRecentFiles([this](const std::string& key) -> std::optional<std::string> {
+            const std::string value = store().readString(dm::kRecentFilesSection, key, "\n");
+            return value == "\n" ? std::nullopt : std::optional(value);
+        });
+    }
+    void keep(const dm::RecentFiles& files) const {
+        store().writeEntries(dm::kRecentFilesSection, dm::recentFileEntries(files));
+    }
+    std::string fileText() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path folder_;
+    std::string path_;
+};
+
+// Names a settings line would bend (blanks at the ends, enclosing quotes, an equals sign, a comment
+// or section mark) read back exactly as they were kept.
+TEST_F(RecentFilesTest, EveryKeepableNameReadsBackAsItWasKept) {
+    struct Case {
+        const char* name;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"plain", "/planes/27damage.dat"},
+        {"blank at the start", " /planes/27damage.dat"},
+        {"blank and tab at the end", "/planes/27damage.dat \t"},
+        {"enclosing quotes", "\"/planes/27damage.dat\""},
+        {"one quote", "\"/planes/27damage.dat"},
+        {"equals sign and semicolon", "/a=b;c/27damage.dat"},
+        {"section marks", "[Common]"},
+        {"Windows path", "D:\\Quellor Games\\planes\\0fdamage.dat"},
+        {"not ASCII", "/Flugzeuge/\xc3\x9c"
+                      "berflug/27damage.dat"},
+    };
+    for (const Case& c : cases) {
+        keep({c.path, "/other/00damage.dat"});
+        EXPECT_EQ(readBack(), (dm::RecentFiles{c.path, "/other/00damage.dat"})) << c.name;
+    }
+}
+
+TEST_F(RecentFilesTest, NewestFirstEachOnceAtMostEight) {
+    dm::RecentFiles files;
+    for (int i = 1; i <= 10; ++i)
+        files = dm::withRecentFile(files, "/f" + std::to_string(i));
+    EXPECT_EQ(files, (dm::RecentFiles{"/f10", "/f9", "/f8", "/f7", "/f6", "/f5", "/f4", "/f3"}));
+
+    struct Case {
+        const char* name;
+        const char* added;
+        dm::RecentFiles expected;
+    };
+    const dm::RecentFiles start{"/a", "/b", "/c"};
+    const Case cases[] = {
+        {"already first", "/a", {"/a", "/b", "/c"}},    {"last moves up", "/c", {"/c", "/a", "/b"}},
+        {"new", "/d", {"/d", "/a", "/b", "/c"}},        {"line feed is not kept", "/x\n/y", start},
+        {"carriage return is not kept", "/x\r", start}, {"empty is not kept", "", start},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dm::withRecentFile(start, c.added), c.expected) << c.name;
+    EXPECT_EQ(dm::withoutRecentFile(start, "/b"), (dm::RecentFiles{"/a", "/c"}));
+}
+
+// A shorter list removes the keys it no longer needs, so that a stale ninth-oldest cannot come
+// back; a hand-edited section with gaps and repeats reads as the names it holds, once each.
+TEST_F(RecentFilesTest, AShorterListLeavesNoStaleKeysAndGapsAreSkipped) {
+    keep({"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"});
+    keep({"/2"});
+    EXPECT_EQ(readBack(), dm::RecentFiles{"/2"});
+    EXPECT_EQ(fileText().find("File2"), std::string::npos) << fileText();
+
+    std::ofstream(path_, std::ios::binary)
+        << "[recent files]\r\nFile3=/c\r\nfile1=/a\r\nFile5=\r\nFile6=/a\r\nFile9=/z\r\n";
+    EXPECT_EQ(readBack(), (dm::RecentFiles{"/a", "/c"}));
+}
+
+} // namespace

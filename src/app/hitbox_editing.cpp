@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <bitset>
 
 namespace {
 
@@ -47,6 +48,15 @@ Qt::CursorShape cursorOf(dm::GripShape shape) {
 
 bool sameBits(float a, float b) {
     return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+bool samePoints(const dm::PartRecord& a, const dm::PartRecord& b) {
+    for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
+        const auto field = fieldOfColumn(column).floatField;
+        if (!sameBits(a.*field, b.*field))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -107,9 +117,32 @@ void HitBoxEditing::followGrid() {
 void HitBoxEditing::readRows(int firstSlot, int lastSlot) {
     if (!on_)
         return;
-    for (int slot = std::max(firstSlot, 0); slot <= std::min(lastSlot, dm::kSlotCount - 1); ++slot)
+    firstSlot = std::max(firstSlot, 0);
+    lastSlot = std::min(lastSlot, dm::kSlotCount - 1);
+    const dm::PartTable before = table_;
+    const std::bitset<dm::kSlotCount> dashedBefore = marks_.dashed;
+    for (int slot = firstSlot; slot <= lastSlot; ++slot)
         readRow(slot);
-    links_.updateViews();
+    for (int slot = firstSlot; slot <= lastSlot; ++slot)
+        if (marks_.dashed[slot] != dashedBefore[slot] ||
+            !samePoints(before[slot], table_[slot])) {
+            updateParts(before, firstSlot, lastSlot);
+            return;
+        }
+}
+
+// A drag step redraws only where the changed boxes were and are, not the whole of each view.
+void HitBoxEditing::updateParts(const dm::PartTable& before, int firstSlot, int lastSlot) {
+    for (const Watched& view : watched_) {
+        dm::SceneRequest request = links_.settings->request(view.box->size(), view.view);
+        request.markers = source().markersShown();
+        for (int slot = firstSlot; slot <= lastSlot; ++slot)
+            for (const dm::PartRecord* part : {&before[slot], &std::as_const(table_)[slot]})
+                if (const auto pixels = dm::partPixels(request, *part, slot))
+                    view.box->update(QRect(QPoint(pixels->left, pixels->top),
+                                           QPoint(pixels->right, pixels->bottom)));
+    }
+    links_.updateOtherViews();
 }
 
 // The row's nine point values as its cells hold them; a text as filled keeps the file's exact

@@ -35,6 +35,8 @@ struct HitBoxEditingLinks {
     HitBoxSource documentSource;
     // All three views redrawn soon.
     std::function<void()> updateViews;
+    // The views that are not watched here (the 3-D one) redrawn soon.
+    std::function<void()> updateOtherViews;
 };
 
 // The "Edit Hit Boxes" mode: the views draw the grid's texts, boxes are picked from a stack,
@@ -88,6 +90,7 @@ private:
     void followGrid();
     void readRows(int firstSlot, int lastSlot);
     void readRow(int slot);
+    void updateParts(const dm::PartTable& before, int firstSlot, int lastSlot);
     void followCurrentRow(int row);
     CellTexts texts(int slot) const;
     CellTexts formattedTexts(const dm::PartRecord& record, int slot) const;

@@ -298,7 +298,11 @@ void linkEditingInTheViews(const DamageDocument& document) {
                                if (Form7 != nullptr)
                                    Form7->drawFrom(source);
                            },
-                           Form5->source(), updateViews},
+                           Form5->source(), updateViews,
+                           [] {
+                               if (Form7 != nullptr)
+                                   Form7->update();
+                           }},
                           Form5);
     theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
     theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);

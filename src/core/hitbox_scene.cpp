@@ -349,6 +349,30 @@ PixelRect rectanglePixels(const DrawOp& rectangle) {
             std::max(rectangle.from.y, rectangle.to.y) + after};
 }
 
+std::optional<PixelRect> partPixels(const SceneRequest& request, const PartRecord& part, int slot) {
+    const bool top = request.view == HitBoxView::Top;
+    const PixelPoint origin = sceneOrigin(request);
+    std::optional<PixelRect> area;
+    const auto cover = [&](float across, float up, int reach) {
+        const auto h = scaledPixels(request.zoomFactor, across);
+        const auto v = scaledPixels(request.zoomFactor, up);
+        if (!h || !v)
+            return;
+        const PixelRect pixels{origin.x - *h - reach, origin.y - *v - reach, origin.x - *h + reach,
+                               origin.y - *v + reach};
+        area = !area ? pixels
+                     : PixelRect{std::min(area->left, pixels.left), std::min(area->top, pixels.top),
+                                 std::max(area->right, pixels.right),
+                                 std::max(area->bottom, pixels.bottom)};
+    };
+    // Boxes and their highlight straddle the corners by at most two pixels.
+    cover(top ? part.PX1 : part.PZ1, part.PY2, 2);
+    cover(top ? part.PX2 : part.PZ2, part.PY1, 2);
+    if (request.markers && kPartSlots[slot].view.marker)
+        cover(top ? part.PX3 : part.PZ3, part.PY3, kMarkerHalfSize + 1);
+    return area;
+}
+
 std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {
     for (auto op = scene.rbegin(); op != scene.rend(); ++op)
         if (op->shape == ShapeKind::Rectangle && op->slot >= 0 &&

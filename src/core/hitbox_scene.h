@@ -140,6 +140,10 @@ struct PixelRect {
 };
 PixelRect rectanglePixels(const DrawOp& rectangle);
 
+// The pixels a part's box and marker may cover in a view, any pen included; none when the part
+// has no place there. What must be drawn again when the part changes.
+std::optional<PixelRect> partPixels(const SceneRequest& request, const PartRecord& part, int slot);
+
 // The slot whose box or marker is painted topmost at `point`: the last drawn of those covering
 // it, a box over its whole area whether filled or outlined. None where no part is drawn.
 std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point);

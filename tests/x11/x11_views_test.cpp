@@ -158,10 +158,20 @@ TEST_F(X11ViewsTest, ClicksWalkTheStackADragMovesTheCurrentRowsBoxAndTabStepsOn)
         QTest::mouseClick(&box, Qt::LeftButton, {}, stack);
         EXPECT_EQ(currentRow(), expected);
     }
-    // Row 1's box, under row 9's, is moved 1 ft towards +x; row 9 keeps its values.
-    dragWith(box, Qt::LeftButton, stack, {-10, 0});
+    // Row 1's box, under row 9's, is moved 1 ft towards +x and +y; row 9 keeps its values. Each
+    // step draws only where the box was and is: the screen shows what a whole redraw draws.
+    QTest::mousePress(&box, Qt::LeftButton, {}, stack);
+    QTest::qWait(100); // each step paints on its own
+    QTest::mouseMove(&box, stack + QPoint(-5, -5));
+    QTest::qWait(100);
+    QTest::mouseMove(&box, stack + QPoint(-10, -10));
+    EXPECT_EQ(screenOfTopView().convertToFormat(QImage::Format_RGB32),
+              box.grab().toImage().convertToFormat(QImage::Format_RGB32));
+    QTest::mouseRelease(&box, Qt::LeftButton, {}, stack + QPoint(-10, -10));
     EXPECT_EQ(grid_->cellText(10, 1), QStringLiteral("19.00"));
     EXPECT_EQ(grid_->cellText(13, 1), QStringLiteral("38.50"));
+    EXPECT_EQ(grid_->cellText(11, 1), QStringLiteral("-3.50"));
+    EXPECT_EQ(grid_->cellText(14, 1), QStringLiteral("5.00"));
     EXPECT_EQ(grid_->cellText(10, 9), QStringLiteral("19.00"));
     EXPECT_EQ(grid_->cellText(13, 9), QStringLiteral("38.90"));
     EXPECT_EQ(currentRow(), 1);

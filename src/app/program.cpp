@@ -282,7 +282,11 @@ void linkNavigation() {
     ViewSettings& settings = Form5->viewSettings();
     new ViewNavigation(dm::HitBoxView::Top, *Form5->pb1, settings);
     new ViewNavigation(dm::HitBoxView::Side, *Form6->pb2, settings);
-    QObject::connect(&settings, &ViewSettings::changed, Form5, updateViews);
+    // The 3-D view takes only the grid spacing, which the menu's handlers redraw it for.
+    QObject::connect(&settings, &ViewSettings::changed, Form5, [] {
+        Form5->update();
+        Form6->update();
+    });
     for (QWidget* view : std::initializer_list<QWidget*>{Form5, Form6})
         view->addActions({Form3->Open1, Form3->Save1, Form3->SaveAs1});
 }

@@ -42,9 +42,9 @@ void BM_RedrawOverPlanPicture(benchmark::State& state) {
     const ViewSettings viewSettings; // 1 ft grid at 100%: the most lines
     TPaintBox box(nullptr);
     box.resize(kScreen);
-    ViewBackground background(dm::HitBoxView::Top, box,
-                              {&settings, [] { return QStringLiteral("27damage.dat"); }, [] {},
-                               &viewSettings});
+    ViewBackground background(
+        dm::HitBoxView::Top, box,
+        {&settings, [] { return QStringLiteral("27damage.dat"); }, [] {}, &viewSettings});
     dm::PartTable table{};
     HitBoxSource source;
     source.settings = &viewSettings;

@@ -76,4 +76,7 @@ static void BM_WheelZoomStep(benchmark::State& state) {
         static_cast<double>(windows.viewPaints() - paintsBefore) /
         static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_WheelZoomStep)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_WheelZoomStep)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);

@@ -124,8 +124,7 @@ void HitBoxEditing::readRows(int firstSlot, int lastSlot) {
     for (int slot = firstSlot; slot <= lastSlot; ++slot)
         readRow(slot);
     for (int slot = firstSlot; slot <= lastSlot; ++slot)
-        if (marks_.dashed[slot] != dashedBefore[slot] ||
-            !samePoints(before[slot], table_[slot])) {
+        if (marks_.dashed[slot] != dashedBefore[slot] || !samePoints(before[slot], table_[slot])) {
             updateParts(before, firstSlot, lastSlot);
             return;
         }
@@ -193,9 +192,10 @@ HitBoxEditing::CellTexts HitBoxEditing::formattedTexts(const dm::PartRecord& rec
     CellTexts texts;
     for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
         const dm::FieldDef& field = fieldOfColumn(column);
-        texts.push_back({{column, slot + 1},
-                         QString::fromStdString(dm::formatFloatCell(
-                             record.*field.floatField, field.precision, field.decimals, separator))});
+        texts.push_back(
+            {{column, slot + 1},
+             QString::fromStdString(dm::formatFloatCell(record.*field.floatField, field.precision,
+                                                        field.decimals, separator))});
     }
     return texts;
 }
@@ -306,8 +306,16 @@ bool HitBoxEditing::press(const Watched& view, QPoint at) {
     StringGrid& grid = links_.grid();
     grid.commitCheck(); // what was typed is one step of its own
     const int slot = grip->slot;
-    Drag drag{view.box,     view.view, *grip, at, table_[slot], texts(slot), false,
-              slot == marks_.current, symmetricTwin(slot), {}};
+    Drag drag{view.box,
+              view.view,
+              *grip,
+              at,
+              table_[slot],
+              texts(slot),
+              false,
+              slot == marks_.current,
+              symmetricTwin(slot),
+              {}};
     if (drag.twin) {
         drag.twinStart = table_[*drag.twin];
         const CellTexts twinTexts = texts(*drag.twin);
@@ -323,12 +331,11 @@ void HitBoxEditing::dragTo(QPoint at, bool onGrid) {
     const QPoint delta = at - drag_->pressedAt;
     drag_->moved = drag_->moved || !delta.isNull();
     const dm::HitBoxViewSettings& settings = links_.settings->values();
-    const dm::Snap snap = onGrid && settings.GridFeet > 0
-                              ? dm::Snap{double(settings.GridFeet), true}
-                              : dm::Snap{};
+    const dm::Snap snap =
+        onGrid && settings.GridFeet > 0 ? dm::Snap{double(settings.GridFeet), true} : dm::Snap{};
     const int zoom = settings.ZoomFactor;
-    const dm::PartRecord record = dm::draggedRecord(
-        drag_->start, drag_->grip, drag_->view, {delta.x(), delta.y()}, zoom, snap);
+    const dm::PartRecord record = dm::draggedRecord(drag_->start, drag_->grip, drag_->view,
+                                                    {delta.x(), delta.y()}, zoom, snap);
     const auto partTexts = drag_->startTexts.begin() + (kLastHitBoxColumn - kFirstHitBoxColumn + 1);
     CellTexts texts = textsOf(record, drag_->start, {drag_->startTexts.begin(), partTexts});
     if (drag_->twin) {
@@ -351,8 +358,8 @@ void HitBoxEditing::release(const Watched& view, QPoint at) {
     if (!drag.moved) {
         if (!drag.wasCurrent)
             return;
-        if (const std::optional<int> next = dm::nextInStack(scene(view), {at.x(), at.y()},
-                                                            drag.grip.slot))
+        if (const std::optional<int> next =
+                dm::nextInStack(scene(view), {at.x(), at.y()}, drag.grip.slot))
             makeCurrent(*next);
         return;
     }
@@ -445,9 +452,9 @@ void HitBoxEditing::serveMirrorEntry(QAction& entry, QMenu& menu) {
             const int slot = links_.grid().currentCell().row - 1;
             const std::optional<int> twin = slot >= 0 ? dm::twinSlot(slot) : std::nullopt;
             entry.setEnabled(twin.has_value());
-            entry.setText(twin ? QStringLiteral("Mirror to %1")
-                                     .arg(links_.grid().cellText(0, *twin + 1))
-                               : QStringLiteral("Mirror to Twin"));
+            entry.setText(
+                twin ? QStringLiteral("Mirror to %1").arg(links_.grid().cellText(0, *twin + 1))
+                     : QStringLiteral("Mirror to Twin"));
         });
     });
     // The keys work on whichever row is current when they are pressed.

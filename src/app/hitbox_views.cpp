@@ -25,7 +25,8 @@ bool HitBoxSource::markersShown() const {
 
 std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source) {
     static const ViewSettings firstSettings;
-    dm::SceneRequest request = (source.settings ? *source.settings : firstSettings).request(size, view);
+    dm::SceneRequest request =
+        (source.settings ? *source.settings : firstSettings).request(size, view);
     request.markers = source.markersShown();
     request.legend = true;
     return dm::buildHitBoxScene(request, source.table(),
@@ -56,8 +57,8 @@ std::vector<int> partsAt(QSize size, dm::HitBoxView view, const HitBoxSource& so
 
 QString partHint(const HitBoxSource& source, int slot, dm::HitBoxView view,
                  const HitBoxPointing& pointing) {
-    const std::string values = dm::hitBoxValuesText(source.table(), slot, view,
-                                                    pointing.decimalSeparator().toStdString());
+    const std::string values =
+        dm::hitBoxValuesText(source.table(), slot, view, pointing.decimalSeparator().toStdString());
     const QString problem = source.problem ? source.problem(slot) : QString();
     return QStringLiteral("%1, slot %2\n%3%4")
         .arg(pointing.rowCaption(slot))

@@ -114,10 +114,10 @@ void show3dView() {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
         const ViewSettings* settings = views.settings;
-        Form7 = new TForm7({views,
-                            [settings] { return settings ? settings->values().GridFeet : 1; },
-                            rowCaptionOfTheViews(),
-                            Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
+        Form7 =
+            new TForm7({views, [settings] { return settings ? settings->values().GridFeet : 1; },
+                        rowCaptionOfTheViews(),
+                        Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
         Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = popUpViewMenu;
         if (theEditing != nullptr)
@@ -174,8 +174,9 @@ void linkEditor(DamageDocument& document) {
 // views' popup menu opens the picture's dialog for the view it was opened in.
 ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
     const auto links = [&document](std::function<void()> redraw) {
-        return ViewBackground::Links{Form1->LMDIniCtrl1, [&document] { return document.fileName(); },
-                                     std::move(redraw), &Form5->viewSettings()};
+        return ViewBackground::Links{Form1->LMDIniCtrl1,
+                                     [&document] { return document.fileName(); }, std::move(redraw),
+                                     &Form5->viewSettings()};
     };
     auto* top =
         new ViewBackground(dm::HitBoxView::Top, *Form5->pb1, links([] { Form5->pb1Paint(); }));
@@ -220,8 +221,8 @@ void fitViews() {
                  dm::fittingZoom(table, dm::HitBoxView::Side, side.width(), side.height()));
     settings.setPan(dm::HitBoxView::Top,
                     dm::centringPan(table, dm::HitBoxView::Top, top.width(), top.height(), zoom));
-    settings.setPan(dm::HitBoxView::Side, dm::centringPan(table, dm::HitBoxView::Side,
-                                                          side.width(), side.height(), zoom));
+    settings.setPan(dm::HitBoxView::Side, dm::centringPan(table, dm::HitBoxView::Side, side.width(),
+                                                          side.height(), zoom));
     settings.chooseFittedZoom(zoom);
 }
 
@@ -293,21 +294,20 @@ void linkNavigation() {
 
 // The mode as the settings file left it; the views draw the document until it is on.
 void linkEditingInTheViews(const DamageDocument& document) {
-    theEditing =
-        new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); }, &document,
-                           &Form5->viewSettings(),
-                           [](const HitBoxSource& source) {
-                               Form5->drawFrom(source);
-                               Form6->drawFrom(source);
-                               if (Form7 != nullptr)
-                                   Form7->drawFrom(source);
-                           },
-                           Form5->source(), updateViews,
-                           [] {
-                               if (Form7 != nullptr)
-                                   Form7->update();
-                           }},
-                          Form5);
+    theEditing = new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); },
+                                    &document, &Form5->viewSettings(),
+                                    [](const HitBoxSource& source) {
+                                        Form5->drawFrom(source);
+                                        Form6->drawFrom(source);
+                                        if (Form7 != nullptr)
+                                            Form7->drawFrom(source);
+                                    },
+                                    Form5->source(), updateViews,
+                                    [] {
+                                        if (Form7 != nullptr)
+                                            Form7->update();
+                                    }},
+                                   Form5);
     theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
     theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);
     if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kEditingKey, QString()) ==

@@ -87,9 +87,9 @@ void TForm5::checkZoomEntry() {
     const int zoom = settings_.values().ZoomFactor;
     for (QAction* entry : {N1001, N501, N201, Fit1})
         entry->setChecked(false);
-    for (auto [entry, choice] : {std::pair{N1001, dm::kZoomChoices[0]},
-                                 std::pair{N501, dm::kZoomChoices[1]},
-                                 std::pair{N201, dm::kZoomChoices[2]}})
+    for (auto [entry, choice] :
+         {std::pair{N1001, dm::kZoomChoices[0]}, std::pair{N501, dm::kZoomChoices[1]},
+          std::pair{N201, dm::kZoomChoices[2]}})
         if (choice.value == zoom)
             return entry->setChecked(true);
     Fit1->setChecked(zoom == fittedZoom_);

@@ -55,11 +55,11 @@ public:
     QAction* N1001;
     QAction* N501;
     QAction* N201;
-    QAction* Fit1;          // the zoom at which every box fits
-    QAction* EditHitBoxes1; // checkable: the views follow the grid and edit by dragging
-    QAction* Mirror1;       // the current row's points onto its twin, Ctrl+M
+    QAction* Fit1;              // the zoom at which every box fits
+    QAction* EditHitBoxes1;     // checkable: the views follow the grid and edit by dragging
+    QAction* Mirror1;           // the current row's points onto its twin, Ctrl+M
     QAction* SymmetricEditing1; // checkable: a drag or nudge moves the twin mirrored
-    QAction* N3DView1;      // opens the 3-D view
+    QAction* N3DView1;          // opens the 3-D view
     // The plan picture under the view the menu was opened in; wired with the pictures.
     QAction* BackgroundPicture1;
 

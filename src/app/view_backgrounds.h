@@ -29,8 +29,8 @@ class ViewBackground : public QObject {
 public:
     struct Links {
         TLMDIniCtrl* settings = nullptr;
-        std::function<QString()> damageFile; // empty while no file is open
-        std::function<void()> redraw;        // the view drawn at once
+        std::function<QString()> damageFile;        // empty while no file is open
+        std::function<void()> redraw;               // the view drawn at once
         const ViewSettings* viewSettings = nullptr; // zoom and pan, which the picture follows
     };
 

@@ -74,9 +74,9 @@ struct DrawOp {
     PixelPoint to;
     Rgb pen;
     int penWidth = 1;
-    std::optional<Rgb> fill; // rectangles only
-    int slot = -1;           // boxes and markers
-    bool dashed = false;     // the outline of a box whose cells do not all parse
+    std::optional<Rgb> fill;    // rectangles only
+    int slot = -1;              // boxes and markers
+    bool dashed = false;        // the outline of a box whose cells do not all parse
     const char* text = nullptr; // Text: drawn with its top left corner at `from`
     friend bool operator==(const DrawOp&, const DrawOp&) = default;
 };

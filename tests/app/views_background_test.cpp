@@ -10,8 +10,8 @@
 #include "settings/ini_ctrl.h"
 #include "side_view.h"
 #include "top_view.h"
-#include "view_settings.h"
 #include "view_backgrounds.h"
+#include "view_settings.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -23,8 +23,7 @@ TEST_F(EditingAlone, ADragGoesByTheZoomAndPanOfTheSettingsItWasHanded) {
     document.PartTable[0].PX2 = -2;
     document.PartTable[0].PY1 = -1;
     document.PartTable[0].PY2 = 3;
-    grid->fillValueCells(
-        dm::fillCells(document.PartTable, grid->decimalSeparator().toStdString()));
+    grid->fillValueCells(dm::fillCells(document.PartTable, grid->decimalSeparator().toStdString()));
     ViewSettings settings;
     HitBoxSource source;
     source.settings = &settings;

@@ -154,8 +154,8 @@ TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTak
 }
 
 // The engine (row 23: PX -1.40 to 1.40, PY 3.60 to 5.60, third point 0.00, 4.80) clicked in the
-// top view away from the fuselage's edge, then nudged; Ctrl+Z takes back a run of presses at once, Ctrl+Y brings it back, and
-// Ctrl+Z in the 3-D view takes it back again.
+// top view away from the fuselage's edge, then nudged; Ctrl+Z takes back a run of presses at once,
+// Ctrl+Y brings it back, and Ctrl+Z in the 3-D view takes it back again.
 TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     setEditing(true);
     TPaintBox& box = *Form5->pb1;
@@ -249,9 +249,9 @@ TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwin
     Form5->SymmetricEditing1->trigger();
     grid_->setCurrentCell(10, 1);
     QTest::keyClick(&box, Qt::Key_Left); // row 1 towards +x, row 4 towards -x
-    EXPECT_EQ(changedCells(), (QStringList{"1 10 6.51", "1 13 13.01",
-                                           "1 16 " + grid_->cellText(16, 1), "4 10 -6.51",
-                                           "4 13 -13.01", "4 16 " + grid_->cellText(16, 4)}));
+    EXPECT_EQ(changedCells(),
+              (QStringList{"1 10 6.51", "1 13 13.01", "1 16 " + grid_->cellText(16, 1),
+                           "4 10 -6.51", "4 13 -13.01", "4 16 " + grid_->cellText(16, 4)}));
     EXPECT_EQ(grid_->cellText(16, 4).toDouble(), -grid_->cellText(16, 1).toDouble());
     EXPECT_EQ(grid_->history().index(), steps + 1);
     QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
@@ -300,9 +300,17 @@ TEST_F(ViewEditingTest, MirroringNeedsATwinAndValuesThatParse) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form5));
     const std::vector<Row> rows = {
         {"rudder", 15, nullptr, false, "Mirror to Twin", {}},
-        {"left wheel onto the right", 18, "-3.00", true, "Mirror to Right Wheel",
+        {"left wheel onto the right",
+         18,
+         "-3.00",
+         true,
+         "Mirror to Right Wheel",
          {"17 10 3.00", "18 10 -3.00"}},
-        {"a cell that does not parse", 1, "6,5x", true, "Mirror to Left Lower Outer Wing",
+        {"a cell that does not parse",
+         1,
+         "6,5x",
+         true,
+         "Mirror to Left Lower Outer Wing",
          {"1 10 6,5x"}},
     };
     for (const Row& row : rows) {

@@ -20,9 +20,9 @@ using commandtest::CommandTest;
 struct ViewPoint {
     const char* name;
     dm::HitBoxView view;
-    int zoom;     // pixels per foot: 100% or 50%
-    float across; // feet: x from above, z from the side
-    float up;     // feet: y
+    int zoom;               // pixels per foot: 100% or 50%
+    float across;           // feet: x from above, z from the side
+    float up;               // feet: y
     std::vector<int> parts; // every part within reach, topmost first; none in open space
 };
 

@@ -126,10 +126,10 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
             EXPECT_TRUE(entry->actionGroup()->isExclusive());
         }
     }
-    EXPECT_EQ(menu, (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom",
-                                 "  100%", "  50%", "  20%", "  Fit", "Edit Hit Boxes",
-                                 "Symmetric Editing", "Mirror to Twin", "3D View",
-                                 "Background Picture..."}));
+    EXPECT_EQ(menu,
+              (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom", "  100%",
+                           "  50%", "  20%", "  Fit", "Edit Hit Boxes", "Symmetric Editing",
+                           "Mirror to Twin", "3D View", "Background Picture..."}));
     EXPECT_EQ(Form5->Grid1ft1->menuAction(), Form5->tvpum->actions()[0]);
     EXPECT_EQ(Form5->SetZoom1->menuAction(), Form5->tvpum->actions()[1]);
 }

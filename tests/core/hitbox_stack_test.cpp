@@ -38,8 +38,8 @@ std::vector<dm::DrawOp> stack() {
     table[0] = box(2, -7, -12, 3);
     table[3] = box(-3, -3, -7, 1);
     table[15] = box(-5, -2, -9, 0);
-    for (int slot : {1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19, 20, 21, 22, 23,
-                     24, 25, 26, 27, 28, 29})
+    for (int slot : {1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 16,
+                     17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29})
         table[slot] = box(20, 20, 20, 20); // far outside
     return dm::buildHitBoxScene({400, 300, 1, 10, HitBoxView::Top, false}, table);
 }
@@ -94,10 +94,14 @@ struct ZoomRow {
 
 TEST(HitBoxStack, TheWheelZoomsByAQuarterPerNotchInWholePixelsWithinTheLimits) {
     const std::vector<ZoomRow> rows = {
-        {"in from 100%", 10, 1, 13},          {"out from 100%", 10, -1, 8},
-        {"out to 50%", 8, -2, 5},             {"one pixel up from the least", 1, 1, 2},
-        {"not below the least", 1, -3, 1},    {"not above the most", 190, 2, 200},
-        {"three notches at once", 10, 3, 20}, {"no notch", 37, 0, 37},
+        {"in from 100%", 10, 1, 13},
+        {"out from 100%", 10, -1, 8},
+        {"out to 50%", 8, -2, 5},
+        {"one pixel up from the least", 1, 1, 2},
+        {"not below the least", 1, -3, 1},
+        {"not above the most", 190, 2, 200},
+        {"three notches at once", 10, 3, 20},
+        {"no notch", 37, 0, 37},
     };
     for (const ZoomRow& row : rows)
         EXPECT_EQ(dm::zoomAfterNotches(row.zoom, row.notches), row.after) << row.name;
@@ -157,9 +161,9 @@ TEST(HitBoxStack, APanMovesBoxesAxesAndGridAlikeAndAFarPanStaysCheap) {
         return op.layer == dm::SceneLayer::Axis && op.from.x == op.to.x;
     };
     EXPECT_EQ(find(panned, xAxis).from.x, 200 + 37);
-    EXPECT_EQ(find(panned, [](const dm::DrawOp& op) { return op.layer == dm::SceneLayer::Axis; })
-                  .from.y,
-              100 - 21);
+    EXPECT_EQ(
+        find(panned, [](const dm::DrawOp& op) { return op.layer == dm::SceneLayer::Axis; }).from.y,
+        100 - 21);
     // A grid line lies 50 px (one 5 ft step) from the moved grid centre (200 + 37, 150 - 21).
     const auto gridAt = [&](int x) {
         return std::any_of(panned.begin(), panned.end(), [x](const dm::DrawOp& op) {
@@ -240,8 +244,8 @@ TEST(HitBoxStack, ShiftDragNeverMovesAnInfiniteOrNaNValueNorSpreadsIt) {
         PartRecord start = box(2, -1, -2, 3);
         start.PX3 = 1;
         start.*row.odd = row.value;
-        const PartRecord dragged = dm::draggedRecord(start, row.grip, HitBoxView::Top, {-13, -7},
-                                                     10, {2, true});
+        const PartRecord dragged =
+            dm::draggedRecord(start, row.grip, HitBoxView::Top, {-13, -7}, 10, {2, true});
         EXPECT_EQ(std::bit_cast<std::uint32_t>(dragged.*row.odd),
                   std::bit_cast<std::uint32_t>(row.value));
         for (float PartRecord::*field : {&PartRecord::PX1, &PartRecord::PY1, &PartRecord::PX2,
@@ -254,7 +258,7 @@ TEST(HitBoxStack, ShiftDragNeverMovesAnInfiniteOrNaNValueNorSpreadsIt) {
 }
 
 TEST(HitBoxStack, TwinsPairRightWithLeftAndMirroringNegatesOnlyX) {
-    const std::vector<std::pair<int, int>> pairs = {{0, 3}, {1, 2}, {4, 7},   {5, 6},
+    const std::vector<std::pair<int, int>> pairs = {{0, 3},  {1, 2},  {4, 7},   {5, 6},
                                                     {8, 11}, {9, 10}, {12, 13}, {16, 17}};
     int paired = 0;
     for (int slot = 0; slot < dm::kSlotCount; ++slot) {
@@ -295,7 +299,7 @@ TEST(HitBoxStack, TheLegendArrowsPointWherePositiveValuesAreDrawn) {
         request.legend = true;
         const auto ops = dm::buildHitBoxScene(request, table);
         const dm::DrawOp& part = *std::find_if(ops.begin(), ops.end(),
-                                                [](const dm::DrawOp& op) { return op.slot == 0; });
+                                               [](const dm::DrawOp& op) { return op.slot == 0; });
         // Point 2 is the origin; point 1's corner lies toward +across and +y.
         const int acrossSign = part.from.x > part.to.x ? 1 : -1;
         const int upSign = part.to.y < part.from.y ? 1 : -1;

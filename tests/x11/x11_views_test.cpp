@@ -219,6 +219,13 @@ TEST_F(X11ViewsTest, TheWheelZoomsAroundThePointerAndAMiddleDragPans) {
     screen = screenOfTopView();
     EXPECT_NEAR(leftEdge(screen, corner + by), corner.x() + by.x(), 1);
     EXPECT_NEAR(topEdge(screen, corner + by), corner.y() + by.y(), 1);
+    // With Space held the left button pans back, over the fuselage, and edits nothing.
+    QTest::keyPress(Form5, Qt::Key_Space);
+    dragWith(box, Qt::LeftButton, corner + by + QPoint(10, 20), -by);
+    QTest::keyRelease(Form5, Qt::Key_Space);
+    screen = screenOfTopView();
+    EXPECT_NEAR(leftEdge(screen, corner), corner.x(), 1);
+    EXPECT_NEAR(topEdge(screen, corner), corner.y(), 1);
     EXPECT_EQ(grid_->history().index(), 0) << "panning edits nothing";
 
     // Home: the first centre and the zoom of the menu.

@@ -1,4 +1,5 @@
 // Picking in a stack of boxes, zoom and pan, mirrored twins and the axis legend.
+#include "core/background_picture.h"
 #include "core/hitbox_drag.h"
 #include "core/hitbox_scene.h"
 #include "core/part_slots.h"
@@ -188,6 +189,22 @@ TEST(HitBoxStack, APanMovesBoxesAxesAndGridAlikeAndAFarPanStaysCheap) {
     EXPECT_EQ(columnsOf(far), columnsOf(dm::buildHitBoxScene(still, table)));
     EXPECT_EQ(columnsOf(far), 399u);
     EXPECT_LT(far.size(), 2000u);
+}
+
+TEST(HitBoxStack, APlanPictureFollowsThePanAndItsGesturesReckonWithIt) {
+    const dm::BackgroundPicture picture{"plan.png", 40, {3, -2}};
+    dm::SceneRequest still{515, 517, 1, 10, HitBoxView::Side};
+    dm::SceneRequest moved = still;
+    moved.pan = {-61, 17};
+    const dm::PictureFrame first = dm::pictureFrame(picture, 800, 400, still);
+    const dm::PictureFrame panned = dm::pictureFrame(picture, 800, 400, moved);
+    EXPECT_DOUBLE_EQ(panned.left, first.left - 61);
+    EXPECT_DOUBLE_EQ(panned.top, first.top + 17);
+    // Scaled around the same spot of the picture, wherever the pan has put it.
+    const dm::BackgroundPicture scaledStill = dm::scaledAround(picture, 2, {100, 100}, still);
+    const dm::BackgroundPicture scaledMoved = dm::scaledAround(picture, 2, {39, 117}, moved);
+    EXPECT_DOUBLE_EQ(scaledMoved.centre[0], scaledStill.centre[0]);
+    EXPECT_DOUBLE_EQ(scaledMoved.centre[1], scaledStill.centre[1]);
 }
 
 TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {

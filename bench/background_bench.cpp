@@ -6,6 +6,7 @@
 #include "paint_box.h"
 #include "settings/ini_ctrl.h"
 #include "view_backgrounds.h"
+#include "view_settings.h"
 
 #include <QFile>
 #include <QImage>
@@ -38,13 +39,15 @@ void BM_RedrawOverPlanPicture(benchmark::State& state) {
     settings.WriteString(QStringLiteral("Background Pictures"), QStringLiteral("top 27damage.dat"),
                          QStringLiteral("80;0;-15;50;1;") + pictureFile);
 
-    dm::initialiseViewSettings(HitBoxSettings); // 1 ft grid at 100%: the most lines
+    const ViewSettings viewSettings; // 1 ft grid at 100%: the most lines
     TPaintBox box(nullptr);
     box.resize(kScreen);
-    ViewBackground background(dm::HitBoxView::Top, box,
-                              {&settings, [] { return QStringLiteral("27damage.dat"); }, [] {}});
+    ViewBackground background(
+        dm::HitBoxView::Top, box,
+        {&settings, [] { return QStringLiteral("27damage.dat"); }, [] {}, &viewSettings});
     dm::PartTable table{};
     HitBoxSource source;
+    source.settings = &viewSettings;
     source.partTable = &table;
     source.underlay = underlaysOf(&background, nullptr);
     QImage screen(kScreen, QImage::Format_RGB32);

@@ -1,16 +1,21 @@
 #include "hitbox_editing.h"
 
 #include "core/cell_text.h"
+#include "core/part_slots.h"
 #include "damage_document.h"
 #include "paint_box.h"
 #include "shell/error_display.h"
 #include "string_grid.h"
+#include "view_settings.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <algorithm>
 #include <bit>
+#include <bitset>
 
 namespace {
 
@@ -43,6 +48,15 @@ Qt::CursorShape cursorOf(dm::GripShape shape) {
 
 bool sameBits(float a, float b) {
     return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+bool samePoints(const dm::PartRecord& a, const dm::PartRecord& b) {
+    for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
+        const auto field = fieldOfColumn(column).floatField;
+        if (!sameBits(a.*field, b.*field))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -103,33 +117,64 @@ void HitBoxEditing::followGrid() {
 void HitBoxEditing::readRows(int firstSlot, int lastSlot) {
     if (!on_)
         return;
-    for (int slot = std::max(firstSlot, 0); slot <= std::min(lastSlot, dm::kSlotCount - 1); ++slot)
+    firstSlot = std::max(firstSlot, 0);
+    lastSlot = std::min(lastSlot, dm::kSlotCount - 1);
+    const dm::PartTable before = table_;
+    const std::bitset<dm::kSlotCount> dashedBefore = marks_.dashed;
+    for (int slot = firstSlot; slot <= lastSlot; ++slot)
         readRow(slot);
-    links_.updateViews();
+    for (int slot = firstSlot; slot <= lastSlot; ++slot)
+        if (marks_.dashed[slot] != dashedBefore[slot] || !samePoints(before[slot], table_[slot])) {
+            updateParts(before, firstSlot, lastSlot);
+            return;
+        }
+}
+
+// A drag step redraws only where the changed boxes were and are, not the whole of each view.
+void HitBoxEditing::updateParts(const dm::PartTable& before, int firstSlot, int lastSlot) {
+    for (const Watched& view : watched_) {
+        dm::SceneRequest request = links_.settings->request(view.box->size(), view.view);
+        request.markers = source().markersShown();
+        for (int slot = firstSlot; slot <= lastSlot; ++slot)
+            for (const dm::PartRecord* part : {&before[slot], &std::as_const(table_)[slot]})
+                if (const auto pixels = dm::partPixels(request, *part, slot))
+                    view.box->update(QRect(QPoint(pixels->left, pixels->top),
+                                           QPoint(pixels->right, pixels->bottom)));
+    }
+    links_.updateOtherViews();
+}
+
+// The row's nine point values as its cells hold them; a text as filled keeps the file's exact
+// value, as Save keeps it. Raises CellParseError for the first cell that does not parse.
+dm::PartRecord HitBoxEditing::rowPoints(int slot) const {
+    const StringGrid& grid = links_.grid();
+    const std::string separator = grid.decimalSeparator().toStdString();
+    dm::PartRecord record = links_.document->PartTable[slot];
+    for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
+        const dm::FieldDef& field = fieldOfColumn(column);
+        const std::string text = grid.cellText(column, slot + 1).toStdString();
+        if (text == grid.lastFilledTexts()[slot][column - 1])
+            continue;
+        try {
+            record.*field.floatField = dm::parseFloatCell(text, separator);
+        } catch (const dm::ConvertError& error) {
+            throw dm::CellParseError(error, slot + 1, column);
+        }
+    }
+    return record;
 }
 
 // A row whose cells do not all parse keeps the box it had, drawn dashed.
 void HitBoxEditing::readRow(int slot) {
-    const StringGrid& grid = links_.grid();
-    const std::string separator = grid.decimalSeparator().toStdString();
-    dm::PartRecord record = table_[slot];
-    for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
-        const dm::FieldDef& field = fieldOfColumn(column);
-        const std::string text = grid.cellText(column, slot + 1).toStdString();
-        try {
-            // A text as filled keeps the file's exact value, as Save keeps it.
-            record.*field.floatField = text == grid.lastFilledTexts()[slot][column - 1]
-                                           ? links_.document->PartTable[slot].*field.floatField
-                                           : dm::parseFloatCell(text, separator);
-        } catch (const dm::ConvertError& error) {
-            marks_.dashed.set(slot);
-            problems_[slot] = QStringLiteral("%1 does not parse: %2")
-                                  .arg(QString::fromUtf8(dm::kColumnCaptions[column]),
-                                       QString::fromUtf8(error.what()));
-            return;
-        }
+    try {
+        table_[slot] = rowPoints(slot);
+    } catch (const dm::CellParseError& error) {
+        marks_.dashed.set(slot);
+        problems_[slot] = QStringLiteral("%1 does not parse: %2")
+                              .arg(QString::fromUtf8(dm::kColumnCaptions[error.column()]),
+                                   QString::fromUtf8(error.what()));
+        return;
     }
-    table_[slot] = record;
     marks_.dashed.reset(slot);
     problems_[slot].clear();
 }
@@ -138,6 +183,21 @@ void HitBoxEditing::followCurrentRow(int row) {
     marks_.current = row >= 1 ? row - 1 : -1;
     if (on_)
         links_.updateViews();
+}
+
+// All nine point cells of `slot` formatted from `record` as the fill does.
+HitBoxEditing::CellTexts HitBoxEditing::formattedTexts(const dm::PartRecord& record,
+                                                       int slot) const {
+    const std::string separator = links_.grid().decimalSeparator().toStdString();
+    CellTexts texts;
+    for (int column = kFirstHitBoxColumn; column <= kLastHitBoxColumn; ++column) {
+        const dm::FieldDef& field = fieldOfColumn(column);
+        texts.push_back(
+            {{column, slot + 1},
+             QString::fromStdString(dm::formatFloatCell(record.*field.floatField, field.precision,
+                                                        field.decimals, separator))});
+    }
+    return texts;
 }
 
 HitBoxEditing::CellTexts HitBoxEditing::texts(int slot) const {
@@ -162,8 +222,34 @@ HitBoxEditing::CellTexts HitBoxEditing::textsOf(const dm::PartRecord& record,
     return texts;
 }
 
+std::vector<dm::DrawOp> HitBoxEditing::scene(const Watched& view) const {
+    return hitBoxScene(view.box->size(), view.view, source());
+}
+
 std::optional<dm::DragGrip> HitBoxEditing::gripAt(const Watched& view, QPoint at) const {
-    return dm::gripAt(hitBoxScene(view.box->size(), view.view, source()), {at.x(), at.y()});
+    return dm::gripAt(scene(view), {at.x(), at.y()}, marks_.current);
+}
+
+// The row becomes the grid's current one and is scrolled into view.
+void HitBoxEditing::makeCurrent(int slot) {
+    StringGrid& grid = links_.grid();
+    const int column = grid.currentCell().column;
+    grid.setCurrentCell(column >= 1 ? column : 1, slot + 1);
+    grid.scrollTo(grid.currentIndex());
+}
+
+// Tab and Shift+Tab: the next or previous part that has a box, round the table.
+void HitBoxEditing::stepCurrent(int by) {
+    int slot = marks_.current;
+    for (int tried = 0; tried < dm::kSlotCount; ++tried) {
+        slot = ((slot < 0 && by < 0 ? 0 : slot) + by + dm::kSlotCount) % dm::kSlotCount;
+        if (dm::hasBox(table_[slot]))
+            return makeCurrent(slot);
+    }
+}
+
+std::optional<int> HitBoxEditing::symmetricTwin(int slot) const {
+    return symmetric_ ? dm::twinSlot(slot) : std::nullopt;
 }
 
 bool HitBoxEditing::eventFilter(QObject* watched, QEvent* event) {
@@ -205,46 +291,81 @@ bool HitBoxEditing::mouse(const Watched& view, QMouseEvent& event) {
     case QEvent::MouseButtonRelease:
         if (!drag_ || event.button() != Qt::LeftButton)
             return false;
-        release();
+        release(view, at);
         return true;
     default:
         return false;
     }
 }
 
+// A press takes the current row's box where it lies in the stack and makes its row current.
 bool HitBoxEditing::press(const Watched& view, QPoint at) {
     const std::optional<dm::DragGrip> grip = gripAt(view, at);
     if (!grip)
         return false;
     StringGrid& grid = links_.grid();
     grid.commitCheck(); // what was typed is one step of its own
-    drag_ = Drag{view.box, view.view, *grip, at, table_[grip->slot], texts(grip->slot)};
+    const int slot = grip->slot;
+    Drag drag{view.box,
+              view.view,
+              *grip,
+              at,
+              table_[slot],
+              texts(slot),
+              false,
+              slot == marks_.current,
+              symmetricTwin(slot),
+              {}};
+    if (drag.twin) {
+        drag.twinStart = table_[*drag.twin];
+        const CellTexts twinTexts = texts(*drag.twin);
+        drag.startTexts.insert(drag.startTexts.end(), twinTexts.begin(), twinTexts.end());
+    }
+    drag_ = drag;
+    if (!drag.wasCurrent)
+        makeCurrent(slot);
     return true;
 }
 
 void HitBoxEditing::dragTo(QPoint at, bool onGrid) {
     const QPoint delta = at - drag_->pressedAt;
     drag_->moved = drag_->moved || !delta.isNull();
-    const dm::Snap snap = onGrid && HitBoxSettings.GridFeet > 0
-                              ? dm::Snap{double(HitBoxSettings.GridFeet), true}
-                              : dm::Snap{};
-    const dm::PartRecord record =
-        dm::draggedRecord(drag_->start, drag_->grip, drag_->view, {delta.x(), delta.y()},
-                          HitBoxSettings.ZoomFactor, snap);
-    links_.grid().previewTexts(textsOf(record, drag_->start, drag_->startTexts));
+    const dm::HitBoxViewSettings& settings = links_.settings->values();
+    const dm::Snap snap =
+        onGrid && settings.GridFeet > 0 ? dm::Snap{double(settings.GridFeet), true} : dm::Snap{};
+    const int zoom = settings.ZoomFactor;
+    const dm::PartRecord record = dm::draggedRecord(drag_->start, drag_->grip, drag_->view,
+                                                    {delta.x(), delta.y()}, zoom, snap);
+    const auto partTexts = drag_->startTexts.begin() + (kLastHitBoxColumn - kFirstHitBoxColumn + 1);
+    CellTexts texts = textsOf(record, drag_->start, {drag_->startTexts.begin(), partTexts});
+    if (drag_->twin) {
+        // The twin's across axis is mirrored from above; from the side z and y go alike.
+        const int acrossDelta = drag_->view == dm::HitBoxView::Top ? -delta.x() : delta.x();
+        const dm::PartRecord twin = dm::draggedRecord(drag_->twinStart, drag_->grip, drag_->view,
+                                                      {acrossDelta, delta.y()}, zoom, snap);
+        const CellTexts twinTexts =
+            textsOf(twin, drag_->twinStart, {partTexts, drag_->startTexts.end()});
+        texts.insert(texts.end(), twinTexts.begin(), twinTexts.end());
+    }
+    links_.grid().previewTexts(texts);
 }
 
-// A drag commits as one step; a press that did not move picks the part's row.
-void HitBoxEditing::release() {
+// A drag commits as one step; a click on the current row's box makes the next box below it in
+// the stack current.
+void HitBoxEditing::release(const Watched& view, QPoint at) {
     const Drag drag = *std::exchange(drag_, std::nullopt);
     StringGrid& grid = links_.grid();
-    const int row = drag.grip.slot + 1;
     if (!drag.moved) {
-        const int column = grid.currentCell().column;
-        grid.setCurrentCell(column >= 1 ? column : 1, row);
+        if (!drag.wasCurrent)
+            return;
+        if (const std::optional<int> next =
+                dm::nextInStack(scene(view), {at.x(), at.y()}, drag.grip.slot))
+            makeCurrent(*next);
         return;
     }
-    CellTexts dragged = texts(drag.grip.slot);
+    CellTexts dragged;
+    for (const auto& [cell, text] : drag.startTexts)
+        dragged.push_back({cell, grid.cellText(cell.column, cell.row)});
     grid.previewTexts(drag.startTexts);
     grid.commitTexts(dragged);
 }
@@ -264,6 +385,12 @@ bool HitBoxEditing::key(const Watched& view, const QKeyEvent& event) {
         return true;
     const bool onGrid = event.modifiers().testFlag(Qt::ShiftModifier);
     switch (event.key()) {
+    case Qt::Key_Tab:
+        stepCurrent(onGrid ? -1 : 1);
+        return true;
+    case Qt::Key_Backtab:
+        stepCurrent(-1);
+        return true;
     case Qt::Key_Left: // the across axes are mirrored: left makes x or z larger
         nudge(view.view, 1, 0, onGrid);
         return true;
@@ -294,13 +421,64 @@ bool HitBoxEditing::historyKey(const QKeyEvent& event) {
     return false;
 }
 
+double HitBoxEditing::nudgeStep(bool onGrid) const {
+    const int gridFeet = links_.settings->values().GridFeet;
+    return onGrid && gridFeet > 0 ? gridFeet : 0.01;
+}
+
 // Presses on one box follow each other as one step of the history.
 void HitBoxEditing::nudge(dm::HitBoxView view, int across, int up, bool onGrid) {
     const int slot = marks_.current;
     if (slot < 0)
         return;
-    const double step = onGrid && HitBoxSettings.GridFeet > 0 ? HitBoxSettings.GridFeet : 0.01;
+    const double step = nudgeStep(onGrid);
     const dm::PartRecord& start = table_[slot];
     const dm::PartRecord record = dm::shiftedRecord(start, view, across * step, up * step);
-    links_.grid().commitTexts(textsOf(record, start, texts(slot)), kNudgeRun + slot);
+    CellTexts changed = textsOf(record, start, texts(slot));
+    if (const std::optional<int> twin = symmetricTwin(slot)) {
+        const dm::PartRecord& twinStart = table_[*twin];
+        const double twinAcross = (view == dm::HitBoxView::Top ? -across : across) * step;
+        const CellTexts twinTexts = textsOf(
+            dm::shiftedRecord(twinStart, view, twinAcross, up * step), twinStart, texts(*twin));
+        changed.insert(changed.end(), twinTexts.begin(), twinTexts.end());
+    }
+    links_.grid().commitTexts(changed, kNudgeRun + slot);
+}
+
+void HitBoxEditing::serveMirrorEntry(QAction& entry, QMenu& menu) {
+    entry.setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    connect(&menu, &QMenu::aboutToShow, this, [this, &entry] {
+        shell::guarded([this, &entry] {
+            const int slot = links_.grid().currentCell().row - 1;
+            const std::optional<int> twin = slot >= 0 ? dm::twinSlot(slot) : std::nullopt;
+            entry.setEnabled(twin.has_value());
+            entry.setText(
+                twin ? QStringLiteral("Mirror to %1").arg(links_.grid().cellText(0, *twin + 1))
+                     : QStringLiteral("Mirror to Twin"));
+        });
+    });
+    // The keys work on whichever row is current when they are pressed.
+    connect(&menu, &QMenu::aboutToHide, &entry, [&entry] { entry.setEnabled(true); });
+    connect(&entry, &QAction::triggered, this,
+            [this] { shell::guarded([this] { mirrorCurrentRow(); }); });
+}
+
+void HitBoxEditing::mirrorCurrentRow() {
+    StringGrid& grid = links_.grid();
+    const int slot = grid.currentCell().row - 1;
+    const std::optional<int> twin = slot >= 0 ? dm::twinSlot(slot) : std::nullopt;
+    if (!twin || drag_)
+        return;
+    grid.commitCheck();
+    dm::PartRecord points;
+    try {
+        points = rowPoints(slot);
+    } catch (const dm::CellParseError& error) {
+        throw dm::DamageError(QStringLiteral("%1 of %2 does not parse: %3")
+                                  .arg(QString::fromUtf8(dm::kColumnCaptions[error.column()]),
+                                       grid.cellText(0, slot + 1), QString::fromUtf8(error.what()))
+                                  .toStdString());
+    }
+    const dm::PartRecord& twinBase = links_.document->PartTable[*twin];
+    grid.commitTexts(formattedTexts(dm::mirroredOnto(points, twinBase), *twin));
 }

@@ -14,7 +14,10 @@
 #include <vector>
 
 class DamageDocument;
+class QAction;
 class QKeyEvent;
+class QMenu;
+class ViewSettings;
 class QMouseEvent;
 class StringGrid;
 class TPaintBox;
@@ -24,16 +27,22 @@ struct GridCell;
 struct HitBoxEditingLinks {
     std::function<StringGrid&()> grid;
     const DamageDocument* document = nullptr;
+    // Grid spacing and zoom, which drags and nudges go by.
+    const ViewSettings* settings = nullptr;
     // Every view draws from this source from now on.
     std::function<void(const HitBoxSource&)> drawFrom;
     // What the views draw with the mode off.
     HitBoxSource documentSource;
     // All three views redrawn soon.
     std::function<void()> updateViews;
+    // The views that are not watched here (the 3-D one) redrawn soon.
+    std::function<void()> updateOtherViews;
 };
 
-// The "Edit Hit Boxes" mode: the views draw the grid's texts, boxes are dragged and nudged in the
-// flat views, and the grid's history is one key away. Off, it lets every event through.
+// The "Edit Hit Boxes" mode: the views draw the grid's texts, boxes are picked from a stack,
+// dragged and nudged in the flat views, and the grid's history is one key away. Off, it lets
+// every event through. Mirroring a row onto its twin works in and out of the mode; with
+// symmetric editing a drag or nudge moves the twin mirrored in the same step.
 class HitBoxEditing : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +54,14 @@ public:
     void watchHistoryKeys(QWidget& window);
     bool on() const { return on_; }
     void setOn(bool on);
+    void setSymmetric(bool symmetric) { symmetric_ = symmetric; }
+
+    // Makes `entry` "Mirror to <twin>" for the current row whenever `menu` shows, disabled on a
+    // row without a twin, and lets it (and its Ctrl+M) mirror the row.
+    void serveMirrorEntry(QAction& entry, QMenu& menu);
+    // The current row's nine point values onto its twin, x negated, as one step; nothing on a
+    // row without a twin. A point cell that does not parse is said in the error box.
+    void mirrorCurrentRow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,8 +74,11 @@ private:
         dm::DragGrip grip;
         QPoint pressedAt;
         dm::PartRecord start;
-        CellTexts startTexts;
+        CellTexts startTexts; // the part's and, with symmetric editing, its twin's
         bool moved = false;
+        bool wasCurrent = false; // a click on the current row's box walks down the stack
+        std::optional<int> twin;
+        dm::PartRecord twinStart;
     };
     struct Watched {
         TPaintBox* box;
@@ -70,15 +90,23 @@ private:
     void followGrid();
     void readRows(int firstSlot, int lastSlot);
     void readRow(int slot);
+    void updateParts(const dm::PartTable& before, int firstSlot, int lastSlot);
     void followCurrentRow(int row);
     CellTexts texts(int slot) const;
+    CellTexts formattedTexts(const dm::PartRecord& record, int slot) const;
     CellTexts textsOf(const dm::PartRecord& record, const dm::PartRecord& base,
                       CellTexts texts) const;
     std::optional<dm::DragGrip> gripAt(const Watched& view, QPoint at) const;
+    std::vector<dm::DrawOp> scene(const Watched& view) const;
+    void makeCurrent(int slot);
+    void stepCurrent(int by);
+    std::optional<int> symmetricTwin(int slot) const;
+    dm::PartRecord rowPoints(int slot) const;
+    double nudgeStep(bool onGrid) const;
     bool mouse(const Watched& view, QMouseEvent& event);
     bool press(const Watched& view, QPoint at);
     void dragTo(QPoint at, bool onGrid);
-    void release();
+    void release(const Watched& view, QPoint at);
     void cancelDrag();
     bool key(const Watched& view, const QKeyEvent& event);
     bool historyKey(const QKeyEvent& event);
@@ -88,6 +116,7 @@ private:
     std::vector<Watched> watched_;
     std::vector<QObject*> historyKeyWindows_;
     bool on_ = false;
+    bool symmetric_ = false;
     bool following_ = false;
     dm::PartTable table_{};
     dm::BoxMarks marks_;

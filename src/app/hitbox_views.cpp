@@ -1,13 +1,15 @@
 #include "hitbox_views.h"
 
+#include "core/hitbox_drag.h"
 #include "paint_box.h"
+#include "view_settings.h"
 #include "views/scene_painter.h"
 
 #include <QFileInfo>
 #include <QPainter>
 #include <QVBoxLayout>
 
-dm::HitBoxViewSettings HitBoxSettings;
+#include <algorithm>
 
 const dm::PartTable& HitBoxSource::table() const {
     static const dm::PartTable zeros{};
@@ -22,9 +24,11 @@ bool HitBoxSource::markersShown() const {
 }
 
 std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source) {
-    const dm::SceneRequest request{
-        size.width(), size.height(),        HitBoxSettings.GridFeet, HitBoxSettings.ZoomFactor,
-        view,         source.markersShown()};
+    static const ViewSettings firstSettings;
+    dm::SceneRequest request =
+        (source.settings ? *source.settings : firstSettings).request(size, view);
+    request.markers = source.markersShown();
+    request.legend = true;
     return dm::buildHitBoxScene(request, source.table(),
                                 source.marks ? *source.marks : dm::BoxMarks{});
 }
@@ -39,26 +43,49 @@ void paintHitBoxView(QPainter& painter, QSize size, dm::HitBoxView view,
         paintHitBoxScene(painter, area, hitBoxScene(size, view, source));
 }
 
+namespace {
+
+// The current row's part first, then the others from the top of the stack down.
+std::vector<int> partsAt(QSize size, dm::HitBoxView view, const HitBoxSource& source, QPoint at) {
+    std::vector<int> parts = dm::slotsAt(hitBoxScene(size, view, source), {at.x(), at.y()});
+    const int current = source.marks ? source.marks->current : -1;
+    const auto found = std::find(parts.begin(), parts.end(), current);
+    if (found != parts.end())
+        std::rotate(parts.begin(), found, std::next(found));
+    return parts;
+}
+
+QString partHint(const HitBoxSource& source, int slot, dm::HitBoxView view,
+                 const HitBoxPointing& pointing) {
+    const std::string values =
+        dm::hitBoxValuesText(source.table(), slot, view, pointing.decimalSeparator().toStdString());
+    const QString problem = source.problem ? source.problem(slot) : QString();
+    return QStringLiteral("%1, slot %2\n%3%4")
+        .arg(pointing.rowCaption(slot))
+        .arg(slot)
+        .arg(QString::fromStdString(values), problem.isEmpty() ? problem : '\n' + problem);
+}
+
+} // namespace
+
 void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,
                   HitBoxPointing pointing) {
-    const auto slotAt = [&box, view, source](QPoint at) {
-        return dm::slotAt(hitBoxScene(box.size(), view, source()), {at.x(), at.y()});
-    };
-    box.OnHint = [slotAt, view, source, pointing](QPoint at) {
-        const std::optional<int> slot = slotAt(at);
-        if (!slot)
+    box.OnHint = [&box, view, source, pointing](QPoint at) {
+        QStringList hints;
+        for (int slot : partsAt(box.size(), view, source(), at))
+            hints << partHint(source(), slot, view, pointing);
+        if (hints.isEmpty())
             return QString();
-        const std::string values = dm::hitBoxValuesText(source().table(), *slot, view,
-                                                        pointing.decimalSeparator().toStdString());
-        const QString problem = source().problem ? source().problem(*slot) : QString();
-        return QStringLiteral("%1, slot %2\n%3%4")
-            .arg(pointing.rowCaption(*slot))
-            .arg(*slot)
-            .arg(QString::fromStdString(values), problem.isEmpty() ? problem : '\n' + problem);
+        // The views follow the grid, and boxes can be dragged, only in that mode.
+        if (source().marks == nullptr)
+            hints << QStringLiteral(
+                "Check \"Edit Hit Boxes\" in the right-click menu to drag the boxes.");
+        return hints.join(QStringLiteral("\n\n"));
     };
-    box.OnDoubleClick = [slotAt, pointing](QPoint at) {
-        if (const std::optional<int> slot = slotAt(at))
-            pointing.showPartRow(*slot);
+    box.OnDoubleClick = [&box, view, source, pointing](QPoint at) {
+        const std::vector<int> parts = partsAt(box.size(), view, source(), at);
+        if (!parts.empty())
+            pointing.showPartRow(parts.front());
     };
 }
 

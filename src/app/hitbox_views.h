@@ -12,13 +12,13 @@ class QImage;
 class QPainter;
 class QWidget;
 class TPaintBox;
-
-// The view settings, once in the process, shared by the top and the side view.
-extern dm::HitBoxViewSettings HitBoxSettings;
+class ViewSettings;
 
 // What a view draws: a part table and the open file's name; the third points are marked while
 // that file exists. Without a table the view draws an all-zero one, without markers.
 struct HitBoxSource {
+    // Grid, zoom and pan; without them a view draws as the settings start.
+    const ViewSettings* settings = nullptr;
     const dm::PartTable* partTable = nullptr;
     std::function<QString()> fileName;
     // While the views follow the grid: how boxes are marked, and why a row shows an older box.
@@ -45,8 +45,9 @@ struct HitBoxPointing {
     std::function<QString()> decimalSeparator;
     std::function<void(int slot)> showPartRow;
 };
-// Gives a view's paint box tooltips and double-clicks on the part drawn topmost at the pointer,
-// found in the scene of the box's current size and of what `source` returns then.
+// Gives a view's paint box tooltips and double-clicks on the parts drawn at the pointer, found in
+// the scene of the box's current size and of what `source` returns then: the tooltip names every
+// part there, the current row's first, and the double-click shows the first.
 void pointAtParts(TPaintBox& box, dm::HitBoxView view, std::function<const HitBoxSource&()> source,
                   HitBoxPointing pointing);
 

@@ -22,6 +22,8 @@
 #include "string_grid.h"
 #include "top_view.h"
 #include "view_backgrounds.h"
+#include "view_navigation.h"
+#include "view_settings.h"
 #include "views/view_sizes.h"
 
 #include <QApplication>
@@ -30,15 +32,19 @@
 #include <QSessionManager>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace program {
 namespace {
 
 std::unique_ptr<DamageDocument> theDocument;
+std::unique_ptr<ViewSettings> theViewSettings;
 HitBoxEditing* theEditing = nullptr; // a child of the top view
 const QString kEditingSection = QStringLiteral("HBTV");
 const QString kEditingKey = QStringLiteral("EditHitBoxes");
+const QString kSymmetricKey = QStringLiteral("SymmetricEditing");
 
 // A view's stored size never falls below its design size.
 void attachPlacementKeeper(QWidget* window, const char* section, const char* key,
@@ -109,8 +115,11 @@ void show3dView() {
     if (Form7 == nullptr) {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
-        Form7 = new TForm7({views, [] { return HitBoxSettings.GridFeet; }, rowCaptionOfTheViews(),
-                            Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
+        const ViewSettings* settings = views.settings;
+        Form7 =
+            new TForm7({views, [settings] { return settings ? settings->values().GridFeet : 1; },
+                        rowCaptionOfTheViews(),
+                        Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
         Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = popUpViewMenu;
         if (theEditing != nullptr)
@@ -176,8 +185,9 @@ void linkEditor(DamageDocument& document) {
 // views' popup menu opens the picture's dialog for the view it was opened in.
 ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
     const auto links = [&document](std::function<void()> redraw) {
-        return ViewBackground::Links{
-            Form1->LMDIniCtrl1, [&document] { return document.fileName(); }, std::move(redraw)};
+        return ViewBackground::Links{Form1->LMDIniCtrl1,
+                                     [&document] { return document.fileName(); }, std::move(redraw),
+                                     &Form5->viewSettings()};
     };
     auto* top =
         new ViewBackground(dm::HitBoxView::Top, *Form5->pb1, links([] { Form5->pb1Paint(); }));
@@ -198,6 +208,7 @@ ViewUnderlays linkViewBackgrounds(const DamageDocument& document) {
 // a view names it by its grid row and shows that row in the editor.
 void linkViewsToTheEditor(const DamageDocument& document) {
     HitBoxSource source;
+    source.settings = &Form5->viewSettings();
     source.partTable = &document.PartTable;
     source.fileName = [&document] { return document.fileName(); };
     source.underlay = linkViewBackgrounds(document);
@@ -217,12 +228,20 @@ void updateViews() {
             view->update();
 }
 
-int fittingZoom() {
+// "Fit": the zoom at which both views show every box, each view centred on them.
+void fitViews() {
+    ViewSettings& settings = Form5->viewSettings();
     const dm::PartTable& table = Form5->source().table();
     const QSize top = Form5->pb1->size();
     const QSize side = Form6->pb2->size();
-    return std::min(dm::fittingZoom(table, dm::HitBoxView::Top, top.width(), top.height()),
-                    dm::fittingZoom(table, dm::HitBoxView::Side, side.width(), side.height()));
+    const int zoom =
+        std::min(dm::fittingZoom(table, dm::HitBoxView::Top, top.width(), top.height()),
+                 dm::fittingZoom(table, dm::HitBoxView::Side, side.width(), side.height()));
+    settings.setPan(dm::HitBoxView::Top,
+                    dm::centringPan(table, dm::HitBoxView::Top, top.width(), top.height(), zoom));
+    settings.setPan(dm::HitBoxView::Side, dm::centringPan(table, dm::HitBoxView::Side, side.width(),
+                                                          side.height(), zoom));
+    settings.chooseFittedZoom(zoom);
 }
 
 void editHitBoxes(bool on) {
@@ -232,18 +251,81 @@ void editHitBoxes(bool on) {
                                     on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void symmetricEditing(bool on) {
+    theEditing->setSymmetric(on);
+    Form5->SymmetricEditing1->setChecked(on);
+    Form1->LMDIniCtrl1->WriteString(kEditingSection, kSymmetricKey,
+                                    on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+// Runs `then` once, as `window` first shows.
+void onFirstShow(QWidget& window, std::function<void()> then) {
+    class FirstShow : public QObject {
+    public:
+        FirstShow(QWidget& window, std::function<void()> then)
+            : QObject(&window), then_(std::move(then)) {
+            window.installEventFilter(this);
+        }
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Show && then_)
+                std::exchange(then_, nullptr)();
+            return false;
+        }
+
+    private:
+        std::function<void()> then_;
+    };
+    new FirstShow(window, std::move(then));
+}
+
+void linkGridMirroring() {
+    StringGrid& grid = *Form3->StringGrid1;
+    QAction* gridEntry = grid.GridMenu->addAction(QStringLiteral("Mirror to Twin"));
+    gridEntry->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    gridEntry->setShortcutVisibleInContextMenu(true);
+    grid.addAction(gridEntry);
+    theEditing->serveMirrorEntry(*gridEntry, *grid.GridMenu);
+}
+
+// "Mirror to ..." and Ctrl+M in the views' menu and windows and, once the editor's grid is built
+// as it first shows, in the grid's context menu.
+void linkMirroring() {
+    theEditing->serveMirrorEntry(*Form5->Mirror1, *Form5->tvpum);
+    Form6->addAction(Form5->Mirror1);
+    onFirstShow(*Form3, [] { shell::guarded(linkGridMirroring); });
+}
+
+// Wheel zoom, pan and Home in both views, seen before the editing mode sees the pointer; Open,
+// Save and Save As keep their keys there.
+void linkNavigation() {
+    ViewSettings& settings = Form5->viewSettings();
+    new ViewNavigation(dm::HitBoxView::Top, *Form5->pb1, settings);
+    new ViewNavigation(dm::HitBoxView::Side, *Form6->pb2, settings);
+    // The 3-D view takes only the grid spacing, which the menu's handlers redraw it for.
+    QObject::connect(&settings, &ViewSettings::changed, Form5, [] {
+        Form5->update();
+        Form6->update();
+    });
+    for (QWidget* view : std::initializer_list<QWidget*>{Form5, Form6})
+        view->addActions({Form3->Open1, Form3->Save1, Form3->SaveAs1});
+}
+
 // The mode as the settings file left it; the views draw the document until it is on.
 void linkEditingInTheViews(const DamageDocument& document) {
-    theEditing =
-        new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); }, &document,
-                           [](const HitBoxSource& source) {
-                               Form5->drawFrom(source);
-                               Form6->drawFrom(source);
-                               if (Form7 != nullptr)
-                                   Form7->drawFrom(source);
-                           },
-                           Form5->source(), updateViews},
-                          Form5);
+    theEditing = new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); },
+                                    &document, &Form5->viewSettings(),
+                                    [](const HitBoxSource& source) {
+                                        Form5->drawFrom(source);
+                                        Form6->drawFrom(source);
+                                        if (Form7 != nullptr)
+                                            Form7->drawFrom(source);
+                                    },
+                                    Form5->source(), updateViews,
+                                    [] {
+                                        if (Form7 != nullptr)
+                                            Form7->update();
+                                    }},
+                                   Form5);
     theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
     theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);
     if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kEditingKey, QString()) ==
@@ -251,6 +333,12 @@ void linkEditingInTheViews(const DamageDocument& document) {
         theEditing->setOn(true);
         Form5->EditHitBoxes1->setChecked(true);
     }
+    if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kSymmetricKey, QString()) ==
+        QStringLiteral("1")) {
+        theEditing->setSymmetric(true);
+        Form5->SymmetricEditing1->setChecked(true);
+    }
+    linkMirroring();
 }
 
 } // namespace
@@ -261,7 +349,7 @@ void linkHitBoxViews() {
                        if (Form6 != nullptr)
                            Form6->setWindowTitle(caption);
                    },
-                   show3dView, editHitBoxes, fittingZoom});
+                   show3dView, editHitBoxes, fitViews, symmetricEditing});
     Form6->linkTo({[] { repaintViews(dm::HitBoxView::Side); }, popUpViewMenu});
 }
 
@@ -282,9 +370,10 @@ void createWindows() {
     Form2 = new TForm2;
     Form3 = new TForm3(*theDocument, Form1->LMDIniCtrl1);
     Form4 = new TForm4;
-    Form5 = new TForm5;
+    theViewSettings = std::make_unique<ViewSettings>();
+    Form5 = new TForm5(*theViewSettings);
     attachPlacementKeeper(Form5, "HBTV", "Form5", views::kTopViewDesignSize);
-    Form6 = new TForm6;
+    Form6 = new TForm6(*theViewSettings);
     attachPlacementKeeper(Form6, "HBSV", "Form6", views::kSideViewDesignSize);
 
     linkStartWindow();
@@ -292,6 +381,7 @@ void createWindows() {
     linkHitBoxViews();
     linkViewsToTheEditor(*theDocument);
     linkEditingInTheViews(*theDocument);
+    linkNavigation();
     for (QWidget* window : std::initializer_list<QWidget*>{Form3, Form5, Form6})
         outside::acceptDroppedFiles(window, openDroppedFile);
     for (QWidget* window : std::initializer_list<QWidget*>{Form2, Form3, Form4, Form5, Form6})
@@ -318,6 +408,7 @@ void destroyWindows() {
     destroyWindow(Form3);
     destroyWindow(Form2);
     destroyWindow(Form1);
+    theViewSettings.reset();
 }
 
 } // namespace program

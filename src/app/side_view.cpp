@@ -2,22 +2,22 @@
 
 #include "paint_box.h"
 #include "shell/error_display.h"
+#include "view_settings.h"
 #include "views/view_sizes.h"
 
 #include <QContextMenuEvent>
 
 TForm6* Form6 = nullptr;
 
-TForm6::TForm6(QWidget* parent) : QWidget(parent) {
+TForm6::TForm6(const ViewSettings& settings, QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Side View"));
     pb2 = setUpHitBoxSurface(*this, views::kSideViewDesignSize);
     pb2->OnPaint = [this] { pb2Paint(); };
     pb2->OnClick = [this] { pb2Click(); };
 
-    // The top view was created first and set the view settings; the side caption follows them.
-    shell::guarded([this] {
-        if (!HitBoxSettings.SideViewTitle.empty())
-            setWindowTitle(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+    // The settings are whole from their start; the caption follows them.
+    shell::guarded([this, &settings] {
+        setWindowTitle(QString::fromStdString(settings.values().sideViewCaption()));
     });
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 class TPaintBox;
+class ViewSettings;
 
 // What the side view does to the others, given by the program's wiring.
 struct SideViewLinks {
@@ -23,7 +24,8 @@ struct SideViewLinks {
 class TForm6 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm6(QWidget* parent = nullptr);
+    // Captioned from `settings`, which the top view's menu changes.
+    explicit TForm6(const ViewSettings& settings, QWidget* parent = nullptr);
 
     void linkTo(SideViewLinks links) { links_ = std::move(links); }
 

@@ -2,15 +2,18 @@
 
 #include "paint_box.h"
 #include "shell/error_display.h"
+#include "view_settings.h"
 #include "views/view_sizes.h"
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QMenu>
 
+#include <utility>
+
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5(QWidget* parent) : QWidget(parent) {
+TForm5::TForm5(ViewSettings& settings, QWidget* parent) : QWidget(parent), settings_(settings) {
     setWindowTitle(QStringLiteral("Hit Box Graphic Top View"));
     pb1 = setUpHitBoxSurface(*this, views::kTopViewDesignSize);
     pb1->OnPaint = [this] { pb1Paint(); };
@@ -25,6 +28,8 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     N10ft1 = addChoice(Grid1ft1, gridGroup, dm::kGridChoices[3], &TForm5::N10ft1Click);
     SetZoom1 = tvpum->addMenu(QStringLiteral("Set Zoom"));
     auto* zoomGroup = new QActionGroup(SetZoom1);
+    // A zoom from the wheel may match no entry.
+    zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     N1001 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[0], &TForm5::N1001Click);
     N501 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[1], &TForm5::N501Click);
     N201 = addChoice(SetZoom1, zoomGroup, dm::kZoomChoices[2], &TForm5::N201Click);
@@ -36,11 +41,24 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     EditHitBoxes1->setCheckable(true);
     connect(EditHitBoxes1, &QAction::triggered, this,
             [this](bool on) { shell::guarded([this, on] { links_.editHitBoxes(on); }); });
+    SymmetricEditing1 = tvpum->addAction(QStringLiteral("Symmetric Editing"));
+    SymmetricEditing1->setCheckable(true);
+    connect(SymmetricEditing1, &QAction::triggered, this,
+            [this](bool on) { shell::guarded([this, on] { links_.symmetricEditing(on); }); });
+    Mirror1 = tvpum->addAction(QStringLiteral("Mirror to Twin"));
+    addAction(Mirror1); // Ctrl+M in this window
     N3DView1 = tvpum->addAction(QStringLiteral("3D View"));
     connect(N3DView1, &QAction::triggered, this, shell::guardedSlot(this, &TForm5::N3DView1Click));
     BackgroundPicture1 = tvpum->addAction(QStringLiteral("Background Picture..."));
 
     shell::guarded([this] { FormActivate(); });
+    // The wheel and Home change the zoom too: the captions and check marks follow.
+    connect(&settings_, &ViewSettings::changed, this, [this] {
+        shell::guarded([this] {
+            checkZoomEntry();
+            composeCaptions();
+        });
+    });
 }
 
 QAction* TForm5::addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewChoice& choice,
@@ -53,16 +71,28 @@ QAction* TForm5::addChoice(QMenu* submenu, QActionGroup* group, const dm::ViewCh
 }
 
 void TForm5::FormActivate() {
-    dm::initialiseViewSettings(HitBoxSettings);
+    settings_.initialise();
     N1ft1->setChecked(true);
     N1001->setChecked(true);
     composeCaptions();
 }
 
 void TForm5::composeCaptions() {
-    setWindowTitle(QString::fromStdString(HitBoxSettings.topViewCaption()));
+    setWindowTitle(QString::fromStdString(settings_.values().topViewCaption()));
     if (links_.setSideViewCaption)
-        links_.setSideViewCaption(QString::fromStdString(HitBoxSettings.sideViewCaption()));
+        links_.setSideViewCaption(QString::fromStdString(settings_.values().sideViewCaption()));
+}
+
+void TForm5::checkZoomEntry() {
+    const int zoom = settings_.values().ZoomFactor;
+    for (QAction* entry : {N1001, N501, N201, Fit1})
+        entry->setChecked(false);
+    for (auto [entry, choice] :
+         {std::pair{N1001, dm::kZoomChoices[0]}, std::pair{N501, dm::kZoomChoices[1]},
+          std::pair{N201, dm::kZoomChoices[2]}})
+        if (choice.value == zoom)
+            return entry->setChecked(true);
+    Fit1->setChecked(zoom == fittedZoom_);
 }
 
 void TForm5::pointWith(HitBoxPointing pointing) {
@@ -81,13 +111,13 @@ void TForm5::pb1Click() {
 }
 
 void TForm5::chooseGrid(const dm::ViewChoice& choice, QAction* entry) {
-    dm::applyGridChoice(HitBoxSettings, choice);
+    settings_.chooseGrid(choice);
     entry->setChecked(true);
     redrawAfterChoice();
 }
 
 void TForm5::chooseZoom(const dm::ViewChoice& choice, QAction* entry) {
-    dm::applyZoomChoice(HitBoxSettings, choice);
+    settings_.chooseZoom(choice);
     entry->setChecked(true);
     redrawAfterChoice();
 }
@@ -121,8 +151,9 @@ void TForm5::N201Click() {
 }
 
 void TForm5::Fit1Click() {
-    dm::applyFittedZoom(HitBoxSettings, links_.fittingZoom());
-    Fit1->setChecked(true);
+    links_.fitViews();
+    fittedZoom_ = settings_.values().ZoomFactor;
+    checkZoomEntry();
     redrawAfterChoice();
 }
 

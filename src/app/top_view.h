@@ -11,6 +11,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class TPaintBox;
+class ViewSettings;
 
 // What the top view does to the others, given by the program's wiring.
 struct TopViewLinks {
@@ -20,8 +21,10 @@ struct TopViewLinks {
     std::function<void()> show3dView;
     // "Edit Hit Boxes" checked or unchecked.
     std::function<void(bool on)> editHitBoxes;
-    // The zoom at which both views show every box.
-    std::function<int()> fittingZoom;
+    // Both views fitted and centred on every box.
+    std::function<void()> fitViews;
+    // "Symmetric Editing" checked or unchecked.
+    std::function<void(bool on)> symmetricEditing;
 };
 
 // The top view window: draws every part's hit box seen from above, and owns the popup menu of
@@ -29,12 +32,13 @@ struct TopViewLinks {
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget* parent = nullptr);
+    explicit TForm5(ViewSettings& settings, QWidget* parent = nullptr);
 
     void linkTo(TopViewLinks links) { links_ = std::move(links); }
 
     // What the view draws, given by whoever creates the window.
     void drawFrom(HitBoxSource source) { source_ = std::move(source); }
+    ViewSettings& viewSettings() const { return settings_; }
     const HitBoxSource& source() const { return source_; }
     void pointWith(HitBoxPointing pointing);
     // How the views name a part and show its row; the 3-D view names parts the same way.
@@ -51,9 +55,11 @@ public:
     QAction* N1001;
     QAction* N501;
     QAction* N201;
-    QAction* Fit1;          // the zoom at which every box fits
-    QAction* EditHitBoxes1; // checkable: the views follow the grid and edit by dragging
-    QAction* N3DView1;      // opens the 3-D view
+    QAction* Fit1;              // the zoom at which every box fits
+    QAction* EditHitBoxes1;     // checkable: the views follow the grid and edit by dragging
+    QAction* Mirror1;           // the current row's points onto its twin, Ctrl+M
+    QAction* SymmetricEditing1; // checkable: a drag or nudge moves the twin mirrored
+    QAction* N3DView1;          // opens the 3-D view
     // The plan picture under the view the menu was opened in; wired with the pictures.
     QAction* BackgroundPicture1;
 
@@ -85,7 +91,10 @@ private:
     void chooseGrid(const dm::ViewChoice& choice, QAction* entry);
     void chooseZoom(const dm::ViewChoice& choice, QAction* entry);
     void redrawAfterChoice();
+    void checkZoomEntry();
 
+    ViewSettings& settings_;
+    int fittedZoom_ = 0; // "Fit" stays checked while the zoom is the one it chose
     HitBoxSource source_;
     HitBoxPointing pointing_;
     TopViewLinks links_;

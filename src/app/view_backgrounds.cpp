@@ -7,6 +7,7 @@
 #include "paint_box.h"
 #include "settings/ini_ctrl.h"
 #include "shell/error_display.h"
+#include "view_settings.h"
 #include "views/background_painter.h"
 #include "views/grid_contrast.h"
 
@@ -101,11 +102,8 @@ void ViewBackground::prepare() {
 }
 
 dm::SceneRequest ViewBackground::viewAt(QSize size) const {
-    return {.width = size.width(),
-            .height = size.height(),
-            .gridFeet = HitBoxSettings.GridFeet,
-            .zoomFactor = HitBoxSettings.ZoomFactor,
-            .view = view_};
+    static const ViewSettings firstSettings;
+    return (links_.viewSettings ? *links_.viewSettings : firstSettings).request(size, view_);
 }
 
 const QImage* ViewBackground::underlay(QSize size) {
@@ -121,7 +119,7 @@ const QImage* ViewBackground::underlay(QSize size) {
         reduced_ = reducedForFrame(image_, frame);
         reducedFor_ = reducedFor;
     }
-    const UnderlayKey key{size, view.zoomFactor, view.gridFeet, *picture_};
+    const UnderlayKey key{size, view.zoomFactor, view.gridFeet, view.pan, *picture_};
     if (underlayFor_ != key) {
         // The grid goes into the picture once, not at every paint.
         underlay_ = underlayWithGrid(

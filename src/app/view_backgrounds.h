@@ -17,6 +17,7 @@ class QAction;
 class QMenu;
 class TLMDIniCtrl;
 class TPaintBox;
+class ViewSettings;
 
 // One flat view's plan picture. Its setting, one line per damage file name and view, is read when
 // the view first draws for a file, and the picture with it; the underlay it draws on, the grid
@@ -28,8 +29,9 @@ class ViewBackground : public QObject {
 public:
     struct Links {
         TLMDIniCtrl* settings = nullptr;
-        std::function<QString()> damageFile; // empty while no file is open
-        std::function<void()> redraw;        // the view drawn at once
+        std::function<QString()> damageFile;        // empty while no file is open
+        std::function<void()> redraw;               // the view drawn at once
+        const ViewSettings* viewSettings = nullptr; // zoom and pan, which the picture follows
     };
 
     // Watches `box` for the gestures and lives as long as it does.
@@ -83,6 +85,7 @@ private:
         QSize size;
         int zoomFactor = 0;
         int gridFeet = 0;
+        dm::PixelPoint pan{};
         dm::BackgroundPicture picture;
         friend bool operator==(const UnderlayKey&, const UnderlayKey&) = default;
     };

@@ -47,7 +47,7 @@ struct ViewOrigin {
     double y;
 };
 ViewOrigin originOf(const SceneRequest& view) {
-    const PixelPoint origin = sceneOrigin(view.width, view.height);
+    const PixelPoint origin = sceneOrigin(view);
     return {origin.x + 0.5, origin.y + 0.5};
 }
 

@@ -1,5 +1,6 @@
 #include "core/hitbox_drag.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -29,16 +30,18 @@ double roundTo(double value, double step) {
 
 // The change that moves `start` by about `delta` feet under the snap rule.
 // An axis the pointer did not move along keeps its value, on the grid or not.
+// A value that is not finite has no place on the grid: it moves by the rounded delta instead.
 double snappedChange(float start, double delta, Snap snap) {
     if (delta == 0)
         return 0;
-    if (!snap.onGrid)
+    if (!snap.onGrid || !std::isfinite(start))
         return roundTo(delta, snap.step);
     return roundTo(start + delta, snap.step) - start;
 }
 
+// An infinite or NaN value stays as it is, bit for bit.
 void changeBy(PartRecord& record, FloatField field, double change) {
-    if (change != 0)
+    if (change != 0 && std::isfinite(record.*field))
         record.*field = static_cast<float>(record.*field + change);
 }
 
@@ -69,27 +72,81 @@ GripShape shapeOf(const DragGrip& grip, const DrawOp& box) {
 
 } // namespace
 
-std::optional<DragGrip> gripAt(const std::vector<DrawOp>& scene, PixelPoint point) {
-    for (auto op = scene.rbegin(); op != scene.rend(); ++op) {
-        if (op->shape != ShapeKind::Rectangle || op->slot < 0 ||
-            !rectanglePixels(*op).contains(point))
-            continue;
-        DragGrip grip{op->slot};
-        if (op->layer == SceneLayer::Marker) {
-            grip.kind = GripKind::ThirdPoint;
-            grip.shape = GripShape::Point;
-            return grip;
-        }
-        grip.acrossPoint = edgeNear(point.x, op->from.x, op->to.x);
-        const int upEdge = edgeNear(point.y, op->from.y, op->to.y);
-        grip.upPoint = upEdge == 0 ? 0 : 3 - upEdge; // `from` is PY2, `to` is PY1
-        if (grip.acrossPoint != 0 || grip.upPoint != 0) {
-            grip.kind = GripKind::Edges;
-            grip.shape = shapeOf(grip, *op);
-        }
+namespace {
+
+// The grip on one drawn rectangle at `point`: an edge or corner within kGripPixels, the marker, or
+// the middle; none when the rectangle is out of reach.
+std::optional<DragGrip> gripOn(const DrawOp& op, PixelPoint point) {
+    if (op.shape != ShapeKind::Rectangle || op.slot < 0)
+        return std::nullopt;
+    const bool inside = rectanglePixels(op).contains(point);
+    DragGrip grip{op.slot};
+    if (op.layer == SceneLayer::Marker) {
+        if (!inside)
+            return std::nullopt;
+        grip.kind = GripKind::ThirdPoint;
+        grip.shape = GripShape::Point;
         return grip;
     }
-    return std::nullopt;
+    const auto within = [](int at, int first, int second) {
+        return at >= std::min(first, second) - kGripPixels &&
+               at <= std::max(first, second) + kGripPixels;
+    };
+    if (!inside && !(within(point.x, op.from.x, op.to.x) && within(point.y, op.from.y, op.to.y)))
+        return std::nullopt;
+    grip.acrossPoint = edgeNear(point.x, op.from.x, op.to.x);
+    const int upEdge = edgeNear(point.y, op.from.y, op.to.y);
+    grip.upPoint = upEdge == 0 ? 0 : 3 - upEdge; // `from` is PY2, `to` is PY1
+    if (grip.acrossPoint != 0 || grip.upPoint != 0) {
+        grip.kind = GripKind::Edges;
+        grip.shape = shapeOf(grip, op);
+    } else if (!inside) {
+        return std::nullopt;
+    }
+    return grip;
+}
+
+// Every grip within reach, topmost first.
+std::vector<DragGrip> gripsAt(const std::vector<DrawOp>& scene, PixelPoint point) {
+    std::vector<DragGrip> grips;
+    for (auto op = scene.rbegin(); op != scene.rend(); ++op)
+        if (const auto grip = gripOn(*op, point))
+            grips.push_back(*grip);
+    return grips;
+}
+
+} // namespace
+
+std::optional<DragGrip> gripAt(const std::vector<DrawOp>& scene, PixelPoint point,
+                               int preferredSlot) {
+    const std::vector<DragGrip> grips = gripsAt(scene, point);
+    for (const DragGrip& grip : grips)
+        if (grip.slot == preferredSlot)
+            return grip;
+    for (const DragGrip& grip : grips)
+        if (grip.kind != GripKind::Move)
+            return grip;
+    if (grips.empty())
+        return std::nullopt;
+    return grips.front();
+}
+
+std::vector<int> slotsAt(const std::vector<DrawOp>& scene, PixelPoint point) {
+    std::vector<int> slots;
+    for (const DragGrip& grip : gripsAt(scene, point))
+        if (std::find(slots.begin(), slots.end(), grip.slot) == slots.end())
+            slots.push_back(grip.slot);
+    return slots;
+}
+
+std::optional<int> nextInStack(const std::vector<DrawOp>& scene, PixelPoint point, int current) {
+    const std::vector<int> stack = slotsAt(scene, point);
+    if (stack.empty())
+        return std::nullopt;
+    const auto at = std::find(stack.begin(), stack.end(), current);
+    if (at == stack.end() || std::next(at) == stack.end())
+        return stack.front();
+    return *std::next(at);
 }
 
 PartRecord draggedRecord(const PartRecord& start, const DragGrip& grip, HitBoxView view,

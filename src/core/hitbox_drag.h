@@ -24,10 +24,20 @@ struct DragGrip {
 };
 
 // An edge is gripped this many pixels either side of it, on boxes wide enough to keep a middle.
-constexpr int kGripPixels = 3;
+constexpr int kGripPixels = 4;
 
-// The grip at `point`, on the box or marker that slotAt finds there; none over empty space.
-std::optional<DragGrip> gripAt(const std::vector<DrawOp>& scene, PixelPoint point);
+// The grip at `point` where boxes lie in a stack: on the box of `preferredSlot` (the current row)
+// when it is under the pointer, else on the topmost edge, corner or marker within reach, else on
+// the middle of the topmost box. None over empty space.
+std::optional<DragGrip> gripAt(const std::vector<DrawOp>& scene, PixelPoint point,
+                               int preferredSlot = -1);
+
+// Every slot within reach at `point` as gripAt sees them, each once, topmost first.
+std::vector<int> slotsAt(const std::vector<DrawOp>& scene, PixelPoint point);
+
+// The slot a click on the stack at `point` makes current: the next below `current` in drawing
+// order, round to the top; the topmost when `current` is not in the stack.
+std::optional<int> nextInStack(const std::vector<DrawOp>& scene, PixelPoint point, int current);
 
 // How values snap: to 0.01 ft as the cells keep them, or onto the grid lines.
 struct Snap {

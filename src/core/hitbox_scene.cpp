@@ -48,29 +48,101 @@ void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice) {
 }
 
 void applyFittedZoom(HitBoxViewSettings& settings, int zoom) {
+    for (const ViewChoice& choice : kZoomChoices)
+        if (choice.value == zoom)
+            return applyZoomChoice(settings, choice);
     settings.ZoomFactor = zoom;
     settings.ZoomText = "Zoom @ " + std::to_string(zoom * 10) + "%  ";
 }
 
-int fittingZoom(const PartTable& table, HitBoxView view, int width, int height) {
-    const int cx = width / 2;
-    const int originY = height / 2 - kOriginAboveCentre;
-    // Room from the origin to each side of the client area, in pixels.
-    const double towardsLeft = cx, towardsRight = width - 1 - cx;
-    const double towardsTop = originY, towardsBottom = height - 1 - originY;
-    double most = kMostFittedZoom;
-    const auto fit = [&most](double feet, double roomIfPositive, double roomIfNegative) {
-        if (std::isfinite(feet) && feet != 0)
-            most = std::min(most, (feet > 0 ? roomIfPositive : roomIfNegative) / std::abs(feet));
+int zoomAfterNotches(int zoom, int notches) {
+    constexpr double kPerNotch = 1.25;
+    for (; notches > 0 && zoom < kMostZoom; --notches)
+        zoom = std::max(zoom + 1, static_cast<int>(std::lround(zoom * kPerNotch)));
+    for (; notches < 0 && zoom > kLeastZoom; ++notches)
+        zoom = std::min(zoom - 1, static_cast<int>(std::lround(zoom / kPerNotch)));
+    return std::clamp(zoom, kLeastZoom, kMostZoom);
+}
+
+namespace {
+
+// Feet across and up that every box of the view and the origin span.
+struct FeetBounds {
+    double leftmost = 0; // the largest across value: +x and +z are drawn to the left
+    double rightmost = 0;
+    double top = 0;
+    double bottom = 0;
+};
+
+FeetBounds boundsOf(const PartTable& table, HitBoxView view) {
+    FeetBounds bounds;
+    const auto take = [](double feet, double& low, double& high) {
+        if (std::isfinite(feet)) {
+            low = std::min(low, feet);
+            high = std::max(high, feet);
+        }
     };
     const bool top = view == HitBoxView::Top;
     for (const PartRecord& part : table) {
         for (float across : {top ? part.PX1 : part.PZ1, top ? part.PX2 : part.PZ2})
-            fit(across, towardsLeft, towardsRight); // +x and +z are drawn to the left
+            take(across, bounds.rightmost, bounds.leftmost);
         for (float up : {part.PY1, part.PY2})
-            fit(up, towardsTop, towardsBottom);
+            take(up, bounds.bottom, bounds.top);
     }
-    return std::max(1, static_cast<int>(std::floor(most)));
+    return bounds;
+}
+
+int clampedPixel(double pixels) {
+    return static_cast<int>(std::clamp(std::round(pixels), double(-kFarPixel), double(kFarPixel)));
+}
+
+} // namespace
+
+PixelPoint sceneOrigin(const SceneRequest& request) {
+    const PixelPoint origin = sceneOrigin(request.width, request.height);
+    return {origin.x + request.pan.x, origin.y + request.pan.y};
+}
+
+int fittingZoom(const PartTable& table, HitBoxView view, int width, int height) {
+    const FeetBounds bounds = boundsOf(table, view);
+    double most = kMostZoom;
+    const auto fit = [&most](double room, double feet) {
+        if (feet > 0)
+            most = std::min(most, std::max(room, 0.0) / feet);
+    };
+    fit(width - 1, bounds.leftmost - bounds.rightmost);
+    fit(height - 1, bounds.top - bounds.bottom);
+    // Clamped while still a double: a tiny room over a huge span must not reach the cast.
+    return static_cast<int>(std::clamp(std::floor(most), double(kLeastZoom), double(kMostZoom)));
+}
+
+PixelPoint centringPan(const PartTable& table, HitBoxView view, int width, int height, int zoom) {
+    const FeetBounds bounds = boundsOf(table, view);
+    const PixelPoint origin = sceneOrigin(width, height);
+    const double middleAcross = (bounds.leftmost + bounds.rightmost) / 2;
+    const double middleUp = (bounds.top + bounds.bottom) / 2;
+    return {clampedPixel((width - 1) / 2.0 - origin.x + zoom * middleAcross),
+            clampedPixel((height - 1) / 2.0 - origin.y + zoom * middleUp)};
+}
+
+PixelPoint panKeepingPoint(const SceneRequest& request, int zoom, PixelPoint pointer) {
+    if (request.zoomFactor <= 0)
+        return request.pan;
+    const PixelPoint first = sceneOrigin(request.width, request.height);
+    const PixelPoint origin = sceneOrigin(request);
+    // The pointer's pixel centre keeps its feet: origin' = pointer + (origin - pointer) * ratio.
+    const double ratio = double(zoom) / request.zoomFactor;
+    const auto kept = [ratio](int originAt, int pointerAt) {
+        return pointerAt + 0.5 + (originAt - (pointerAt + 0.5)) * ratio;
+    };
+    return {clampedPixel(kept(origin.x, pointer.x) - first.x),
+            clampedPixel(kept(origin.y, pointer.y) - first.y)};
+}
+
+bool hasBox(const PartRecord& part) {
+    const std::array<float, 6> corners{part.PX1, part.PY1, part.PZ1, part.PX2, part.PY2, part.PZ2};
+    return std::none_of(corners.begin(), corners.end(), [](float v) { return std::isnan(v); }) &&
+           std::any_of(corners.begin(), corners.end(), [](float v) { return v != 0; });
 }
 
 std::optional<int> scaledPixels(int zoomFactor, float feet) {
@@ -97,32 +169,45 @@ class SceneWriter {
 public:
     SceneWriter(const SceneRequest& request, const BoxMarks& marks, std::vector<DrawOp>& ops)
         : request_(request), marks_(marks), ops_(ops), cx_(request.width / 2),
-          cy_(request.height / 2), originY_(cy_ - kOriginAboveCentre) {}
+          cy_(request.height / 2), originX_(cx_ + request.pan.x),
+          originY_(cy_ - kOriginAboveCentre + request.pan.y) {}
 
+    // The grid moves with the picture: it is laid out around the client centre moved by the pan.
     void grid() {
         const int step = request_.zoomFactor * request_.gridFeet;
-        // Repeat-until loops: the first pass always runs, and a step of 0 ends after it.
-        for (int i = 0;;) {
-            line(SceneLayer::Grid, silver, {cx_ - i, 2 * cy_}, {cx_ - i, -cy_});
-            line(SceneLayer::Grid, silver, {cx_ + i, 2 * cy_}, {cx_ + i, -cy_});
-            i += step;
-            if (i >= cx_ || step <= 0)
-                break;
-        }
-        for (int i = 0;;) {
-            line(SceneLayer::Grid, silver, {2 * cx_, cy_ - i}, {-cx_, cy_ - i});
-            line(SceneLayer::Grid, silver, {2 * cx_, cy_ + i}, {-cx_, cy_ + i});
-            i += step;
-            if (i >= cy_ || step <= 0)
-                break;
-        }
+        gridLines(cx_, request_.pan.x, step, [this](int x) {
+            line(SceneLayer::Grid, silver, {x, 2 * cy_}, {x, -cy_});
+        });
+        gridLines(cy_, request_.pan.y, step, [this](int y) {
+            line(SceneLayer::Grid, silver, {2 * cx_, y}, {-cx_, y});
+        });
     }
 
     void axes() {
         line(SceneLayer::Axis, black, {2 * cx_, originY_}, {-cx_, originY_});
         line(SceneLayer::Axis, black, {2 * cx_, 2 * cy_}, {-cx_, 2 * cy_});
-        line(SceneLayer::Axis, black, {cx_, 2 * cy_}, {cx_, -cy_});
+        line(SceneLayer::Axis, black, {originX_, 2 * cy_}, {originX_, -cy_});
         line(SceneLayer::Axis, black, {2 * cx_, 2 * cy_}, {2 * cx_, -cy_});
+    }
+
+    // Two arrows in the lower right corner, pointing the way +across and +y are drawn.
+    void legend() {
+        constexpr int kInset = 14, kLength = 36, kHead = 5, kLabelGap = 16;
+        const PixelPoint base{request_.width - 1 - kInset, request_.height - 1 - kInset};
+        const PixelPoint acrossTip{base.x - kLength, base.y};
+        const PixelPoint upTip{base.x, base.y - kLength};
+        const auto arrowLine = [this](PixelPoint from, PixelPoint to) {
+            ops_.push_back({ShapeKind::Line, SceneLayer::Legend, from, to, black, 2, std::nullopt});
+        };
+        arrowLine(base, acrossTip);
+        arrowLine(acrossTip, {acrossTip.x + kHead, acrossTip.y - kHead});
+        arrowLine(acrossTip, {acrossTip.x + kHead, acrossTip.y + kHead});
+        arrowLine(base, upTip);
+        arrowLine(upTip, {upTip.x - kHead, upTip.y + kHead});
+        arrowLine(upTip, {upTip.x + kHead, upTip.y + kHead});
+        const bool top = request_.view == HitBoxView::Top;
+        label({acrossTip.x - kLabelGap - 2, acrossTip.y - 7}, top ? "+x" : "+z");
+        label({upTip.x - 6, upTip.y - kLabelGap - 2}, "+y");
     }
 
     void boxes(const PartTable& table) {
@@ -190,11 +275,34 @@ private:
         const auto v = scaledPixels(request_.zoomFactor, vertical);
         if (!h || !v)
             return std::nullopt;
-        return PixelPoint{cx_ - *h, originY_ - *v};
+        return PixelPoint{originX_ - *h, originY_ - *v};
     }
 
     void line(SceneLayer layer, Rgb colour, PixelPoint from, PixelPoint to) {
         ops_.push_back({ShapeKind::Line, layer, from, to, colour, 1, std::nullopt, -1});
+    }
+
+    void label(PixelPoint at, const char* text) {
+        DrawOp op{ShapeKind::Text, SceneLayer::Legend, at, at, black, 1, std::nullopt};
+        op.text = text;
+        ops_.push_back(op);
+    }
+
+    // Lines at centre + pan +- i for i = 0, step, 2 step... as far as the client area reaches;
+    // unpanned, the lines at centre +- k step for k step < centre. A repeat-until loop: the first
+    // pass always runs, and a step of 0 ends after it.
+    template <class Emit> static void gridLines(int centre, int pan, int step, Emit emit) {
+        const long long distance = pan < 0 ? -static_cast<long long>(pan) : pan;
+        long long i = 0;
+        if (step > 0 && distance > centre)
+            i = (distance - centre) / step * step; // the first pass that reaches the client area
+        for (;;) {
+            emit(static_cast<int>(centre + pan - i));
+            emit(static_cast<int>(centre + pan + i));
+            i += step;
+            if (i >= distance + centre || step <= 0)
+                break;
+        }
     }
 
     const SceneRequest& request_;
@@ -202,6 +310,7 @@ private:
     std::vector<DrawOp>& ops_;
     int cx_;
     int cy_;
+    int originX_;
     int originY_;
 };
 
@@ -218,6 +327,8 @@ void buildHitBoxScene(const SceneRequest& request, const PartTable& table, std::
     writer.highlight();
     if (request.markers)
         writer.markers(table);
+    if (request.legend)
+        writer.legend();
 }
 
 std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table,
@@ -236,6 +347,30 @@ PixelRect rectanglePixels(const DrawOp& rectangle) {
             std::min(rectangle.from.y, rectangle.to.y) - before,
             std::max(rectangle.from.x, rectangle.to.x) + after,
             std::max(rectangle.from.y, rectangle.to.y) + after};
+}
+
+std::optional<PixelRect> partPixels(const SceneRequest& request, const PartRecord& part, int slot) {
+    const bool top = request.view == HitBoxView::Top;
+    const PixelPoint origin = sceneOrigin(request);
+    std::optional<PixelRect> area;
+    const auto cover = [&](float across, float up, int reach) {
+        const auto h = scaledPixels(request.zoomFactor, across);
+        const auto v = scaledPixels(request.zoomFactor, up);
+        if (!h || !v)
+            return;
+        const PixelRect pixels{origin.x - *h - reach, origin.y - *v - reach, origin.x - *h + reach,
+                               origin.y - *v + reach};
+        area = !area ? pixels
+                     : PixelRect{std::min(area->left, pixels.left), std::min(area->top, pixels.top),
+                                 std::max(area->right, pixels.right),
+                                 std::max(area->bottom, pixels.bottom)};
+    };
+    // Boxes and their highlight straddle the corners by at most two pixels.
+    cover(top ? part.PX1 : part.PZ1, part.PY2, 2);
+    cover(top ? part.PX2 : part.PZ2, part.PY1, 2);
+    if (request.markers && kPartSlots[slot].view.marker)
+        cover(top ? part.PX3 : part.PZ3, part.PY3, kMarkerHalfSize + 1);
+    return area;
 }
 
 std::optional<int> slotAt(const std::vector<DrawOp>& scene, PixelPoint point) {

@@ -43,8 +43,16 @@ constexpr const char* kSideViewTitle = "Hit Box Graphic-Side View  ";
 void initialiseViewSettings(HitBoxViewSettings& settings);
 void applyGridChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
 void applyZoomChoice(HitBoxViewSettings& settings, const ViewChoice& choice);
-// The zoom menu's "Fit": `zoom` pixels per foot, captioned in percent like the fixed choices.
+// Any other zoom (the wheel's, "Fit"'s): `zoom` pixels per foot, captioned as the fixed choice of
+// that value or else in percent.
 void applyFittedZoom(HitBoxViewSettings& settings, int zoom);
+
+// The wheel zooms between these, in whole pixels per foot so that every box keeps exact pixels.
+constexpr int kLeastZoom = 1;
+constexpr int kMostZoom = 200;
+// The zoom after `notches` wheel notches (negative: out): about 1.25 times per notch, at least one
+// pixel per foot, within the limits.
+int zoomAfterNotches(int zoom, int notches);
 
 // ---- The picture as an ordered list of draw operations ----
 
@@ -56,8 +64,8 @@ struct PixelPoint {
     friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
 };
 
-enum class ShapeKind { Line, Rectangle };
-enum class SceneLayer { Grid, Axis, Box, Marker };
+enum class ShapeKind { Line, Rectangle, Text };
+enum class SceneLayer { Grid, Axis, Box, Marker, Legend };
 
 struct DrawOp {
     ShapeKind shape = ShapeKind::Line;
@@ -66,9 +74,10 @@ struct DrawOp {
     PixelPoint to;
     Rgb pen;
     int penWidth = 1;
-    std::optional<Rgb> fill; // rectangles only
-    int slot = -1;           // boxes and markers
-    bool dashed = false;     // the outline of a box whose cells do not all parse
+    std::optional<Rgb> fill;    // rectangles only
+    int slot = -1;              // boxes and markers
+    bool dashed = false;        // the outline of a box whose cells do not all parse
+    const char* text = nullptr; // Text: drawn with its top left corner at `from`
     friend bool operator==(const DrawOp&, const DrawOp&) = default;
 };
 
@@ -85,11 +94,15 @@ struct SceneRequest {
     int zoomFactor = 0;
     HitBoxView view = HitBoxView::Top;
     bool markers = false; // third-point markers of slots 0 to 22
+    PixelPoint pan{};     // how far the picture is moved from its first place
+    bool legend = false;  // arrows in a corner naming the axes the way they are drawn
 };
 
 // The pixel a view of that client size draws feet (0, 0) on: the middle across, 50 pixels above
 // the middle.
 PixelPoint sceneOrigin(int width, int height);
+// The same, moved with the picture.
+PixelPoint sceneOrigin(const SceneRequest& request);
 
 // Pixels are clamped to this distance: far beyond any window, so the clipped picture is the same.
 constexpr int kFarPixel = 1 << 20;
@@ -103,10 +116,15 @@ void buildHitBoxScene(const SceneRequest& request, const PartTable& table, std::
 std::vector<DrawOp> buildHitBoxScene(const SceneRequest& request, const PartTable& table,
                                      const BoxMarks& marks = {});
 
-// The largest zoom, in whole pixels per foot from 1 to kMostFittedZoom, at which every box the
-// view draws and the origin lie inside a client area of `width` x `height`.
-constexpr int kMostFittedZoom = 100;
+// The largest zoom, in whole pixels per foot from kLeastZoom to kMostZoom, at which every box the
+// view draws and the origin fit inside a client area of `width` x `height` once centred.
 int fittingZoom(const PartTable& table, HitBoxView view, int width, int height);
+// The pan that centres every box and the origin in that client area at `zoom`.
+PixelPoint centringPan(const PartTable& table, HitBoxView view, int width, int height, int zoom);
+// The pan that keeps the feet under `pointer` in place when `request`'s zoom becomes `zoom`.
+PixelPoint panKeepingPoint(const SceneRequest& request, int zoom, PixelPoint pointer);
+// A slot has a box when its first two points are not all zero and none is NaN.
+bool hasBox(const PartRecord& part);
 
 // ---- Pointing at the picture ----
 
@@ -121,6 +139,10 @@ struct PixelRect {
     }
 };
 PixelRect rectanglePixels(const DrawOp& rectangle);
+
+// The pixels a part's box and marker may cover in a view, any pen included; none when the part
+// has no place there. What must be drawn again when the part changes.
+std::optional<PixelRect> partPixels(const SceneRequest& request, const PartRecord& part, int slot);
 
 // The slot whose box or marker is painted topmost at `point`: the last drawn of those covering
 // it, a box over its whole area whether filled or outlined. None where no part is drawn.

@@ -1,5 +1,7 @@
 #include "core/part_slots.h"
 
+#include <utility>
+
 namespace dm {
 
 namespace {
@@ -54,5 +56,30 @@ const std::array<PartSlot, kSlotCount> kPartSlots{{
     {"Gas Tank #2", kGridGasTank, unmarked(steelBlue, steelBlue)},
     {"Oil/Radiator #2", kGridOilRadiator, unmarked(orange, orange)},
 }};
+
+std::optional<int> twinSlot(int slot) {
+    // Right and left: lower, middle and upper outer and inner panels, stabilizers, wheels.
+    static constexpr std::array<std::pair<int, int>, 8> kTwins{
+        {{0, 3}, {1, 2}, {4, 7}, {5, 6}, {8, 11}, {9, 10}, {12, 13}, {16, 17}}};
+    for (const auto& [right, left] : kTwins) {
+        if (slot == right)
+            return left;
+        if (slot == left)
+            return right;
+    }
+    return std::nullopt;
+}
+
+PartRecord mirroredOnto(const PartRecord& part, PartRecord twin) {
+    // -0 would show as "-0.00"; a zero stays a zero.
+    const auto negated = [](float x) { return x == 0 ? x : -x; };
+    twin.PX1 = negated(part.PX1);
+    twin.PX2 = negated(part.PX2);
+    twin.PX3 = negated(part.PX3);
+    for (auto field : {&PartRecord::PY1, &PartRecord::PZ1, &PartRecord::PY2, &PartRecord::PZ2,
+                       &PartRecord::PY3, &PartRecord::PZ3})
+        twin.*field = part.*field;
+    return twin;
+}
 
 } // namespace dm

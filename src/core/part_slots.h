@@ -25,4 +25,10 @@ struct PartSlot {
 // Slot 0 to 29.
 extern const std::array<PartSlot, kSlotCount> kPartSlots;
 
+// The left or right twin of a wing panel, stabilizer or wheel; none for the other slots.
+std::optional<int> twinSlot(int slot);
+
+// `twin` with the nine point values of `part`, every x negated; its other fields kept.
+PartRecord mirroredOnto(const PartRecord& part, PartRecord twin);
+
 } // namespace dm

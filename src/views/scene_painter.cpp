@@ -43,7 +43,9 @@ public:
     }
 
     void draw(const dm::DrawOp& op) {
-        if (op.shape == dm::ShapeKind::Rectangle)
+        if (op.shape == dm::ShapeKind::Text)
+            text(op);
+        else if (op.shape == dm::ShapeKind::Rectangle)
             rectangle(op);
         else if (op.from.x == op.to.x || op.from.y == op.to.y)
             straightLine(op);
@@ -80,6 +82,13 @@ private:
         pen.setWidth(op.penWidth);
         painter_.setPen(pen);
         painter_.drawLine(op.from.x, op.from.y, op.to.x, op.to.y);
+    }
+
+    void text(const dm::DrawOp& op) {
+        constexpr int kLabelWidth = 40, kLabelHeight = 16;
+        painter_.setPen(toQColor(op.pen));
+        painter_.drawText(QRect(op.from.x, op.from.y, kLabelWidth, kLabelHeight),
+                          Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(op.text));
     }
 
     // The pen straddles each edge, as the scene reckons it for pointing; the fill covers what

@@ -238,8 +238,8 @@ TEST_F(HitBox3dShell, OpenedFromTheViewsMenuOnceAndPlacedFromTheSettingsFile) {
     { std::ofstream(iniPath().toStdString()) << "[HB3D]\nForm7=200,0,1,100,100,700,600\n"; }
     program::createWindows();
     const QList<QAction*> entries = Form5->tvpum->actions();
-    ASSERT_EQ(entries.size(), 5);
-    EXPECT_EQ(entries[3], Form5->N3DView1);
+    ASSERT_EQ(entries.size(), 7);
+    EXPECT_EQ(entries[5], Form5->N3DView1);
     EXPECT_EQ(Form5->N3DView1->text(), "3D View");
     EXPECT_EQ(Form7, nullptr);
 

@@ -11,6 +11,7 @@
 #include "side_view.h"
 #include "top_view.h"
 #include "view_backgrounds.h"
+#include "view_settings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,8 +59,8 @@ QImage picture(QWidget* box) {
 class ViewBackgrounds : public ::testing::Test {
 protected:
     void SetUp() override {
-        Form5 = new TForm5;
-        Form6 = new TForm6;
+        Form5 = new TForm5(viewSettings_);
+        Form6 = new TForm6(viewSettings_);
         program::linkHitBoxViews();
         damageFile_ = folder_.filePath(QStringLiteral("27damage.dat"));
         dm::writeWholeFile(damageFile_.toStdString(), {}, table_);
@@ -74,13 +75,15 @@ protected:
         delete top_;
         delete side_;
         const auto links = [this](std::function<void()> redraw) {
-            return ViewBackground::Links{&settings_, [this] { return damageFile_; }, redraw};
+            return ViewBackground::Links{&settings_, [this] { return damageFile_; }, redraw,
+                                         &viewSettings_};
         };
         top_ =
             new ViewBackground(dm::HitBoxView::Top, *Form5->pb1, links([] { Form5->pb1Paint(); }));
         side_ =
             new ViewBackground(dm::HitBoxView::Side, *Form6->pb2, links([] { Form6->pb2Paint(); }));
         HitBoxSource source;
+        source.settings = &viewSettings_;
         source.partTable = &table_;
         source.fileName = [this] { return damageFile_; };
         source.underlay = underlaysOf(top_, side_);
@@ -123,7 +126,7 @@ protected:
                                       "--grid",
                                       "10",
                                       "--zoom",
-                                      std::to_string(HitBoxSettings.ZoomFactor * 10),
+                                      std::to_string(viewSettings_.values().ZoomFactor * 10),
                                       "--background",
                                       picture.file,
                                       "--background-width",
@@ -131,7 +134,8 @@ protected:
                                       "--background-centre",
                                       feet(picture.centre[0]) + "," + feet(picture.centre[1]),
                                       "--background-opacity",
-                                      std::to_string(picture.opacityPercent)};
+                                      std::to_string(picture.opacityPercent),
+                                      "--legend"};
         if (picture.mirrored)
             args.push_back("--background-mirror");
         EXPECT_EQ(runRenderModule(args), 0);
@@ -145,6 +149,7 @@ protected:
     testsupport::ExecutableFolder folder_{QStringLiteral(DM_BIN_DIR)};
     testsupport::RecordingPresenter errors_;
     TLMDIniCtrl settings_;
+    ViewSettings viewSettings_;
     dm::PartTable table_{};
     QString damageFile_;
     QString planFile_;

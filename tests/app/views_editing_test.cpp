@@ -7,8 +7,11 @@
 #include "side_view.h"
 #include "string_grid.h"
 #include "top_view.h"
+#include "view_settings.h"
 
+#include <QMenu>
 #include <QMouseEvent>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <vector>
@@ -82,23 +85,24 @@ struct DragRow {
 constexpr auto kTop = dm::HitBoxView::Top;
 constexpr auto kSide = dm::HitBoxView::Side;
 
-// 00damage.dat at 100% (5 ft grid for Shift): the right lower outer wing's outer edge (PX2) and
-// lower edge (PY1) from above, the engine moved whole and its third point from above, the
+// 00damage.dat at 100% (5 ft grid for Shift), each part's row current, so that its box is taken
+// where others lie over it: the right lower outer wing's outer edge (PX2) and lower edge (PY1)
+// from above, the engine moved whole and its third point from above, the
 // propeller's tip (PZ2) and the engine's left side (PZ1) from the side.
 const std::vector<DragRow> kDrags = {
-    {"PX2 from above", kTop, 13, -1.6f, Qt::SizeHorCursor, {-25, 4}, {}, {"1 13 15.50"}},
+    {"PX2 from above", kTop, 13, -1.0f, Qt::SizeHorCursor, {-25, 4}, {}, {"1 13 15.50"}},
     {"PY1 from above", kTop, 10, -2, Qt::SizeVerCursor, {3, 7}, {}, {"1 11 -2.70"}},
     {"PX2 with Shift",
      kTop,
      13,
-     -1.6f,
+     -1.0f,
      Qt::SizeHorCursor,
      {-12, 0},
      Qt::ShiftModifier,
      {"1 13 15.00"}},
     {"engine moved from above",
      kTop,
-     0.8f,
+     0.5f,
      4.2f,
      Qt::SizeAllCursor,
      {10, -20},
@@ -123,6 +127,7 @@ TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTak
         SCOPED_TRACE(row.name);
         TPaintBox& box = row.view == dm::HitBoxView::Top ? *Form5->pb1 : *Form6->pb2;
         const QPoint at = pixelOf(box, 10, row.across, row.up);
+        grid_->setCurrentCell(10, row.changed.front().section(' ', 0, 0).toInt());
         const int steps = grid_->history().index();
         QMouseEvent hover(QEvent::MouseMove, at, box.mapToGlobal(at), Qt::NoButton, {}, {});
         QApplication::sendEvent(&box, &hover);
@@ -149,13 +154,13 @@ TEST_F(ViewEditingTest, ADragChangesTheCellsItShowsAsOneStepThatUndoAndEscapeTak
 }
 
 // The engine (row 23: PX -1.40 to 1.40, PY 3.60 to 5.60, third point 0.00, 4.80) clicked in the
-// top view, then nudged; Ctrl+Z takes back a run of presses at once, Ctrl+Y brings it back, and
-// Ctrl+Z in the 3-D view takes it back again.
+// top view away from the fuselage's edge, then nudged; Ctrl+Z takes back a run of presses at once,
+// Ctrl+Y brings it back, and Ctrl+Z in the 3-D view takes it back again.
 TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     setEditing(true);
     TPaintBox& box = *Form5->pb1;
     grid_->setCurrentCell(4, 2);
-    QTest::mouseClick(&box, Qt::LeftButton, {}, pixelOf(box, 10, 0.8f, 4.2f));
+    QTest::mouseClick(&box, Qt::LeftButton, {}, pixelOf(box, 10, 0.5f, 4.2f));
     EXPECT_EQ(grid_->currentCell(), (GridCell{4, 23}));
 
     const int steps = grid_->history().index();
@@ -175,17 +180,21 @@ TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     EXPECT_EQ(changedCells(), QStringList());
 }
 
-// 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views.
+// 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views, each
+// view centred on them.
 TEST_F(ViewEditingTest, FitChoosesTheLargestZoomThatShowsEveryBox) {
     Form5->Fit1->trigger();
-    const int zoom = HitBoxSettings.ZoomFactor;
+    const int zoom = Form5->viewSettings().values().ZoomFactor;
     EXPECT_TRUE(Form5->windowTitle().endsWith(QStringLiteral("Zoom @ %1%  ").arg(zoom * 10)));
     const auto inside = [this](TPaintBox& box, int zoom, int acrossColumn) {
+        const dm::HitBoxView view = &box == Form5->pb1 ? kTop : kSide;
+        const dm::PixelPoint pan = Form5->viewSettings().pan(view);
         for (int row = 1; row <= dm::kSlotCount; ++row)
             for (int point = 0; point < 2; ++point) {
                 const QPoint at =
                     pixelOf(box, zoom, grid_->cellText(acrossColumn + 3 * point, row).toFloat(),
-                            grid_->cellText(11 + 3 * point, row).toFloat());
+                            grid_->cellText(11 + 3 * point, row).toFloat()) +
+                    QPoint(pan.x, pan.y);
                 if (!box.rect().contains(at))
                     return false;
             }
@@ -198,7 +207,7 @@ TEST_F(ViewEditingTest, FitChoosesTheLargestZoomThatShowsEveryBox) {
 TEST_F(ViewEditingTest, TheViewsFollowTheGridOnlyInTheMode) {
     TPaintBox& box = *Form5->pb1;
     const QImage before = box.grab().toImage();
-    drag(box, pixelOf(box, 10, 13, -1.6f), {-25, 4});
+    drag(box, pixelOf(box, 10, 13, -1.0f), {-25, 4});
     grid_->commitTexts({{{13, 1}, QStringLiteral("15.50")}});
     EXPECT_EQ(changedCells(), QStringList{"1 13 15.50"}) << "only the typed text";
     EXPECT_EQ(box.grab().toImage(), before) << "drawn at Open and Save only";
@@ -214,6 +223,120 @@ TEST_F(ViewEditingTest, TheViewsFollowTheGridOnlyInTheMode) {
 
     setEditing(false);
     EXPECT_EQ(box.grab().toImage(), before);
+}
+
+// Arrow presses on one box are one step; another box's presses start a step of their own. With
+// symmetric editing the twin (row 4 for row 1) moves mirrored in the same step, and Escape takes
+// back a symmetric drag whole.
+TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwinToo) {
+    setEditing(true);
+    TPaintBox& box = *Form5->pb1;
+    const int steps = grid_->history().index();
+    grid_->setCurrentCell(10, 1);
+    QTest::keyClick(&box, Qt::Key_Left);
+    QTest::keyClick(&box, Qt::Key_Left);
+    grid_->setCurrentCell(10, 23);
+    QTest::keyClick(&box, Qt::Key_Left);
+    EXPECT_EQ(grid_->history().index(), steps + 2);
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    const QStringList rowOne = changedCells();
+    EXPECT_EQ(rowOne.size(), 3);
+    EXPECT_TRUE(rowOne.filter(QRegularExpression(QStringLiteral("^1 "))) == rowOne)
+        << rowOne.join(',').toStdString();
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(changedCells(), QStringList());
+
+    Form5->SymmetricEditing1->trigger();
+    grid_->setCurrentCell(10, 1);
+    QTest::keyClick(&box, Qt::Key_Left); // row 1 towards +x, row 4 towards -x
+    EXPECT_EQ(changedCells(),
+              (QStringList{"1 10 6.51", "1 13 13.01", "1 16 " + grid_->cellText(16, 1),
+                           "4 10 -6.51", "4 13 -13.01", "4 16 " + grid_->cellText(16, 4)}));
+    EXPECT_EQ(grid_->cellText(16, 4).toDouble(), -grid_->cellText(16, 1).toDouble());
+    EXPECT_EQ(grid_->history().index(), steps + 1);
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    drag(box, pixelOf(box, 10, 10, -1.6f), {-20, 0}, {}, true);
+    EXPECT_EQ(changedCells(), QStringList());
+    EXPECT_EQ(grid_->history().index(), steps) << "Escape leaves no step";
+    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
+}
+
+// From above the upper right outer wing (row 9) lies over the lower one (row 1).
+TEST_F(ViewEditingTest, TheTooltipNamesTheWholeStackCurrentRowFirstAndSaysHowToDrag) {
+    TPaintBox& box = *Form5->pb1;
+    const QPoint stack = pixelOf(box, 10, 8, -1);
+    const auto partsIn = [](const QString& hint) {
+        QStringList parts;
+        for (const QString& line : hint.split('\n'))
+            if (line.contains(QStringLiteral(", slot ")))
+                parts << line.section(',', 0, 0);
+        return parts;
+    };
+    const QString off = box.OnHint(stack);
+    EXPECT_EQ(partsIn(off), (QStringList{"Right Upper Outer Wing", "Right Lower Outer Wing"}));
+    EXPECT_TRUE(off.endsWith(QStringLiteral("\"Edit Hit Boxes\" in the right-click menu to drag "
+                                            "the boxes.")))
+        << off.toStdString();
+
+    setEditing(true);
+    grid_->setCurrentCell(10, 1);
+    const QString on = box.OnHint(stack);
+    EXPECT_EQ(partsIn(on), (QStringList{"Right Lower Outer Wing", "Right Upper Outer Wing"}));
+    EXPECT_FALSE(on.contains(QStringLiteral("Edit Hit Boxes")));
+}
+
+// A row without a twin (the rudder) has the entry disabled and Ctrl+M does nothing; a point cell
+// that does not parse is said, and nothing changes.
+TEST_F(ViewEditingTest, MirroringNeedsATwinAndValuesThatParse) {
+    struct Row {
+        const char* name;
+        int row;
+        const char* px1;
+        bool enabled;
+        const char* caption;
+        QStringList changed;
+    };
+    Form5->activateWindow(); // Ctrl+M is the view window's key
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form5));
+    const std::vector<Row> rows = {
+        {"rudder", 15, nullptr, false, "Mirror to Twin", {}},
+        {"left wheel onto the right",
+         18,
+         "-3.00",
+         true,
+         "Mirror to Right Wheel",
+         {"17 10 3.00", "18 10 -3.00"}},
+        {"a cell that does not parse",
+         1,
+         "6,5x",
+         true,
+         "Mirror to Left Lower Outer Wing",
+         {"1 10 6,5x"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        grid_->setCurrentCell(10, row.row);
+        if (row.px1 != nullptr)
+            grid_->commitTexts({{{10, row.row}, QString::fromUtf8(row.px1)}});
+        Form5->tvpum->popup(Form5->mapToGlobal(QPoint(10, 10)));
+        EXPECT_EQ(Form5->Mirror1->isEnabled(), row.enabled);
+        EXPECT_EQ(Form5->Mirror1->text(), QString::fromUtf8(row.caption));
+        Form5->tvpum->hide();
+        const int steps = grid_->history().index();
+        const std::size_t errors = errors_.shown.size();
+        QTest::keyClick(Form5, Qt::Key_M, Qt::ControlModifier);
+        EXPECT_EQ(changedCells(), row.changed);
+        EXPECT_EQ(grid_->history().index(), steps + (row.changed.size() > 1 ? 1 : 0));
+        EXPECT_EQ(errors_.shown.size(), errors + (row.row == 1 ? 1 : 0));
+        grid_->undo();
+        if (row.px1 != nullptr)
+            grid_->undo();
+    }
+    ASSERT_EQ(errors_.shown.size(), 1u);
+    EXPECT_TRUE(errors_.texts().front().startsWith(
+        QStringLiteral("PX1 of Right Lower Outer Wing does not parse")))
+        << errors_.texts().front().toStdString();
+    errors_.shown.clear();
 }
 
 } // namespace

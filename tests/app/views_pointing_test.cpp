@@ -20,10 +20,10 @@ using commandtest::CommandTest;
 struct ViewPoint {
     const char* name;
     dm::HitBoxView view;
-    int zoom;     // pixels per foot: 100% or 50%
-    float across; // feet: x from above, z from the side
-    float up;     // feet: y
-    int slot;     // -1: no part there
+    int zoom;               // pixels per foot: 100% or 50%
+    float across;           // feet: x from above, z from the side
+    float up;               // feet: y
+    std::vector<int> parts; // every part within reach, topmost first; none in open space
 };
 
 // The pixel of a point in feet, by the views' projection.
@@ -41,8 +41,18 @@ protected:
         open(copySample("00damage.dat"));
     }
 
+    // Each part's hint, then how to drag them.
+    QString expectedHint(const std::vector<int>& parts, dm::HitBoxView view) const {
+        QStringList hints;
+        for (int slot : parts)
+            hints << partHint(slot, view);
+        hints << QStringLiteral(
+            "Check \"Edit Hit Boxes\" in the right-click menu to drag the boxes.");
+        return hints.join(QStringLiteral("\n\n"));
+    }
+
     // The part's row caption and slot, then its points as the grid shows them.
-    QString expectedHint(int slot, dm::HitBoxView view) const {
+    QString partHint(int slot, dm::HitBoxView view) const {
         const int row = slot + 1;
         const int acrossColumn = view == dm::HitBoxView::Top ? 10 : 12;
         QString hint = QStringLiteral("%1, slot %2").arg(grid_->cellText(0, row)).arg(slot);
@@ -57,19 +67,20 @@ protected:
     }
 };
 
-// 00damage.dat, from above: the right lower outer wing where the upper wing does not cover it,
-// the propeller, the engine over the fuselage, and open space; from the side the engine again.
+// 00damage.dat, from above: the right lower outer wing where the upper wing does not cover it
+// (at 50% its edge is within reach), the propeller, the engine over the fuselage (at 50% the
+// upper inner wing's edge too), and open space; from the side the engine again.
 const std::vector<ViewPoint> kPoints = {
-    {"wing, 100%", dm::HitBoxView::Top, 10, 10, -1.6f, 0},
-    {"wing, 50%", dm::HitBoxView::Top, 5, 10, -1.6f, 0},
-    {"propeller, 100%", dm::HitBoxView::Top, 10, 3, 6.25f, 23},
-    {"propeller, 50%", dm::HitBoxView::Top, 5, 3, 6.25f, 23},
-    {"engine over the fuselage, 100%", dm::HitBoxView::Top, 10, 1, 3.8f, 22},
-    {"engine over the fuselage, 50%", dm::HitBoxView::Top, 5, 1, 3.8f, 22},
-    {"open space, 100%", dm::HitBoxView::Top, 10, -20, 0, -1},
-    {"open space, 50%", dm::HitBoxView::Top, 5, -20, 0, -1},
-    {"engine from the side, 100%", dm::HitBoxView::Side, 10, 1, 3.8f, 22},
-    {"engine from the side, 50%", dm::HitBoxView::Side, 5, 1, 3.8f, 22},
+    {"wing, 100%", dm::HitBoxView::Top, 10, 10, -1.7f, {0}},
+    {"wing, 50%", dm::HitBoxView::Top, 5, 10, -1.7f, {8, 0}},
+    {"propeller, 100%", dm::HitBoxView::Top, 10, 3, 6.25f, {23}},
+    {"propeller, 50%", dm::HitBoxView::Top, 5, 3, 6.25f, {23}},
+    {"engine over the fuselage, 100%", dm::HitBoxView::Top, 10, 1, 3.8f, {22, 15}},
+    {"engine over the fuselage, 50%", dm::HitBoxView::Top, 5, 1, 3.8f, {22, 15, 9}},
+    {"open space, 100%", dm::HitBoxView::Top, 10, -20, 0, {}},
+    {"open space, 50%", dm::HitBoxView::Top, 5, -20, 0, {}},
+    {"engine from the side, 100%", dm::HitBoxView::Side, 10, 1, 3.8f, {22, 15}},
+    {"engine from the side, 50%", dm::HitBoxView::Side, 5, 1, 3.8f, {22, 15}},
 };
 
 TEST_F(ViewPointingTest, HoverNamesThePartAndDoubleClickShowsItsRowInTheEditor) {
@@ -83,12 +94,12 @@ TEST_F(ViewPointingTest, HoverNamesThePartAndDoubleClickShowsItsRowInTheEditor) 
             QApplication::sendEvent(box, &help);
         };
         const QPoint at = pixelOf(*box, p.zoom, p.across, p.up);
-        if (p.slot < 0) // a tip shown before must go
+        if (p.parts.empty()) // a tip shown before must go
             hover(pixelOf(*box, p.zoom, 1, 3.8f));
         hover(at);
-        if (p.slot >= 0) {
+        if (!p.parts.empty()) {
             EXPECT_TRUE(QToolTip::isVisible());
-            EXPECT_EQ(QToolTip::text(), expectedHint(p.slot, p.view));
+            EXPECT_EQ(QToolTip::text(), expectedHint(p.parts, p.view));
         } else { // after the toolkit's short delay
             for (int wait = 0; wait < 50 && QToolTip::isVisible(); ++wait)
                 QTest::qWait(20);
@@ -99,9 +110,9 @@ TEST_F(ViewPointingTest, HoverNamesThePartAndDoubleClickShowsItsRowInTheEditor) 
         view->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(view));
         QTest::mouseDClick(box, Qt::LeftButton, {}, at);
-        const GridCell shown = p.slot >= 0 ? GridCell{1, p.slot + 1} : GridCell{7, 30};
+        const GridCell shown = p.parts.empty() ? GridCell{7, 30} : GridCell{1, p.parts[0] + 1};
         EXPECT_EQ(grid_->currentCell(), shown);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(p.slot >= 0 ? Form3 : view));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(p.parts.empty() ? view : Form3));
     }
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }

@@ -5,6 +5,7 @@
 #include "render_module.h"
 #include "side_view.h"
 #include "top_view.h"
+#include "view_settings.h"
 #include "views/scene_painter.h"
 #include "views/view_sizes.h"
 
@@ -43,11 +44,12 @@ protected:
         ASSERT_TRUE(folder_.isValid());
         openedFile_ = folder_.filePath(QStringLiteral("07damage.dat"));
         // Start-up order: the top view first, then the side view.
-        Form5 = new TForm5;
-        Form6 = new TForm6;
+        Form5 = new TForm5(viewSettings_);
+        Form6 = new TForm6(viewSettings_);
         Form5->pb1->setObjectName(QStringLiteral("pb1"));
         Form6->pb2->setObjectName(QStringLiteral("pb2"));
         HitBoxSource source;
+        source.settings = &viewSettings_;
         source.partTable = &table_;
         source.fileName = [this] { return dialogName_; };
         Form5->drawFrom(source);
@@ -90,6 +92,7 @@ protected:
     QTemporaryDir folder_;
     QString openedFile_;
     QString dialogName_;
+    ViewSettings viewSettings_;
     dm::PartTable table_{};
 };
 
@@ -99,8 +102,8 @@ const QString kSideStart = QStringLiteral("Hit Box Graphic-Side View  Grid @ 1ft
 TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
     EXPECT_EQ(Form5->windowTitle(), kTopStart);
     EXPECT_EQ(Form6->windowTitle(), kSideStart);
-    EXPECT_EQ(HitBoxSettings.GridFeet, 1);
-    EXPECT_EQ(HitBoxSettings.ZoomFactor, 10);
+    EXPECT_EQ(viewSettings_.values().GridFeet, 1);
+    EXPECT_EQ(viewSettings_.values().ZoomFactor, 10);
     EXPECT_EQ(checkedEntries(), (QStringList{"1ft", "100%"}));
 
     // The design sizes, written out here once more so that a changed constant fails.
@@ -123,9 +126,10 @@ TEST_F(HitBoxViews, StartUpStateWindowsAndMenu) {
             EXPECT_TRUE(entry->actionGroup()->isExclusive());
         }
     }
-    EXPECT_EQ(menu, (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom",
-                                 "  100%", "  50%", "  20%", "  Fit", "Edit Hit Boxes", "3D View",
-                                 "Background Picture..."}));
+    EXPECT_EQ(menu,
+              (QStringList{"Set Grid ", "  1ft", "  2ft", "  5ft", "  10ft", "Set Zoom", "  100%",
+                           "  50%", "  20%", "  Fit", "Edit Hit Boxes", "Symmetric Editing",
+                           "Mirror to Twin", "3D View", "Background Picture..."}));
     EXPECT_EQ(Form5->Grid1ft1->menuAction(), Form5->tvpum->actions()[0]);
     EXPECT_EQ(Form5->SetZoom1->menuAction(), Form5->tvpum->actions()[1]);
 }
@@ -153,8 +157,8 @@ TEST_F(HitBoxViews, EveryMenuEntrySetsItsValueTextAndCheckMark) {
         QAction* entry = Form5->*c.entry;
         SCOPED_TRACE(entry->text().toStdString());
         entry->trigger();
-        EXPECT_EQ(HitBoxSettings.GridFeet, c.gridFeet);
-        EXPECT_EQ(HitBoxSettings.ZoomFactor, c.zoomFactor);
+        EXPECT_EQ(viewSettings_.values().GridFeet, c.gridFeet);
+        EXPECT_EQ(viewSettings_.values().ZoomFactor, c.zoomFactor);
         EXPECT_EQ(Form5->windowTitle(), "Hit Box Graphic-Top View  " + QString(c.suffix));
         EXPECT_EQ(Form6->windowTitle(), "Hit Box Graphic-Side View  " + QString(c.suffix));
         EXPECT_EQ(checkedEntries(), c.checked);
@@ -179,7 +183,7 @@ TEST_F(HitBoxViews, MenuOpenedInTheSideViewChangesBothViews) {
     EXPECT_EQ(recorder.painted, (std::vector<QString>{"pb1", "pb2"}));
     Form5->tvpum->hide();
 
-    EXPECT_EQ(HitBoxSettings.GridFeet * HitBoxSettings.ZoomFactor, 10);
+    EXPECT_EQ(viewSettings_.values().GridFeet * viewSettings_.values().ZoomFactor, 10);
     EXPECT_EQ(Form5->windowTitle(), "Hit Box Graphic-Top View  Grid @ 5ft  Zoom @ 20%  ");
     EXPECT_EQ(Form6->windowTitle(), "Hit Box Graphic-Side View  Grid @ 5ft  Zoom @ 20%  ");
     EXPECT_EQ(checkedEntries(), (QStringList{"5ft", "20%"}));
@@ -210,8 +214,8 @@ TEST_F(HitBoxViews, ClickRedrawsBothViewsAndChangesNothing) {
         recorder.painted.clear();
         QTest::mouseClick(c.box, c.button, {}, QPoint(30, 40));
         EXPECT_EQ(recorder.painted, c.painted);
-        EXPECT_EQ(HitBoxSettings.GridFeet, 2);
-        EXPECT_EQ(HitBoxSettings.ZoomFactor, 10);
+        EXPECT_EQ(viewSettings_.values().GridFeet, 2);
+        EXPECT_EQ(viewSettings_.values().ZoomFactor, 10);
         EXPECT_EQ(Form5->windowTitle(), topCaption);
         EXPECT_EQ(Form6->windowTitle(), sideCaption);
     }
@@ -347,7 +351,7 @@ TEST_F(HitBoxViews, RenderedFileEqualsTheWindowsPicture) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[1] + " " + std::to_string(c.args.size()));
-        std::vector<std::string> args{file, "-o", out};
+        std::vector<std::string> args{file, "-o", out, "--legend"}; // as the windows show them
         args.insert(args.end(), c.args.begin(), c.args.end());
         ASSERT_EQ(runRenderModule(args), 0);
         QImage rendered(QString::fromStdString(out));

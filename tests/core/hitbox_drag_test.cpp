@@ -166,16 +166,16 @@ struct FitRow {
     int zoom;
 };
 
-// 400 x 300 pixels: from the origin 200 to the left, 199 to the right, 100 up and 199 down.
+// 400 x 300 pixels, centred on what is fitted: 399 pixels across and 299 up.
 TEST(HitBoxDrag, FitIsTheLargestZoomThatKeepsEveryBoxAndTheOriginInside) {
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<FitRow> rows = {
-        {"left edge decides", {{10, 1}, {-5, -2}}, 20},
-        {"top edge decides", {{1, 4}, {-1, 0}}, 25},
-        {"right and bottom edges", {{-2, -5}, {-1, -3}}, 39},
-        {"only the origin", {{0, 0}, {0, 0}}, dm::kMostFittedZoom},
+        {"width decides", {{10, 1}, {-5, -2}}, 26},
+        {"height decides", {{1, 4}, {-1, 0}}, 74},
+        {"the origin counts", {{-2, -5}, {-1, -3}}, 59},
+        {"only the origin", {{0, 0}, {0, 0}}, dm::kMostZoom},
         {"too big for one pixel per foot", {{500, 0}, {0, 0}}, 1},
-        {"a NaN has no place", {{nan, 2}, {0, 0}}, 50},
+        {"a NaN has no place", {{nan, 2}, {0, 0}}, 149},
     };
     for (const FitRow& row : rows) {
         SCOPED_TRACE(row.name);

@@ -44,7 +44,7 @@ constexpr int kLargestSide = 16384;
 // The help text around the design sizes, which the views' size constants fill in.
 constexpr std::string_view kHelpBeforeSizes =
     "Usage: dmtool render FILE --view top|side|3d -o OUT.png [--size WxH] [--grid 1|2|5|10]\n"
-    "                     [--zoom PERCENT] [--yaw DEG] [--pitch DEG] [--no-markers]\n"
+    "                     [--zoom PERCENT] [--yaw DEG] [--pitch DEG] [--no-markers] [--legend]\n"
     "                     [--background FILE --background-width FT --background-centre A,B\n"
     "                      [--background-opacity P] [--background-mirror]]\n"
     "\n"
@@ -65,7 +65,9 @@ constexpr std::string_view kHelpAfterSizes =
     "  --yaw DEG          3d only: turn around the vertical axis, 0 from behind (default 30)\n"
     "  --pitch DEG        3d only: -90 from below to 90 from above (default 20)\n"
     "  --no-markers       leave out the third-point markers of parts 1 to 23, as the editor\n"
-    "                     does when its opened file is gone\n";
+    "                     does when its opened file is gone\n"
+    "  --legend           top and side: arrows in the lower right corner naming the axes the\n"
+    "                     way they are drawn, as the editor shows them\n";
 constexpr std::string_view kHelpExitStatus =
     "\n"
     "Exit status: 0 success, 1 file or data error (the editor's message on standard error),\n"
@@ -97,6 +99,7 @@ struct RenderOptions {
     std::optional<double> yaw;
     std::optional<double> pitch;
     bool markers = true;
+    bool legend = false;
     BackgroundOptions background;
     std::optional<dm::BackgroundPicture> picture;
 };
@@ -179,6 +182,7 @@ constexpr dmtool::OptionRule kOptions[] = {
     {"--grid", "", true},
     {"--zoom", "", true},
     {"--no-markers", "", false},
+    {"--legend", "", false},
     {"--yaw", "", true},
     {"--pitch", "", true},
     {"--background", "", true},
@@ -206,6 +210,8 @@ void applyOption(RenderOptions& options, const dmtool::GivenOption& option) {
         options.zoomText = value;
     else if (option.name == "--no-markers")
         options.markers = false;
+    else if (option.name == "--legend")
+        options.legend = true;
     else if (value.empty())
         throw UsageError("option -o needs a file name");
     else
@@ -282,8 +288,13 @@ QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
     if (options.threeD) {
         paint3d(painter, image.rect(), options, table);
     } else {
-        const dm::SceneRequest request{
-            width, height, options.gridFeet, options.zoomFactor, *options.view, options.markers};
+        const dm::SceneRequest request{.width = width,
+                                       .height = height,
+                                       .gridFeet = options.gridFeet,
+                                       .zoomFactor = options.zoomFactor,
+                                       .view = *options.view,
+                                       .markers = options.markers,
+                                       .legend = options.legend};
         const auto scene = dm::buildHitBoxScene(request, table);
         if (options.picture)
             paintHitBoxSceneOver(painter, image.rect(),

@@ -258,7 +258,7 @@ const FailedSave kFailedSaves[] = {
          QDir().mkpath(t.opened);
      },
      [](AFailedSave& t) { t.save(); },
-     "File access denied.",
+     "Is a folder, not a file.",
      {0, 0},
      nullptr},
 };

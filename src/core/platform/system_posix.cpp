@@ -37,9 +37,10 @@ bool parentFolderExists(const std::string& path) {
     case EMFILE:
     case ENFILE:
         raiseIoError(4);
+    case EISDIR:
+        raiseIoError(kFolderCode);
     case EACCES:
     case EPERM:
-    case EISDIR:
     case EROFS:
     case ETXTBSY:
     case EBUSY:
@@ -268,7 +269,7 @@ void replaceFile(const std::string& path, std::span<const std::byte> bytes) {
         return;
     }
     if (exists && S_ISDIR(old.st_mode))
-        raiseIoError(5);
+        raiseIoError(kFolderCode);
     ReplacementFile replacement(target);
     replacement.write(bytes);
     if (exists)

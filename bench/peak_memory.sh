@@ -31,8 +31,8 @@ echo "render 16384x16384: $(mib "$plain") MiB without a picture, $(mib "$over") 
     "ratio $(awk -v a="$over" -v b="$plain" 'BEGIN { printf "%.2f", a / b }') (goal <= 1.3)"
 
 size=$((20 * 1000 * 1000))
-{ cat samples/00damage.dat; yes '' | head -c "$size"; } >"$work/a.dat"
-{ cat samples/00damage.dat; yes 'a' | head -c "$size"; } >"$work/b.dat"
+{ cat samples/00damage.dat; head -c "$size" < <(yes ''); } >"$work/a.dat"
+{ cat samples/00damage.dat; head -c "$size" < <(yes a); } >"$work/b.dat"
 for options in "" "--json"; do
     used=$(peak "$bin/dmtool" diff "$work/a.dat" "$work/b.dat" $options)
     echo "diff of two files 20 MB long ${options:-as text}: $(mib "$used") MiB (goal <= 100)"

@@ -3,6 +3,7 @@
 #include "../support/file_writes.h"
 #include "../support/png_header.h"
 #include "../support/test_support.h"
+#include "../support/waiting_fifo.h"
 #include "background_picture_dialog.h"
 #include "core/damage_file.h"
 #include "paint_box.h"
@@ -29,8 +30,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -313,7 +312,8 @@ TEST_F(ViewBackgrounds, SettingsSurviveARestartPerFileAndView) {
 TEST_F(ViewBackgrounds, UnreadablePictureSaysSoOnceAndTheViewDrawsWithout) {
     const QImage plain = picture(Form5->pb1);
     const QString fifo = folder_.filePath(QStringLiteral("fifo.png"));
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const testsupport::WaitingFifo waiting(fifo.toStdString());
+    ASSERT_TRUE(waiting.made());
     QDir(folder_.path()).mkdir(QStringLiteral("plans.png"));
     const struct {
         QString file;
@@ -359,7 +359,8 @@ TEST_F(ViewBackgrounds, DialogRefusesBadInputStaysOpenAndStoresNothing) {
     };
     const QByteArray huge = QByteArray::fromStdString(testsupport::pngWithoutPixels(20000, 20000));
     const QString fifo = folder_.filePath(QStringLiteral("fifo.png"));
-    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const testsupport::WaitingFifo waiting(fifo.toStdString());
+    ASSERT_TRUE(waiting.made());
     struct Case {
         QString file;
         const char* width;

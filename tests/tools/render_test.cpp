@@ -3,6 +3,7 @@
 
 #include "../support/png_header.h"
 #include "../support/test_folder.h"
+#include "../support/waiting_fifo.h"
 #include "core/damage_file.h"
 #include "views/view_sizes.h"
 
@@ -17,7 +18,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -206,7 +206,8 @@ TEST_F(RenderCommand, BadBackgroundOptionsExitWithTwoAndBadPicturesWithOne) {
     const std::string huge = (folder_ / "huge.png").string();
     std::ofstream(huge, std::ios::binary) << testsupport::pngWithoutPixels(20000, 20000);
     const std::string fifo = (folder_ / "fifo.png").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const testsupport::WaitingFifo waiting(fifo);
+    ASSERT_TRUE(waiting.made());
     struct Case {
         std::vector<std::string> options;
         int status;

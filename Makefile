@@ -1,6 +1,6 @@
 # Set-up and everyday commands; each installs what a fresh Debian 12 machine lacks for it.
 # Building and running the editor needs only these:
-RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev libxcb1-dev libfontconfig-dev \
+RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev libxcb1-dev \
                 nlohmann-json3-dev fonts-dejavu-core
 # The .deb: dpkg-shlibdeps finds its dependencies, file tells cpack what to strip.
 PACKAGE_PACKAGES := dpkg-dev file
@@ -8,7 +8,7 @@ PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libx11-dev \
                  xvfb xauth desktop-file-utils appstream libxml2-utils shared-mime-info man-db \
                  xdotool openbox g++-mingw-w64-x86-64 wine64 googletest zip unzip \
-                 ninja-build xz-utils icoutils lintian
+                 ninja-build xz-utils icoutils lintian time
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
@@ -110,8 +110,9 @@ dist-windows: configure-windows
 
 # Under a virtual X server: the About box's explode effect needs a real window system.
 bench: build-tests
-	QT_QPA_PLATFORM=xcb xvfb-run -a ./build/bin/dm_bench
+	QT_QPA_PLATFORM=xcb xvfb-run -a ./build/bin/dm_bench --benchmark_filter=-BM_PasteHugeText
 	./bench/dmtool_vs_cat.sh
+	./bench/peak_memory.sh
 	xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./bench/startup/startup.sh build/bin
 
 clean:

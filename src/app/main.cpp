@@ -4,12 +4,10 @@
 #include "program.h"
 #include "shell/console_output.h"
 #include "shell/display_connection.h"
-#include "shell/start_up_work.h"
 
 #include <QApplication>
 
 #include <iostream>
-#include <thread>
 
 namespace {
 
@@ -49,8 +47,6 @@ int main(int argc, char* argv[]) {
     }
 #endif
 
-    // Read while the windowing system starts: the start window's text needs it at once.
-    std::jthread fontLoading(shell::loadFontConfiguration);
     QApplication app(argc, argv);
     // Qt has taken its own options out; what is left is ours.
     const startup::CommandLine line = startup::parseCommandLine(argumentsOf(app.arguments()));
@@ -61,7 +57,6 @@ int main(int argc, char* argv[]) {
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.du2damage.editor"));
     dm::installLayout(); // decided once, before any window reads a path
-    fontLoading.join();
     program::createWindows();
     if (line.files.empty())
         program::showMainWindow();

@@ -372,17 +372,19 @@ void StringGrid::pasteText(const QString& text) {
     if (text.isEmpty())
         return;
     closeOpenEditor();
-    const dm::CellBlock lines =
-        dm::parseCellBlock(withBrokenCharactersReplaced(text).toStdString());
     const GridCell start = currentCell();
+    // Split where it lies, and only as far as the grid reaches: a huge text costs nothing more.
+    const dm::CellSpans lines = dm::pastedCells(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), text.size()),
+        std::size_t(kLastRow - start.row + 1), std::size_t(kLastShownColumn - start.column + 1));
     GridRange range{start, start};
     std::vector<std::pair<GridCell, QString>> texts;
-    for (int line = 0; line < std::ssize(lines) && start.row + line <= kLastRow; ++line) {
-        const std::vector<std::string>& fields = lines[line];
-        for (int field = 0; field < std::ssize(fields) && start.column + field <= kLastShownColumn;
-             ++field) {
+    for (int line = 0; line < std::ssize(lines); ++line) {
+        for (int field = 0; field < std::ssize(lines[line]); ++field) {
+            const dm::CellSpan span = lines[line][field];
             const GridCell cell{start.column + field, start.row + line};
-            texts.emplace_back(cell, QString::fromStdString(fields[field]));
+            texts.emplace_back(cell, withBrokenCharactersReplaced(text.sliced(
+                                         qsizetype(span.offset), qsizetype(span.length))));
             range.last = {std::max(range.last.column, cell.column), cell.row};
         }
     }

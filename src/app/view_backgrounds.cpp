@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -40,6 +39,13 @@ QString settingsKey(const QString& damageFile, dm::HitBoxView view) {
 ViewBackground::ViewBackground(dm::HitBoxView view, TPaintBox& box, Links links)
     : QObject(&box), view_(view), box_(box), links_(std::move(links)) {
     box.installEventFilter(this);
+    wheelRest_.setSingleShot(true);
+    wheelRest_.setInterval(kWheelRestMs);
+    connect(&wheelRest_, &QTimer::timeout, this, [this] { shell::guarded([this] { store(); }); });
+}
+
+ViewBackground::~ViewBackground() {
+    shell::guarded([this] { storePending(); });
 }
 
 // A setting is read anew whenever the open file's name differs from the one it was read for.
@@ -47,6 +53,7 @@ void ViewBackground::followDamageFile() {
     const QString damageFile = links_.damageFile();
     if (damageFile == followedFile_)
         return;
+    storePending(); // under the name it was made for
     followedFile_ = damageFile;
     picture_.reset();
     forgetPicture();
@@ -146,6 +153,7 @@ void ViewBackground::keep(const dm::BackgroundPicture& picture, const QImage& im
 
 void ViewBackground::remove() {
     followDamageFile();
+    wheelRest_.stop();
     picture_.reset();
     forgetPicture();
     links_.settings->DeleteKey(kSection, settingsKey(followedFile_, view_));
@@ -167,8 +175,14 @@ void ViewBackground::carryTo(const QString& damageFile) {
 }
 
 void ViewBackground::store() {
+    wheelRest_.stop();
     links_.settings->WriteString(kSection, settingsKey(followedFile_, view_),
                                  QString::fromStdString(dm::backgroundSettingsLine(*picture_)));
+}
+
+void ViewBackground::storePending() {
+    if (wheelRest_.isActive())
+        store();
 }
 
 // A placement that is only shown; the gesture's end stores it.
@@ -203,7 +217,7 @@ void ViewBackground::drag(QPoint at) {
 void ViewBackground::scaleAround(QPoint at, int wheelAngle) {
     const double factor = std::pow(kScalePerNotch, double(wheelAngle) / kWheelNotch);
     place(dm::scaledAround(*picture_, factor, {at.x(), at.y()}, viewAt(box_.size())));
-    store();
+    wheelRest_.start(); // each notch puts the store off again
 }
 
 bool ViewBackground::eventFilter(QObject*, QEvent* event) {

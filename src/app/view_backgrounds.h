@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -36,6 +37,11 @@ public:
 
     // Watches `box` for the gestures and lives as long as it does.
     ViewBackground(dm::HitBoxView view, TPaintBox& box, Links links);
+    // Stores a scaling that is still waiting for the wheel to rest.
+    ~ViewBackground() override;
+
+    // How long the wheel rests before a run of notches is stored.
+    static constexpr int kWheelRestMs = 400;
 
     dm::HitBoxView view() const { return view_; }
     TPaintBox& box() const { return box_; }
@@ -67,6 +73,7 @@ private:
     bool covers(QPoint at) const;
     void place(const dm::BackgroundPicture& picture);
     void store();
+    void storePending();
     bool startDrag(QPoint at);
     void drag(QPoint at);
     void scaleAround(QPoint at, int wheelSteps);
@@ -94,6 +101,7 @@ private:
     std::optional<UnderlayKey> underlayFor_;
     QImage underlay_;
 
+    QTimer wheelRest_; // a run of wheel notches is stored once, when it ends
     std::optional<QPoint> dragStart_;
     dm::BackgroundPicture dragStartPicture_;
 };

@@ -16,6 +16,8 @@ namespace dm {
         throw IoError(code, "Read beyond end of file");
     case 101:
         throw IoError(code, "Disk full");
+    case kFolderCode:
+        throw IoError(code, "Is a folder, not a file");
     default:
         throw IoError(code, "I/O error " + std::to_string(code));
     }

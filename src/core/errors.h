@@ -27,6 +27,9 @@ public:
     using DamageError::DamageError;
 };
 
+// A folder named where a file is expected; Windows' code for what a folder does not support.
+constexpr int kFolderCode = 336;
+
 // Raises the I/O error of the given code with its message text. The platform layer maps the
 // system's own error codes onto these.
 [[noreturn]] void raiseIoError(int code);

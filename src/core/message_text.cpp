@@ -41,6 +41,14 @@ bool isControl(char32_t value) {
     return value < 0x20 || (value >= 0x7F && value <= 0x9F);
 }
 
+// Bidirectional marks, embeddings, overrides and isolates; the line and paragraph separators;
+// zero-width spaces and joiners and the byte order mark.
+bool isInvisibleFormat(char32_t value) {
+    return value == 0x061C || (value >= 0x200B && value <= 0x200F) ||
+           (value >= 0x2028 && value <= 0x202E) || (value >= 0x2060 && value <= 0x2069) ||
+           value == 0xFEFF;
+}
+
 void appendEscaped(std::string& out, const char* prefix, unsigned value, int digits) {
     static constexpr char kHexDigits[] = "0123456789abcdef";
     out += prefix;
@@ -48,24 +56,32 @@ void appendEscaped(std::string& out, const char* prefix, unsigned value, int dig
         out += kHexDigits[(value >> shift) & 0xF];
 }
 
-} // namespace
-
-std::string messageText(std::string_view text) {
+std::string escaped(std::string_view text, std::size_t mostCharacters) {
     std::string out;
     std::size_t characters = 0;
     while (!text.empty()) {
-        if (characters++ == kQuotedCharacters)
+        if (characters++ == mostCharacters)
             return out + "...";
         const CodePoint point = firstCodePoint(text);
         if (point.length == 0)
             appendEscaped(out, "\\x", static_cast<unsigned char>(text[0]), 2);
-        else if (isControl(point.value))
+        else if (isControl(point.value) || isInvisibleFormat(point.value))
             appendEscaped(out, "\\u", point.value, 4);
         else
             out.append(text.substr(0, point.length));
         text.remove_prefix(std::max<std::size_t>(point.length, 1));
     }
     return out;
+}
+
+} // namespace
+
+std::string messageText(std::string_view text) {
+    return escaped(text, kQuotedCharacters);
+}
+
+std::string escapedText(std::string_view text) {
+    return escaped(text, std::string_view::npos);
 }
 
 } // namespace dm

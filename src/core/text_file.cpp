@@ -1,6 +1,7 @@
 #include "core/text_file.h"
 
 #include "core/errors.h"
+#include "core/message_text.h"
 #include "core/platform/system.h"
 
 #include <array>
@@ -50,7 +51,7 @@ std::string readWholeFile(const std::string& path) {
             bytes.append(reinterpret_cast<const char*>(chunk.data()), got);
         return bytes;
     } catch (const IoError&) {
-        throw DamageError("Cannot open file " + path);
+        throw DamageError("Cannot open file " + escapedText(path));
     }
 }
 

@@ -49,10 +49,8 @@ bool isGridLine(const dm::DrawOp& op) {
            op.penWidth == 1 && (op.from.x == op.to.x || op.from.y == op.to.y);
 }
 
-QImage underlayWithGrid(const QImage& underlay, const QRect& area,
-                        const std::vector<dm::DrawOp>& scene) {
-    const QImage below = underlay.convertToFormat(QImage::Format_RGB32);
-    QImage image = below; // detached by the first write
+void drawGridWithContrast(QImage& image, const QRect& area,
+                          const std::vector<dm::DrawOp>& scene) {
     for (const dm::DrawOp& op : scene) {
         if (!isGridLine(op))
             continue;
@@ -61,13 +59,18 @@ QImage underlayWithGrid(const QImage& underlay, const QRect& area,
         const QRect span = QRect(QPoint(std::min(op.from.x, op.to.x), std::min(op.from.y, op.to.y)),
                                  QPoint(std::max(op.from.x, op.to.x), std::max(op.from.y, op.to.y)))
                                .translated(-area.topLeft()) &
-                           below.rect();
+                           image.rect();
         for (int y = span.top(); y <= span.bottom(); ++y) {
-            const auto* under = reinterpret_cast<const QRgb*>(below.constScanLine(y));
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = span.left(); x <= span.right(); ++x)
-                row[x] = luminanceOf(under[x]) <= lightest ? pen : kDarkGrid;
+                row[x] = luminanceOf(row[x]) <= lightest ? pen : kDarkGrid;
         }
     }
+}
+
+QImage underlayWithGrid(const QImage& underlay, const QRect& area,
+                        const std::vector<dm::DrawOp>& scene) {
+    QImage image = underlay.convertToFormat(QImage::Format_RGB32);
+    drawGridWithContrast(image, area, scene);
     return image;
 }

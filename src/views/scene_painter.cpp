@@ -143,9 +143,14 @@ void paintHitBoxScene(QPainter& painter, const QRect& area, const std::vector<dm
 
 void paintHitBoxSceneOver(QPainter& painter, const QRect& area, const QImage& underlay,
                           const std::vector<dm::DrawOp>& scene) {
+    painter.drawImage(area.topLeft(), underlay);
+    paintHitBoxSceneOnTop(painter, area, scene);
+}
+
+void paintHitBoxSceneOnTop(QPainter& painter, const QRect& area,
+                           const std::vector<dm::DrawOp>& scene) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawImage(area.topLeft(), underlay);
     SceneReplay replay(painter, area);
     for (const dm::DrawOp& op : scene)
         if (!isGridLine(op))

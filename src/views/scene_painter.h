@@ -16,3 +16,6 @@ void paintHitBoxScene(QPainter& painter, const QRect& area, const std::vector<dm
 // grid drawn into it by underlayWithGrid) and replays the rest of the scene over it.
 void paintHitBoxSceneOver(QPainter& painter, const QRect& area, const QImage& underlay,
                           const std::vector<dm::DrawOp>& scene);
+// Replays the scene over what `area` already shows.
+void paintHitBoxSceneOnTop(QPainter& painter, const QRect& area,
+                           const std::vector<dm::DrawOp>& scene);

@@ -148,7 +148,7 @@ const FailedOpen kFailedOpens[] = {
          QDir().mkpath(t.other + "/06damage.dat");
          return t.other + "/06damage.dat";
      },
-     [](const AFailedOpen&) { return QStringLiteral("File access denied."); }, true},
+     [](const AFailedOpen&) { return QStringLiteral("Is a folder, not a file."); }, true},
     {"FileTooShort",
      [](const AFailedOpen& t) {
          QFile::copy(QStringLiteral(DM_SAMPLES_DIR "/ffdamage.dat"), t.other + "/ffdamage.dat");

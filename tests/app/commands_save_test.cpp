@@ -259,7 +259,7 @@ const FailedSave kFailedSaves[] = {
          QDir().mkpath(t.opened);
      },
      [](AFailedSave& t) { t.save(); },
-     "File access denied.",
+     "Is a folder, not a file.",
      {0, 0},
      nullptr},
 };

@@ -373,4 +373,41 @@ TEST_F(GridUndoPasteTest, ClipboardKeysInAnOpenEditorActOnRangesAndBlocks) {
     }
 }
 
+// What is copied comes back whole where it is pasted, blank cells at its end included.
+TEST_F(GridUndoPasteTest, ACopiedRangePastesBackWholeWithItsBlankLastRow) {
+    struct Case {
+        const char* name;
+        GridCell first, last;
+        std::vector<GridCell> blanks;
+    };
+    const Case cases[] = {
+        {"a blank last row", {3, 5}, {3, 7}, {{3, 7}}},
+        {"a blank last row of two cells", {3, 5}, {4, 6}, {{3, 6}, {4, 6}}},
+        {"one blank cell", {3, 5}, {3, 5}, {{3, 5}}},
+        {"a blank first and middle row", {3, 5}, {3, 7}, {{3, 5}, {3, 6}}},
+    };
+    const GridCell target{10, 20};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->fillValueCells(numberedTexts());
+        for (const GridCell blank : c.blanks)
+            grid->setCellText(blank.column, blank.row, QString());
+        grid->setCurrentCell(c.first.column, c.first.row);
+        if (c.last != c.first) { // a click on the current cell would open its editor
+            const QRect last = cellRect(c.last.column, c.last.row);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                              last.topLeft() + QPoint(10, 5));
+        }
+        keys("Ctrl+C");
+        grid->setCurrentCell(target.column, target.row);
+        keys("Ctrl+V");
+        for (int row = c.first.row; row <= c.last.row; ++row)
+            for (int column = c.first.column; column <= c.last.column; ++column)
+                EXPECT_EQ(grid->cellText(target.column + column - c.first.column,
+                                         target.row + row - c.first.row),
+                          grid->cellText(column, row))
+                    << column << "," << row;
+    }
+}
+
 } // namespace

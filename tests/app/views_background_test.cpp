@@ -1,7 +1,9 @@
 // Plan pictures under the flat views: where their pixels land, gestures, settings, bad input.
 
+#include "../support/file_writes.h"
 #include "../support/png_header.h"
 #include "../support/test_support.h"
+#include "../support/waiting_fifo.h"
 #include "background_picture_dialog.h"
 #include "core/damage_file.h"
 #include "paint_box.h"
@@ -16,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -235,14 +239,57 @@ TEST_F(ViewBackgrounds, CtrlDragAndCtrlWheelStoreWhatTheyShow) {
     EXPECT_EQ(dm::parseBackgroundSettingsLine(stored(dm::HitBoxView::Top).toStdString()), moved);
 
     // Two notches near the picture's right edge (x = -4): the feet there stay, the width grows
-    // by 1.21.
+    // by 1.21. They are stored once the wheel rests.
     sendWheel(Form5->pb1, pixelOf(dm::HitBoxView::Top, 10, -3.9, -1), 240);
+    EXPECT_EQ(dm::parseBackgroundSettingsLine(stored(dm::HitBoxView::Top).toStdString()), moved);
+    QTest::qWait(ViewBackground::kWheelRestMs + 200);
     const auto scaled = dm::parseBackgroundSettingsLine(stored(dm::HitBoxView::Top).toStdString());
     EXPECT_EQ(top_->picture(), scaled);
     EXPECT_NEAR(scaled.widthFeet, 12.1, 1e-9);
     EXPECT_NEAR(scaled.centre[0], -3.9 + 4.9 * 1.21, 1e-9);
     EXPECT_NEAR(scaled.centre[1], -1, 1e-9);
     EXPECT_EQ(rendered(dm::HitBoxView::Top, scaled), picture(Form5->pb1));
+}
+
+TEST_F(ViewBackgrounds, ARunOfWheelNotchesIsStoredOnceWhenTheWheelRestsOrTheViewGoes) {
+    Form5->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+    setZoom(10);
+    top_->keep(placed(false), plan());
+    const QFileInfo settingsFile(settings_.fileName());
+    const QPoint centre = pixelOf(dm::HitBoxView::Top, 10, 3, -2);
+    struct Case {
+        const char* name;
+        std::function<void()> end; // what follows the run
+    };
+    const Case cases[]{
+        {"the wheel rests", [] { QTest::qWait(ViewBackground::kWheelRestMs + 200); }},
+        {"the view goes", [this] { createBackgrounds(); }},
+        {"another file is opened",
+         [this] {
+             damageFile_ = folder_.filePath(QStringLiteral("00damage.dat"));
+             top_->picture();
+             damageFile_ = folder_.filePath(QStringLiteral("27damage.dat"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        top_->keep(placed(false), plan());
+        testsupport::FileWrites writes(settingsFile.path().toStdString(),
+                                       settingsFile.fileName().toStdString());
+        for (int notch = 0; notch < 5; ++notch) {
+            sendWheel(Form5->pb1, centre, notch % 2 == 0 ? 120 : -120);
+            QTest::qWait(ViewBackground::kWheelRestMs / 4);
+        }
+        sendWheel(Form5->pb1, centre, 120);
+        const dm::BackgroundPicture shown = *top_->picture();
+        EXPECT_EQ(writes.count(), 0) << "nothing is written while the wheel turns";
+        c.end();
+        EXPECT_EQ(writes.count(), 1);
+        EXPECT_NEAR(shown.widthFeet, 10 * 1.1 * 1.1, 1e-9);
+        EXPECT_EQ(dm::parseBackgroundSettingsLine(stored(dm::HitBoxView::Top).toStdString()),
+                  shown);
+    }
 }
 
 TEST_F(ViewBackgrounds, SettingsSurviveARestartPerFileAndView) {
@@ -269,16 +316,32 @@ TEST_F(ViewBackgrounds, SettingsSurviveARestartPerFileAndView) {
 
 TEST_F(ViewBackgrounds, UnreadablePictureSaysSoOnceAndTheViewDrawsWithout) {
     const QImage plain = picture(Form5->pb1);
-    const QString line =
-        QStringLiteral("10;3;-2;100;0;") + folder_.filePath(QStringLiteral("gone.png"));
-    settings_.WriteString(kSection, QStringLiteral("top 27damage.dat"), line);
-    createBackgrounds();
-    EXPECT_EQ(picture(Form5->pb1), plain);
-    EXPECT_EQ(picture(Form5->pb1), plain);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(errors_.texts(), QStringList{"The picture " + folder_.filePath("gone.png") +
-                                           " cannot be shown: File not found."});
-    EXPECT_EQ(stored(dm::HitBoxView::Top), line);
+    const QString fifo = folder_.filePath(QStringLiteral("fifo.png"));
+    const testsupport::WaitingFifo waiting(fifo.toStdString());
+    ASSERT_TRUE(waiting.made());
+    QDir(folder_.path()).mkdir(QStringLiteral("plans.png"));
+    const struct {
+        QString file;
+        QString reason;
+    } cases[]{
+        {folder_.filePath(QStringLiteral("gone.png")), QStringLiteral("File not found.")},
+        {fifo, QStringLiteral("it is a pipe or a device, not a file.")},
+        {folder_.filePath(QStringLiteral("plans.png")),
+         QStringLiteral("it is a folder, not a file.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        errors_.shown.clear();
+        const QString line = QStringLiteral("10;3;-2;100;0;") + c.file;
+        settings_.WriteString(kSection, QStringLiteral("top 27damage.dat"), line);
+        createBackgrounds();
+        EXPECT_EQ(picture(Form5->pb1), plain);
+        EXPECT_EQ(picture(Form5->pb1), plain);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(errors_.texts(),
+                  QStringList{"The picture " + c.file + " cannot be shown: " + c.reason});
+        EXPECT_EQ(stored(dm::HitBoxView::Top), line);
+    }
 }
 
 // Runs `answer` on the dialog once the event loop shows it.
@@ -300,6 +363,9 @@ TEST_F(ViewBackgrounds, DialogRefusesBadInputStaysOpenAndStoresNothing) {
         return file.fileName();
     };
     const QByteArray huge = QByteArray::fromStdString(testsupport::pngWithoutPixels(20000, 20000));
+    const QString fifo = folder_.filePath(QStringLiteral("fifo.png"));
+    const testsupport::WaitingFifo waiting(fifo.toStdString());
+    ASSERT_TRUE(waiting.made());
     struct Case {
         QString file;
         const char* width;
@@ -309,6 +375,8 @@ TEST_F(ViewBackgrounds, DialogRefusesBadInputStaysOpenAndStoresNothing) {
         {write("notes.png", "not a picture"), "10", "cannot be shown"},
         {write("empty.png", ""), "10", "cannot be shown"},
         {write("huge.png", huge), "10", "it is 20000 x 20000 pixels"},
+        {fifo, "10", "it is a pipe or a device, not a file"},
+        {folder_.path(), "10", "it is a folder, not a file"},
         {planFile_, "0", "'0' is not a width in feet"},
         {planFile_, "-5", "'-5' is not a width in feet"},
         {planFile_, "nan", "'nan' is not a width in feet"},

@@ -29,6 +29,10 @@ TEST(BackgroundPicture, TypedValuesOutsideTheirRangesAreRefused) {
         {"0x10", dm::parseBackgroundWidth, width},
         {"", dm::parseBackgroundWidth, width},
         {" 12,5 ", dm::parseBackgroundWidth, ""},
+        {"0.01", dm::parseBackgroundWidth, ""},
+        {"0.0099999", dm::parseBackgroundWidth, width},
+        {"10000", dm::parseBackgroundWidth, ""},
+        {"10000.001", dm::parseBackgroundWidth, width},
         {"1e30", centre, "is not a centre x in feet from -10000 to 10000"},
         {"-10000", centre, ""},
         {"101", opacity, "is not an opacity in percent from 0 to 100"},
@@ -114,6 +118,22 @@ TEST(BackgroundPicture, SettingsLineAndKey) {
         "/plans/a;b=c/\xc3\xa9t\xc3\xa9.png", 0.1, {-1e-7, 1234.5678}, 0, true};
     EXPECT_EQ(dm::parseBackgroundSettingsLine(dm::backgroundSettingsLine(picture)), picture);
     EXPECT_EQ(dm::backgroundSettingsLine(kPicture), "20;3;-2;50;0;plan.png");
+    // Whatever a gesture can leave is read back as it was stored, up to the edges of each range.
+    const dm::SceneRequest view = viewOf(dm::HitBoxView::Top, 10);
+    const struct {
+        const char* name;
+        dm::BackgroundPicture picture;
+    } edges[]{
+        {"scaled down as far as it goes", dm::scaledAround(kPicture, 1e-9, {3, 4}, view)},
+        {"scaled up as far as it goes", dm::scaledAround(kPicture, 1e9, {3, 4}, view)},
+        {"dragged to the far corner", dm::movedByPixels(kPicture, {-1 << 30, 1 << 30}, view)},
+        {"smallest width, opaque", {"p.png", dm::kSmallestBackgroundWidth, {0, 0}, 100, false}},
+    };
+    for (const auto& edge : edges) {
+        SCOPED_TRACE(edge.name);
+        const std::string line = dm::backgroundSettingsLine(edge.picture);
+        EXPECT_NO_THROW(EXPECT_EQ(dm::parseBackgroundSettingsLine(line), edge.picture)) << line;
+    }
     for (const char* bad : {"", "20;3;-2;50;0;", "20;3;-2;50;2;plan.png", "0;3;-2;50;0;plan.png",
                             "20;3;-2;50;plan.png"}) {
         SCOPED_TRACE(bad);

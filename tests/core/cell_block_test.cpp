@@ -30,12 +30,58 @@ TEST(CellBlock, PastedTextSplitsIntoLinesAndCells) {
         EXPECT_EQ(dm::parseCellBlock(c.text), c.block) << c.name;
 }
 
-TEST(CellBlock, CopiedTextJoinsCellsByTabsAndLinesByCrLf) {
-    const CellBlock block = {{"1", "", "2.50"}, {"x", "y", ""}};
-    const std::string text = dm::formatCellBlock(block);
-    EXPECT_EQ(text, "1\t\t2.50\r\nx\ty\t");
-    EXPECT_EQ(dm::parseCellBlock(text), block);
+TEST(CellBlock, CopiedTextJoinsCellsByTabsAndLinesByCrLfAndPastesBackWhole) {
+    struct Case {
+        const char* name;
+        CellBlock block;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"cells and lines", {{"1", "", "2.50"}, {"x", "y", ""}}, "1\t\t2.50\r\nx\ty\t"},
+        {"a blank last row", {{"1"}, {"2"}, {""}}, "1\r\n2\r\n\r\n"},
+        {"blank rows only", {{""}, {""}}, "\r\n\r\n"},
+        {"one blank cell", {{""}}, "\r\n"},
+        {"a blank row inside", {{"1"}, {""}, {"3"}}, "1\r\n\r\n3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(dm::formatCellBlock(c.block), c.text);
+        EXPECT_EQ(dm::parseCellBlock(c.text), c.block);
+    }
     EXPECT_EQ(dm::formatCellBlock({}), "");
+}
+
+TEST(CellBlock, PasteIsCutWhileItIsSplitInEitherEncoding) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t rows, columns;
+        CellBlock block;
+    };
+    const std::string manyLines(1'000'000, '\n');
+    const Case cases[] = {
+        {"a million line breaks", manyLines, 3, 2, {{""}, {""}, {""}}},
+        {"a million tabs", std::string(1'000'000, '\t'), 3, 2, {{"", ""}}},
+        {"cut at the edges", "a\tb\tc\r\nd\te\tf\r\ng", 2, 2, {{"a", "b"}, {"d", "e"}}},
+        {"just enough", "a\tb\nc\td\n", 2, 2, {{"a", "b"}, {"c", "d"}}},
+        {"a short line keeps its length", "a\nb\tc", 5, 5, {{"a"}, {"b", "c"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const dm::CellSpans spans = dm::pastedCells(std::string_view(c.text), c.rows, c.columns);
+        EXPECT_EQ(dm::parseCellBlock(c.text, c.rows, c.columns), c.block);
+        const std::u16string wide(c.text.begin(), c.text.end());
+        const dm::CellSpans wideSpans =
+            dm::pastedCells(std::u16string_view(wide), c.rows, c.columns);
+        ASSERT_EQ(wideSpans.size(), spans.size());
+        for (std::size_t line = 0; line < spans.size(); ++line) {
+            ASSERT_EQ(wideSpans[line].size(), spans[line].size());
+            for (std::size_t cell = 0; cell < spans[line].size(); ++cell) {
+                EXPECT_EQ(wideSpans[line][cell].offset, spans[line][cell].offset);
+                EXPECT_EQ(wideSpans[line][cell].length, spans[line][cell].length);
+            }
+        }
+    }
 }
 
 } // namespace

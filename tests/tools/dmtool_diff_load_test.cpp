@@ -143,6 +143,11 @@ TEST_F(DmtoolTest, LoadWritesWhatTheDocumentHoldsAndKeepsTheRest) {
         {R"({"records": [{"slot": 29, "part": "Oil/Radiator #2",
            "fields": {"Float4": "nan", "Float3": "nan"}}], "trailing_bytes": 0})",
          "", [](auto&, dm::PartTable& t) { t[29].Float3 = withBits(0x7fc00000); }},
+        {R"({"records": [{"slot": 0, "fields": {"OffOn": -128, "Byte2": 255}}]})", "",
+         [](auto&, dm::PartTable& t) {
+             t[0].OffOn = 128;
+             t[0].Byte2 = 255;
+         }},
         {"{\"header\": \"FF\", \"records\": []}", "", [](auto&, auto&) {}},
         {"{\"header\": \"" + std::string(200, 'A') + "\"}", "--header",
          [](dm::DamageFileHeader& h, auto&) { h.fill(0xAA); }},
@@ -200,6 +205,10 @@ TEST_F(DmtoolTest, LoadOfABadDocumentNamesTheValueAndLeavesTheFileUntouched) {
         {afterGoodEdit(R"({"slot": 0})"),
          "records[1]: slot 0 (Right Lower Outer Wing) is given twice"},
         {afterGoodEdit(R"({"slot": 22, "feilds": {}})"), "Unknown member 'feilds' in records[1]"},
+        {afterGoodEdit(R"({"slot": 22, "fields": {"PX1": 1, "PX1": 2}})"),
+         "Member 'PX1' is given twice"},
+        {afterGoodEdit(R"({"slot": 22, "slot": 23})"), "Member 'slot' is given twice"},
+        {afterGoodEdit(R"({"slot": 22}], "records": [)"), "Member 'records' is given twice"},
         {afterGoodEdit(R"(7)"), "records[1] is not an object"},
         {afterGoodEdit(R"({"slot": 22}], "recrods": [)"),
          "Unknown member 'recrods' in the document"},

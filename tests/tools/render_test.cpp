@@ -3,8 +3,12 @@
 
 #include "../support/png_header.h"
 #include "../support/test_folder.h"
+#include "../support/waiting_fifo.h"
 #include "core/damage_file.h"
 #include "views/view_sizes.h"
+
+#include <QColor>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -54,7 +58,9 @@ protected:
     void TearDown() override { testsupport::removeTestFolder(folder_); }
 
     Outcome run(const std::vector<std::string>& args) const {
-        std::string command = quoted(std::string(DM_BIN_DIR) + "/dmtool") + " render";
+        // A command that hangs fails instead of holding the suite up.
+        std::string command =
+            "timeout 60 " + quoted(std::string(DM_BIN_DIR) + "/dmtool") + " render";
         for (const std::string& arg : args)
             command += " " + quoted(arg);
         const fs::path out = folder_ / "stdout.txt";
@@ -125,9 +131,9 @@ TEST_F(RenderCommand, FileFailuresGiveTheEditorsMessages) {
         {(folder_ / "09damage.dat").string(), png("x.png"), "File not found\n"},
         {(folder_ / "missing" / "09damage.dat").string(), png("x.png"), "Invalid filename\n"},
         {shortFile, png("x.png"), "Read beyond end of file\n"},
-        {folder_.string(), png("x.png"), "File access denied\n"},
+        {folder_.string(), png("x.png"), "Is a folder, not a file\n"},
         {damageFile_, (folder_ / "missing" / "x.png").string(), "Invalid filename\n"},
-        {damageFile_, png("a folder.png"), "File access denied\n"},
+        {damageFile_, png("a folder.png"), "Is a folder, not a file\n"},
         {damageFile_, "/dev/full", "Disk full\n"},
     };
     for (const Case& c : cases) {
@@ -199,6 +205,9 @@ TEST_F(RenderCommand, BadBackgroundOptionsExitWithTwoAndBadPicturesWithOne) {
     std::ofstream{empty};
     const std::string huge = (folder_ / "huge.png").string();
     std::ofstream(huge, std::ios::binary) << testsupport::pngWithoutPixels(20000, 20000);
+    const std::string fifo = (folder_ / "fifo.png").string();
+    const testsupport::WaitingFifo waiting(fifo);
+    ASSERT_TRUE(waiting.made());
     struct Case {
         std::vector<std::string> options;
         int status;
@@ -228,6 +237,11 @@ TEST_F(RenderCommand, BadBackgroundOptionsExitWithTwoAndBadPicturesWithOne) {
         {placed(empty, {}), 1, "The picture " + empty + " cannot be shown: "},
         {placed(huge, {}), 1, "it is 20000 x 20000 pixels, more than 16384 a side"},
         {placed((folder_ / "gone.png").string(), {}), 1, "cannot be shown: File not found"},
+        {placed(fifo, {}), 1, "cannot be shown: it is a pipe or a device, not a file"},
+        {placed("/dev/zero", {}), 1, "cannot be shown: it is a pipe or a device, not a file"},
+        {placed(folder_.string(), {}), 1, "cannot be shown: it is a folder, not a file"},
+        {placed((folder_ / "gone\u202e.png").string(), {}), 1,
+         "The picture " + (folder_ / "gone\\u202e.png").string() + " cannot be shown"},
     };
     const std::string out = png("background.png");
     for (const Case& c : cases) {
@@ -239,6 +253,25 @@ TEST_F(RenderCommand, BadBackgroundOptionsExitWithTwoAndBadPicturesWithOne) {
         EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// Qt refuses to decode more than 128 MiB unless told otherwise; ours go to 64 million pixels.
+TEST_F(RenderCommand, APictureOverQtsOwnLimitIsDrawnAndQtSaysNothing) {
+    const std::string large = (folder_ / "large.png").string();
+    {
+        QImage picture(6400, 5600, QImage::Format_RGB32); // 35.8 million pixels, 143 MB decoded
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(QString::fromStdString(large)));
+    }
+    const Outcome outcome = run({damageFile_, "--view", "top", "-o", png("large.png.out"),
+                                 "--background", large, "--background-width", "80",
+                                 "--background-centre", "0,0", "--background-opacity", "100"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    const QImage drawn(QString::fromStdString(png("large.png.out")));
+    ASSERT_FALSE(drawn.isNull());
+    // Between the grid lines next to the centre, away from the boxes.
+    EXPECT_EQ(drawn.pixelColor(drawn.width() / 2 + 5, drawn.height() / 2 + 3), QColor(Qt::red));
 }
 
 } // namespace

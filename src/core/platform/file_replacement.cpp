@@ -168,7 +168,7 @@ void replaceFile(const std::string& path, std::span<const std::byte> bytes, File
     const std::string target = followedLinks(path, calls);
     const EntryKind kind = calls.status(target).kind;
     if (kind == EntryKind::Folder)
-        raiseIoError(kAccessDenied);
+        raiseIoError(kFolderCode);
     if (kind == EntryKind::Other) {
         writeInPlace(target, bytes, false, calls);
         return;

@@ -21,7 +21,7 @@ enum class OpenMode {
 
 // An open file, shared for reading and writing with other processes. Every failure raises the
 // IoError of its cause. With Read and ReadWrite a pipe, socket or device is refused at once as
-// "Read beyond end of file"; a folder is "File access denied" in every mode.
+// "Read beyond end of file"; a folder is "Is a folder, not a file" in every mode.
 class SystemFile {
 public:
     SystemFile(const std::string& path, OpenMode mode);

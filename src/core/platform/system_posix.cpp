@@ -41,9 +41,10 @@ bool parentFolderExists(const std::string& path) {
     case EMFILE:
     case ENFILE:
         raiseIoError(4);
+    case EISDIR:
+        raiseIoError(kFolderCode);
     case EACCES:
     case EPERM:
-    case EISDIR:
     case EROFS:
     case ETXTBSY:
     case EBUSY:

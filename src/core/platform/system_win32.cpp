@@ -114,6 +114,11 @@ bool isReadOnlyFile(const std::wstring& path) {
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 OVERLAPPED at(std::int64_t offset) {
     OVERLAPPED position{};
     position.Offset = static_cast<DWORD>(offset);
@@ -158,8 +163,13 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
     const HANDLE file = ::CreateFileW(wide.c_str(), access,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        raiseLastError();
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // Windows refuses a folder as access denied.
+        if (error == ERROR_ACCESS_DENIED && isFolder(wide))
+            raiseIoError(kFolderCode);
+        raiseSystemError(error);
+    }
     handle_ = reinterpret_cast<std::intptr_t>(file);
     if (takesOnlyRegularFiles(mode) && ::GetFileType(file) != FILE_TYPE_DISK) {
         closeQuietly();

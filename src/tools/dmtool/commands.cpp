@@ -5,6 +5,7 @@
 #include "core/cell_block.h"
 #include "core/cell_text.h"
 #include "core/errors.h"
+#include "core/message_text.h"
 #include "core/part_slots.h"
 
 #include "core/platform/system.h"
@@ -90,7 +91,7 @@ template <typename Work> void namingFileErrors(const std::string& path, Work wor
     try {
         work();
     } catch (const dm::IoError& error) {
-        throw dm::IoError(error.code(), path + ": " + error.what());
+        throw dm::IoError(error.code(), dm::escapedText(path) + ": " + error.what());
     }
 }
 
@@ -99,16 +100,10 @@ template <typename Work> void namingFileErrors(const std::string& path, Work wor
 FileImage readFileImage(const std::string& path) {
     FileImage image;
     dm::readDamageFile(path, image.header, image.table);
-    const dm::platform::SystemFile file(path, dm::platform::OpenMode::Read);
-    std::array<std::byte, 65536> chunk{};
-    for (std::int64_t offset = dm::kRecordsEnd;;) {
-        const std::size_t got = file.readAt(offset, chunk.data(), chunk.size());
-        if (got == 0)
-            return image;
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
-        image.trailing.insert(image.trailing.end(), bytes, bytes + got);
-        offset += static_cast<std::int64_t>(got);
-    }
+    image.file.emplace(path, dm::platform::OpenMode::Read);
+    const std::uint64_t size = image.file->size();
+    image.trailingBytes = size > dm::kRecordsEnd ? size - dm::kRecordsEnd : 0;
+    return image;
 }
 
 std::string cellsCommand(const std::string& path, std::string_view decimalSeparator) {
@@ -132,7 +127,7 @@ void applyCommand(const std::string& path, std::string_view cellLines,
 
 Json dumpCommand(const std::string& path) {
     const FileImage image = readFileImage(path);
-    return dumpDocument(image.header, image.table, image.trailing.size());
+    return dumpDocument(image.header, image.table, image.trailingBytes);
 }
 
 void loadCommand(const std::string& path, std::string_view jsonText, bool withHeader) {

@@ -3,19 +3,22 @@
 #include "json_document.h"
 
 #include "core/damage_file.h"
+#include "core/platform/system.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace dmtool {
 
-// A damage file read whole: header, records and the bytes after them.
+// A damage file read: header and records; the bytes after them stay in the file, held open.
 struct FileImage {
     dm::DamageFileHeader header{};
     dm::PartTable table{};
-    std::vector<std::uint8_t> trailing;
+    std::uint64_t trailingBytes = 0; // after the records
+    std::optional<dm::platform::SystemFile> file;
 };
 
 // The commands proper, on file names. They raise dm::DamageError on any file or data error.

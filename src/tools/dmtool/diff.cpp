@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <ostream>
 #include <span>
 
 namespace dmtool {
@@ -54,17 +56,20 @@ std::string byteCount(std::uint64_t count, const char* between = "") {
     return std::to_string(count) + " " + between + (count == 1 ? "byte" : "bytes");
 }
 
-void appendRunLines(std::string& out, const std::vector<ByteRun>& runs, const char* where) {
-    for (const ByteRun& run : runs)
-        out += std::string(where) + ": " + byteCount(run.length) +
-               (run.length == 1 ? " differs" : " differ") + " at offset " +
-               std::to_string(run.offset) + "\n";
+std::string runLine(const ByteRun& run, const char* where) {
+    return std::string(where) + ": " + byteCount(run.length) +
+           (run.length == 1 ? " differs" : " differ") + " at offset " + std::to_string(run.offset) +
+           "\n";
+}
+
+Json runDocument(const ByteRun& run) {
+    return {{"offset", run.offset}, {"length", run.length}};
 }
 
 Json runsDocument(const std::vector<ByteRun>& runs) {
     Json document = Json::array();
     for (const ByteRun& run : runs)
-        document.push_back({{"offset", run.offset}, {"length", run.length}});
+        document.push_back(runDocument(run));
     return document;
 }
 
@@ -74,65 +79,23 @@ Json fieldValue(const dm::PartRecord& record, const dm::FieldDef& field) {
     return floatValue(record.*field.floatField);
 }
 
-} // namespace
-
-bool Differences::same() const {
-    return header.empty() && fields.empty() && trailing.empty() && trailingA == trailingB;
-}
-
-Differences compareImages(const FileImage& a, const FileImage& b) {
-    Differences differences;
-    differences.header = byteRuns(a.header, b.header, 0);
-    for (int slot = 0; slot < dm::kSlotCount; ++slot)
-        for (const dm::FieldDef& field : dm::kFields)
-            if (differs(a.table[slot], b.table[slot], field))
-                differences.fields.push_back({slot, &field});
-    differences.trailing = byteRuns(a.trailing, b.trailing, dm::kRecordsEnd);
-    differences.trailingA = a.trailing.size();
-    differences.trailingB = b.trailing.size();
-    return differences;
-}
-
-Comparison compareFiles(std::string nameA, const FileImage& a, std::string nameB,
-                        const FileImage& b, std::string_view decimalSeparator) {
-    return {std::move(nameA),
-            std::move(nameB),
-            a,
-            b,
-            dm::fillCells(a.table, decimalSeparator),
-            dm::fillCells(b.table, decimalSeparator),
-            compareImages(a, b)};
-}
-
-std::string differenceLines(const Comparison& comparison) {
-    const Differences& differences = comparison.differences;
-    std::string out;
-    appendRunLines(out, differences.header, "Header");
-    for (const auto& [slot, field] : differences.fields) {
-        const std::string& cellA = comparison.cellsA[slot][field->column - 1];
-        const std::string& cellB = comparison.cellsB[slot][field->column - 1];
-        out += std::string(dm::kPartSlots[slot].name) + " (" + std::to_string(slot) + ") " +
-               field->name + ": " + cellA + " -> " + cellB;
-        if (cellA == cellB) // only floats: differing bytes always show differing texts
-            out += " (same text; exact values " +
-                   exactValue(comparison.a.table[slot].*field->floatField) + " -> " +
-                   exactValue(comparison.b.table[slot].*field->floatField) + ")";
-        out += '\n';
+// Fills `bytes` from `offset` on as far as the file goes; the count it got.
+std::size_t readFrom(const dm::platform::SystemFile& file, std::uint64_t offset,
+                     std::span<std::byte> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t got = file.readAt(static_cast<std::int64_t>(offset + done),
+                                            bytes.data() + done, bytes.size() - done);
+        if (got == 0)
+            break;
+        done += got;
     }
-    appendRunLines(out, differences.trailing, "After the records");
-    const std::uint64_t countA = differences.trailingA;
-    const std::uint64_t countB = differences.trailingB;
-    if (countA != countB)
-        out += std::string(countA > countB ? "A" : "B") + " has " +
-               byteCount(countA > countB ? countA - countB : countB - countA, "more ") +
-               " after the records\n";
-    return out;
+    return done;
 }
 
-Json differenceDocument(const Comparison& comparison) {
-    const Differences& differences = comparison.differences;
+Json fieldsDocument(const Comparison& comparison) {
     Json fields = Json::array();
-    for (const auto& [slot, field] : differences.fields) {
+    for (const auto& [slot, field] : comparison.differences.fields) {
         const dm::PartRecord& a = comparison.a.table[slot];
         const dm::PartRecord& b = comparison.b.table[slot];
         Json change = {{"slot", slot},
@@ -148,13 +111,125 @@ Json differenceDocument(const Comparison& comparison) {
         }
         fields.push_back(std::move(change));
     }
-    Json document = {{"a", comparison.nameA}, {"b", comparison.nameB}};
-    document["header"] = runsDocument(differences.header);
-    document["fields"] = std::move(fields);
-    document["trailing"] = runsDocument(differences.trailing);
-    document["trailing_bytes"] = {{"a", differences.trailingA}, {"b", differences.trailingB}};
-    document["same"] = differences.same();
-    return document;
+    return fields;
+}
+
+std::string indent(int depth) {
+    return std::string(2 * std::size_t(depth), ' ');
+}
+
+} // namespace
+
+bool Differences::same() const {
+    return header.empty() && fields.empty() && !trailingDiffers && trailingA == trailingB;
+}
+
+Differences compareImages(const FileImage& a, const FileImage& b) {
+    Differences differences;
+    differences.header = byteRuns(a.header, b.header, 0);
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        for (const dm::FieldDef& field : dm::kFields)
+            if (differs(a.table[slot], b.table[slot], field))
+                differences.fields.push_back({slot, &field});
+    forEachTrailingRun(a, b, [&](const ByteRun&) { return !(differences.trailingDiffers = true); });
+    differences.trailingA = a.trailingBytes;
+    differences.trailingB = b.trailingBytes;
+    return differences;
+}
+
+void forEachTrailingRun(const FileImage& a, const FileImage& b,
+                        const std::function<bool(const ByteRun&)>& each) {
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    std::vector<std::byte> piecesA(kPiece);
+    std::vector<std::byte> piecesB(kPiece);
+    std::optional<std::uint64_t> runStart; // a run may go on into the next piece
+    for (std::uint64_t offset = dm::kRecordsEnd;;) {
+        const std::size_t common =
+            std::min(readFrom(*a.file, offset, piecesA), readFrom(*b.file, offset, piecesB));
+        for (std::size_t i = 0; i < common; ++i) {
+            const bool differ = piecesA[i] != piecesB[i];
+            if (differ && !runStart) {
+                runStart = offset + i;
+            } else if (!differ && runStart) {
+                if (!each({*runStart, offset + i - *runStart}))
+                    return;
+                runStart.reset();
+            }
+        }
+        offset += common;
+        if (common < kPiece) {
+            if (runStart)
+                each({*runStart, offset - *runStart});
+            return;
+        }
+    }
+}
+
+Comparison compareFiles(std::string nameA, const FileImage& a, std::string nameB,
+                        const FileImage& b, std::string_view decimalSeparator) {
+    return {std::move(nameA),
+            std::move(nameB),
+            a,
+            b,
+            dm::fillCells(a.table, decimalSeparator),
+            dm::fillCells(b.table, decimalSeparator),
+            compareImages(a, b)};
+}
+
+void writeDifferenceLines(std::ostream& out, const Comparison& comparison) {
+    const Differences& differences = comparison.differences;
+    for (const ByteRun& run : differences.header)
+        out << runLine(run, "Header");
+    for (const auto& [slot, field] : differences.fields) {
+        const std::string& cellA = comparison.cellsA[slot][field->column - 1];
+        const std::string& cellB = comparison.cellsB[slot][field->column - 1];
+        out << dm::kPartSlots[slot].name << " (" << slot << ") " << field->name << ": " << cellA
+            << " -> " << cellB;
+        if (cellA == cellB) // only floats: differing bytes always show differing texts
+            out << " (same text; exact values "
+                << exactValue(comparison.a.table[slot].*field->floatField) << " -> "
+                << exactValue(comparison.b.table[slot].*field->floatField) << ")";
+        out << '\n';
+    }
+    forEachTrailingRun(comparison.a, comparison.b, [&](const ByteRun& run) {
+        out << runLine(run, "After the records");
+        return true;
+    });
+    const std::uint64_t countA = differences.trailingA;
+    const std::uint64_t countB = differences.trailingB;
+    if (countA != countB)
+        out << (countA > countB ? "A" : "B") << " has "
+            << byteCount(countA > countB ? countA - countB : countB - countA, "more ")
+            << " after the records\n";
+}
+
+void writeDifferenceDocument(std::ostream& out, const Comparison& comparison, int depth,
+                             int expandedDepth) {
+    const Differences& differences = comparison.differences;
+    const char* separator = "";
+    const auto member = [&](const char* key, const Json& value) {
+        out << separator << '\n'
+            << indent(depth + 1) << formatJsonValue(Json(key), 0, 0) << ": "
+            << formatJsonValue(value, depth + 1, expandedDepth);
+        separator = ",";
+    };
+    out << '{';
+    member("a", comparison.nameA);
+    member("b", comparison.nameB);
+    member("header", runsDocument(differences.header));
+    member("fields", fieldsDocument(comparison));
+    out << ",\n" << indent(depth + 1) << "\"trailing\": ";
+    bool anyRun = false;
+    forEachTrailingRun(comparison.a, comparison.b, [&](const ByteRun& run) {
+        out << (anyRun ? "," : "[") << '\n'
+            << indent(depth + 2) << formatJsonValue(runDocument(run), depth + 2, expandedDepth);
+        anyRun = true;
+        return true;
+    });
+    out << (anyRun ? "\n" + indent(depth + 1) + "]" : std::string("[]"));
+    member("trailing_bytes", {{"a", differences.trailingA}, {"b", differences.trailingB}});
+    member("same", differences.same());
+    out << '\n' << indent(depth) << '}';
 }
 
 } // namespace dmtool

@@ -6,6 +6,8 @@
 #include "core/cell_text.h"
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,17 +25,23 @@ struct FieldDifference {
     const dm::FieldDef* field;
 };
 
-// Everything in which two damage files differ, byte for byte.
+// Everything in which two damage files differ, byte for byte. The bytes after the records are
+// compared as they are written out, a piece at a time, so that large files need little memory.
 struct Differences {
     std::vector<ByteRun> header;
     std::vector<FieldDifference> fields;
-    std::vector<ByteRun> trailing; // over the bytes after the records that both files have
-    std::uint64_t trailingA = 0;   // counts of bytes after the records
+    bool trailingDiffers = false; // over the bytes after the records that both files have
+    std::uint64_t trailingA = 0;  // counts of bytes after the records
     std::uint64_t trailingB = 0;
     bool same() const;
 };
 
 Differences compareImages(const FileImage& a, const FileImage& b);
+
+// Calls `each` for every run of differing bytes after the records, over the bytes both files
+// have, in order, until it returns false.
+void forEachTrailingRun(const FileImage& a, const FileImage& b,
+                        const std::function<bool(const ByteRun&)>& each);
 
 // Two files compared, with the cell texts their fields show.
 struct Comparison {
@@ -51,11 +59,12 @@ Comparison compareFiles(std::string nameA, const FileImage& a, std::string nameB
 
 // One line per differing run or field ("Engine #1 (22) Damage: 130 -> 150"); a field whose
 // cell texts agree shows both exact values too.
-std::string differenceLines(const Comparison& comparison);
+void writeDifferenceLines(std::ostream& out, const Comparison& comparison);
 
-// The same as one JSON object: "header" and "trailing" runs, every differing field with both
-// values as dump writes them, as cell texts and (floats) as bits, the counts of bytes after the
-// records, and "same".
-Json differenceDocument(const Comparison& comparison);
+// The same as one JSON object, laid out as formatJson lays out a value `depth` deep: "header" and
+// "trailing" runs, every differing field with both values as dump writes them, as cell texts and
+// (floats) as bits, the counts of bytes after the records, and "same". No line end follows.
+void writeDifferenceDocument(std::ostream& out, const Comparison& comparison, int depth,
+                             int expandedDepth);
 
 } // namespace dmtool

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "core/errors.h"
 #include "core/install_layout.h"
+#include "core/message_text.h"
 #include "core/platform_folders.h"
 #include "core/text_file.h"
 #include "core/version.h"
@@ -24,6 +25,7 @@
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <utility>
 
 namespace dmtool {
 
@@ -182,7 +184,7 @@ bool attempt(const std::string& file, bool named, std::ostream& err, Work work) 
         work();
         return true;
     } catch (const dm::DamageError& error) {
-        err << (named ? file + ": " : "") << error.what() << '\n';
+        err << (named ? dm::escapedText(file) + ": " : "") << error.what() << '\n';
         return false;
     }
 }
@@ -240,33 +242,42 @@ int runLoad(const Invocation& invocation, const Streams& io) {
     return kSuccess;
 }
 
+// Each comparison is written out as it is made, so that large files need little memory.
 int runDiff(const Invocation& invocation, const Streams& io) {
     const std::string& nameA = invocation.files[0];
     FileImage a;
     if (!attempt(nameA, true, io.err, [&] { a = readFileImage(nameA); }))
         return kTrouble;
     const bool several = invocation.files.size() > 2;
-    Json all = Json::array();
+    const bool jsonArray = invocation.json && several;
+    const char* separator = "[";
     int status = kSame;
     for (auto nameB = invocation.files.begin() + 1; nameB != invocation.files.end(); ++nameB) {
         std::optional<FileImage> b;
-        if (!attempt(*nameB, true, io.err, [&] { b = readFileImage(*nameB); })) {
+        const bool read = attempt(*nameB, true, io.err, [&] { b = readFileImage(*nameB); });
+        if (jsonArray)
+            io.out << std::exchange(separator, ",") << "\n  " << (read ? "" : "null");
+        if (!read) {
             status = kTrouble;
-            all.push_back(nullptr);
             continue;
         }
         const Comparison comparison =
             compareFiles(nameA, a, *nameB, *b, invocation.decimalSeparator);
         const bool same = comparison.differences.same();
         status = std::max(status, same ? kSame : kDifferent);
-        if (invocation.json)
-            all.push_back(differenceDocument(comparison));
-        else if (!same)
-            io.out << (several ? "diff " + nameA + " " + *nameB + "\n" : "")
-                   << differenceLines(comparison);
+        if (invocation.json) {
+            writeDifferenceDocument(io.out, comparison, several ? 1 : 0,
+                                    kDiffExpandedDepth + (several ? 1 : 0));
+            if (!several)
+                io.out << '\n';
+        } else if (!same) {
+            if (several)
+                io.out << "diff " << nameA << " " << *nameB << "\n";
+            writeDifferenceLines(io.out, comparison);
+        }
     }
-    if (invocation.json && (several || !all[0].is_null()))
-        io.out << formatJson(several ? all : all[0], kDiffExpandedDepth + (several ? 1 : 0));
+    if (jsonArray)
+        io.out << "\n]\n";
     return status;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <set>
 
 namespace dmtool {
 
@@ -47,19 +48,28 @@ public:
 
     bool start_object(std::size_t size) {
         enter();
+        keys_.emplace_back();
         return json_sax_dom_parser::start_object(size);
     }
     bool start_array(std::size_t size) {
         enter();
+        keys_.emplace_back();
         return json_sax_dom_parser::start_array(size);
     }
     bool end_object() {
-        --depth_;
+        leave();
         return json_sax_dom_parser::end_object();
     }
     bool end_array() {
-        --depth_;
+        leave();
         return json_sax_dom_parser::end_array();
+    }
+    // The library would keep the last of two equal keys: a document that says two things is
+    // refused instead.
+    bool key(std::string& name) {
+        if (!keys_.back().insert(name).second)
+            throw dm::DamageError("Member '" + dm::messageText(name) + "' is given twice");
+        return json_sax_dom_parser::key(name);
     }
 
     bool parse_error(std::size_t, const std::string& lastToken,
@@ -82,7 +92,13 @@ private:
                                   std::to_string(kDeepestNesting) + " levels deep");
     }
 
+    void leave() {
+        --depth_;
+        keys_.pop_back();
+    }
+
     int depth_ = 0;
+    std::vector<std::set<std::string>> keys_; // per open object; arrays hold none
 };
 
 } // namespace
@@ -106,9 +122,12 @@ Json floatValue(float value) {
 }
 
 std::string formatJson(const Json& document, int expandedDepth) {
+    return formatJsonValue(document, 0, expandedDepth) + '\n';
+}
+
+std::string formatJsonValue(const Json& value, int depth, int expandedDepth) {
     std::string out;
-    appendJson(out, document, 0, expandedDepth);
-    out += '\n';
+    appendJson(out, value, depth, expandedDepth);
     return out;
 }
 

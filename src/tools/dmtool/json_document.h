@@ -23,6 +23,8 @@ Json floatValue(float value);
 // Containers less than `expandedDepth` deep hold one member per line (two blanks of indent per
 // level); deeper ones stand on one line. Floats as jsonFloat writes them. Ends with a line end.
 std::string formatJson(const Json& document, int expandedDepth);
+// One value laid out as formatJson lays it out `depth` deep, with no line end after it.
+std::string formatJsonValue(const Json& value, int depth, int expandedDepth);
 
 // Parses a JSON text; raises dm::DamageError "Not a JSON document: ..." with the place it fails,
 // or when it nests deeper than a dump document could. "-0" stays a signed integer zero, apart from

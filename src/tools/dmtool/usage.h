@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/message_text.h"
+
 #include <ostream>
 #include <string>
 #include <utility>
@@ -9,10 +11,11 @@ namespace dmtool {
 
 enum ExitStatus { kSuccess = 0, kDataError = 1, kUsageError = 2 };
 
-// A command line that does not fit its command; the message names what is wrong.
+// A command line that does not fit its command; the message names what is wrong, with whatever it
+// repeats of the command line escaped.
 class UsageError {
 public:
-    explicit UsageError(std::string message) : message_(std::move(message)) {}
+    explicit UsageError(const std::string& message) : message_(dm::escapedText(message)) {}
     const std::string& message() const { return message_; }
 
 private:

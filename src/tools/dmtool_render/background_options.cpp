@@ -78,9 +78,9 @@ std::optional<dm::BackgroundPicture> backgroundPicture(const BackgroundOptions& 
                                  options.mirrored};
 }
 
-QImage backgroundUnderlayOf(const dm::BackgroundPicture& picture, const dm::SceneRequest& view) {
-    const QImage image = readBackgroundPicture(QString::fromStdString(picture.file));
-    const dm::PictureFrame frame = dm::pictureFrame(picture, image.width(), image.height(), view);
-    return backgroundUnderlay(QSize(view.width, view.height), reducedForFrame(image, frame), frame,
-                              picture.opacityPercent);
+void paintBackgroundOf(QImage& image, const dm::BackgroundPicture& picture,
+                       const dm::SceneRequest& view) {
+    dm::PictureFrame frame;
+    const QImage reduced = readBackgroundPictureFor(picture, view, frame);
+    paintBackground(image, reduced, frame, picture.opacityPercent);
 }

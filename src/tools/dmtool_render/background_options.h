@@ -31,6 +31,7 @@ bool applyBackgroundOption(BackgroundOptions& options, const dmtool::GivenOption
 std::optional<dm::BackgroundPicture> backgroundPicture(const BackgroundOptions& options,
                                                        bool threeD);
 
-// What the scene of `view` is painted over: the picture read from its file (DamageError when it
-// cannot be) and drawn as the window draws it.
-QImage backgroundUnderlayOf(const dm::BackgroundPicture& picture, const dm::SceneRequest& view);
+// Paints onto `image` what the scene of `view` is painted over: the picture read from its file
+// (DamageError when it cannot be), no larger than the view needs, drawn as the window draws it.
+void paintBackgroundOf(QImage& image, const dm::BackgroundPicture& picture,
+                       const dm::SceneRequest& view);

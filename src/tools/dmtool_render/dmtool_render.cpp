@@ -241,16 +241,17 @@ RenderOptions parseArguments(const std::vector<std::string>& args) {
     return options;
 }
 
+// Qt's notices (a missing runtime folder, a picture over its own size limit) would only clutter
+// dmtool's standard error, which carries dmtool's own messages alone.
+void silenceQtNotices() {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+}
+
 // The 3-D view's labels need fonts, and fonts a GUI application: without one (dmtool has none),
-// one is made for the rest of the process, on no display. Its notices (such as a missing runtime
-// folder) would only clutter dmtool's standard error.
+// one is made for the rest of the process, on no display.
 void ensureGuiApplication() {
     if (QCoreApplication::instance() != nullptr)
         return;
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::cerr << text.toStdString() << '\n';
-    });
     static char name[] = "dmtool";
     static char platformOption[] = "-platform";
     static char offscreen[] = "offscreen";
@@ -284,26 +285,30 @@ QImage renderView(const RenderOptions& options, const dm::PartTable& table) {
     if (image.isNull())
         throw dm::DamageError("Not enough memory for a " + std::to_string(width) + "x" +
                               std::to_string(height) + " picture");
-    QPainter painter(&image);
     if (options.threeD) {
+        QPainter painter(&image);
         paint3d(painter, image.rect(), options, table);
-    } else {
-        const dm::SceneRequest request{.width = width,
-                                       .height = height,
-                                       .gridFeet = options.gridFeet,
-                                       .zoomFactor = options.zoomFactor,
-                                       .view = *options.view,
-                                       .markers = options.markers,
-                                       .legend = options.legend};
-        const auto scene = dm::buildHitBoxScene(request, table);
-        if (options.picture)
-            paintHitBoxSceneOver(painter, image.rect(),
-                                 underlayWithGrid(backgroundUnderlayOf(*options.picture, request),
-                                                  image.rect(), scene),
-                                 scene);
-        else
-            paintHitBoxScene(painter, image.rect(), scene);
+        painter.end();
+        return image;
     }
+    const dm::SceneRequest request{.width = width,
+                                   .height = height,
+                                   .gridFeet = options.gridFeet,
+                                   .zoomFactor = options.zoomFactor,
+                                   .view = *options.view,
+                                   .markers = options.markers,
+                                   .legend = options.legend};
+    const auto scene = dm::buildHitBoxScene(request, table);
+    // Drawn straight into the picture: no second picture of the whole size.
+    if (options.picture) {
+        paintBackgroundOf(image, *options.picture, request);
+        drawGridWithContrast(image, image.rect(), scene);
+    }
+    QPainter painter(&image);
+    if (options.picture)
+        paintHitBoxSceneOnTop(painter, image.rect(), scene);
+    else
+        paintHitBoxScene(painter, image.rect(), scene);
     painter.end();
     return image;
 }
@@ -323,6 +328,7 @@ int render(const std::vector<std::string>& args) {
         std::cout << helpText();
         return dmtool::flushOutput(std::cout, std::cerr) ? kSuccess : kDataError;
     }
+    silenceQtNotices();
     try {
         const RenderOptions options = parseArguments(args);
         dm::DamageFileHeader header{};

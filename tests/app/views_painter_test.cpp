@@ -158,10 +158,6 @@ TEST(HitBoxPainter, DegenerateAndFarBoxes) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // Over a plan picture the grid stands out from whatever lies below it, light or dark, and keeps
 // its silver over the views' gray.
 TEST(HitBoxPainter, GridShowsOverLightAndDarkPictures) {
@@ -181,9 +177,7 @@ TEST(HitBoxPainter, GridShowsOverLightAndDarkPictures) {
     };
     const Case cases[] = {{"views' gray", toQColor(dm::colours::gray), true},
                           {"white paper", Qt::white, false},
-                          {"light grey drawing", QColor(200, 200, 200), false},
                           {"silver itself", QColor(192, 192, 192), false},
-                          {"black", Qt::black, true},
                           {"dark blue", QColor(20, 30, 90), true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,6 +12,7 @@
 #include <limits>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,9 +40,9 @@ std::vector<dm::DrawOp> stack() {
     table[0] = box(2, -7, -12, 3);
     table[3] = box(-3, -3, -7, 1);
     table[15] = box(-5, -2, -9, 0);
-    for (int slot : {1,  2,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 16,
-                     17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29})
-        table[slot] = box(20, 20, 20, 20); // far outside
+    for (int slot = 0; slot < dm::kSlotCount; ++slot)
+        if (slot != 0 && slot != 3 && slot != 15)
+            table[slot] = box(20, 20, 20, 20); // far outside
     return dm::buildHitBoxScene({400, 300, 1, 10, HitBoxView::Top, false}, table);
 }
 
@@ -86,25 +87,19 @@ TEST(HitBoxStack, RepeatedClicksWalkDownTheStackAndRoundToTheTop) {
     EXPECT_EQ(dm::nextInStack(ops, {390, 290}, 0), std::nullopt);
 }
 
-struct ZoomRow {
-    const char* name;
-    int zoom;
-    int notches;
-    int after;
-};
-
 TEST(HitBoxStack, TheWheelZoomsByAQuarterPerNotchInWholePixelsWithinTheLimits) {
-    const std::vector<ZoomRow> rows = {
+    const struct {
+        const char* name;
+        int zoom, notches, after;
+    } rows[] = {
         {"in from 100%", 10, 1, 13},
-        {"out from 100%", 10, -1, 8},
         {"out to 50%", 8, -2, 5},
         {"one pixel up from the least", 1, 1, 2},
         {"not below the least", 1, -3, 1},
         {"not above the most", 190, 2, 200},
         {"three notches at once", 10, 3, 20},
-        {"no notch", 37, 0, 37},
     };
-    for (const ZoomRow& row : rows)
+    for (const auto& row : rows)
         EXPECT_EQ(dm::zoomAfterNotches(row.zoom, row.notches), row.after) << row.name;
 }
 
@@ -116,20 +111,17 @@ std::pair<double, double> feetAt(const dm::SceneRequest& request, PixelPoint at)
 }
 
 TEST(HitBoxStack, ZoomingKeepsTheFeetUnderThePointerWithinHalfAPixel) {
-    struct Row {
+    const struct {
         const char* name;
         PixelPoint pan;
-        int zoom;
-        int newZoom;
+        int zoom, newZoom;
         PixelPoint pointer;
-    };
-    const std::vector<Row> rows = {
-        {"in at the corner", {0, 0}, 10, 13, {0, 0}},
+    } rows[] = {
         {"out, panned", {-300, 120}, 13, 10, {400, 30}},
         {"to the most", {5, 5}, 186, 200, {17, 290}},
         {"to the least", {0, 0}, 2, 1, {399, 299}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         dm::SceneRequest before{400, 300, 1, row.zoom, HitBoxView::Side};
         before.pan = row.pan;
@@ -155,24 +147,19 @@ TEST(HitBoxStack, APanMovesBoxesAxesAndGridAlikeAndAFarPanStaysCheap) {
         return *std::find_if(ops.begin(), ops.end(), test);
     };
     const auto isBox = [](const dm::DrawOp& op) { return op.slot == 0; };
-    EXPECT_EQ(find(panned, isBox).from.x, find(first, isBox).from.x + 37);
-    EXPECT_EQ(find(panned, isBox).from.y, find(first, isBox).from.y - 21);
-    // The black x = 0 line and the y = 0 line go through the moved origin.
-    const auto xAxis = [](const dm::DrawOp& op) {
-        return op.layer == dm::SceneLayer::Axis && op.from.x == op.to.x;
-    };
-    EXPECT_EQ(find(panned, xAxis).from.x, 200 + 37);
-    EXPECT_EQ(
-        find(panned, [](const dm::DrawOp& op) { return op.layer == dm::SceneLayer::Axis; }).from.y,
-        100 - 21);
-    // A grid line lies 50 px (one 5 ft step) from the moved grid centre (200 + 37, 150 - 21).
-    const auto gridAt = [&](int x) {
-        return std::any_of(panned.begin(), panned.end(), [x](const dm::DrawOp& op) {
-            return op.layer == dm::SceneLayer::Grid && op.from.x == x && op.to.x == x;
-        });
-    };
-    EXPECT_TRUE(gridAt(287));
-    EXPECT_TRUE(gridAt(37));
+    EXPECT_EQ(find(panned, isBox).from,
+              (PixelPoint{find(first, isBox).from.x + 37, find(first, isBox).from.y - 21}));
+    // The x = 0 axis goes through the moved origin; a grid line lies one 5 ft step (50 px) from
+    // the moved grid centre.
+    EXPECT_EQ(find(panned,
+                   [](const dm::DrawOp& op) {
+                       return op.layer == dm::SceneLayer::Axis && op.from.x == op.to.x;
+                   })
+                  .from.x,
+              200 + 37);
+    EXPECT_TRUE(std::any_of(panned.begin(), panned.end(), [](const dm::DrawOp& op) {
+        return op.layer == dm::SceneLayer::Grid && op.from.x == 287 && op.to.x == 287;
+    }));
     // Panned a million pixels away, the grid covers the client area as unpanned, with few lines.
     const auto columnsOf = [](const std::vector<dm::DrawOp>& ops) {
         std::set<int> columns;
@@ -209,21 +196,18 @@ TEST(HitBoxStack, APlanPictureFollowsThePanAndItsGesturesReckonWithIt) {
 
 TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
     constexpr float inf = std::numeric_limits<float>::infinity();
-    struct Row {
+    const struct {
         const char* name;
         PartRecord part;
-        int width;
-        int height;
-        int zoom;
-    };
-    const std::vector<Row> rows = {
+        int width, height, zoom;
+    } rows[] = {
         {"wide box", box(30, 1, -10, -2), 401, 301, 10},
         {"tall box", box(1, 50, -1, 0), 401, 301, 6},
         {"a view 20 px high, a tiny value", box(1e-30f, 1e-30f, 0, 0), 401, 20, dm::kMostZoom},
         {"a view 1 px high, a huge span", box(3e38f, -3e38f, -3e38f, 3e38f), 1, 1, dm::kLeastZoom},
         {"infinite values have no place", box(inf, 4, -inf, 0), 401, 301, 75},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         dm::PartTable table{};
         table[5] = row.part;
@@ -244,19 +228,18 @@ TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
 TEST(HitBoxStack, ShiftDragNeverMovesAnInfiniteOrNaNValueNorSpreadsIt) {
     constexpr float inf = std::numeric_limits<float>::infinity();
     const float nan = std::bit_cast<float>(0x7fa00001u); // a signalling NaN, payload kept
-    struct Row {
+    const struct {
         const char* name;
         float PartRecord::*odd;
         float value;
         DragGrip grip;
-    };
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"infinite point 1 of a moved box", &PartRecord::PX1, inf, {0, GripKind::Move}},
         {"NaN point 1 of a moved box", &PartRecord::PX1, nan, {0, GripKind::Move}},
         {"infinite edge dragged", &PartRecord::PX2, -inf, {0, GripKind::Edges, 2, 0}},
         {"NaN third point", &PartRecord::PX3, nan, {0, GripKind::ThirdPoint}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PartRecord start = box(2, -1, -2, 3);
         start.PX3 = 1;
@@ -266,17 +249,12 @@ TEST(HitBoxStack, ShiftDragNeverMovesAnInfiniteOrNaNValueNorSpreadsIt) {
         EXPECT_EQ(std::bit_cast<std::uint32_t>(dragged.*row.odd),
                   std::bit_cast<std::uint32_t>(row.value));
         for (float PartRecord::*field : {&PartRecord::PX1, &PartRecord::PY1, &PartRecord::PX2,
-                                         &PartRecord::PY2, &PartRecord::PX3, &PartRecord::PY3}) {
-            if (field != row.odd) {
-                EXPECT_TRUE(std::isfinite(dragged.*field));
-            }
-        }
+                                         &PartRecord::PY2, &PartRecord::PX3, &PartRecord::PY3})
+            EXPECT_TRUE(field == row.odd || std::isfinite(dragged.*field));
     }
 }
 
 TEST(HitBoxStack, TwinsPairRightWithLeftAndMirroringNegatesOnlyX) {
-    const std::vector<std::pair<int, int>> pairs = {{0, 3},  {1, 2},  {4, 7},   {5, 6},
-                                                    {8, 11}, {9, 10}, {12, 13}, {16, 17}};
     int paired = 0;
     for (int slot = 0; slot < dm::kSlotCount; ++slot) {
         const std::optional<int> twin = dm::twinSlot(slot);
@@ -297,38 +275,31 @@ TEST(HitBoxStack, TwinsPairRightWithLeftAndMirroringNegatesOnlyX) {
     twin.Damage = 99;
     twin.OffOn = 1;
     const PartRecord mirrored = dm::mirroredOnto(part, twin);
-    EXPECT_EQ(mirrored.PX1, -18);
-    EXPECT_EQ(mirrored.PX2, -37.5f);
+    EXPECT_EQ(std::tuple(mirrored.PX1, mirrored.PX2, mirrored.PY1, mirrored.PZ1),
+              std::tuple(-18.0f, -37.5f, -4.5f, 2.0f));
     EXPECT_EQ(std::bit_cast<std::uint32_t>(mirrored.PX3), 0u) << "no negative zero";
-    EXPECT_EQ(mirrored.PY1, -4.5f);
-    EXPECT_EQ(mirrored.PZ1, 2);
-    EXPECT_EQ(mirrored.Damage, 99);
-    EXPECT_EQ(mirrored.OffOn, 1);
+    EXPECT_EQ(std::tuple(mirrored.Damage, mirrored.OffOn), std::tuple(99, 1));
 }
 
 TEST(HitBoxStack, TheLegendArrowsPointWherePositiveValuesAreDrawn) {
     for (HitBoxView view : {HitBoxView::Top, HitBoxView::Side}) {
+        SCOPED_TRACE(view == HitBoxView::Top ? "from above" : "from the side");
         dm::PartTable table{};
-        table[0] = box(0, 0, 0, 0);
-        table[0].PX1 = table[0].PZ1 = 5; // point 1 at +5 ft across, +3 ft up
-        table[0].PY1 = 3;
+        table[0] = box(5, 3, 0, 0); // point 1 at +5 ft across, +3 ft up; point 2 at the origin
+        table[0].PZ1 = 5;
         dm::SceneRequest request{400, 300, 1, 10, view};
         request.legend = true;
         const auto ops = dm::buildHitBoxScene(request, table);
         const dm::DrawOp& part = *std::find_if(ops.begin(), ops.end(),
                                                [](const dm::DrawOp& op) { return op.slot == 0; });
-        // Point 2 is the origin; point 1's corner lies toward +across and +y.
-        const int acrossSign = part.from.x > part.to.x ? 1 : -1;
-        const int upSign = part.to.y < part.from.y ? 1 : -1;
         std::vector<dm::DrawOp> legend;
         for (const dm::DrawOp& op : ops)
             if (op.layer == dm::SceneLayer::Legend)
                 legend.push_back(op);
         ASSERT_GE(legend.size(), 8u);
-        const dm::DrawOp& across = legend[0];
-        const dm::DrawOp& up = legend[3];
-        EXPECT_EQ((across.to.x - across.from.x > 0 ? 1 : -1), acrossSign);
-        EXPECT_EQ((up.from.y - up.to.y > 0 ? 1 : -1), upSign);
+        // The arrows point from point 2 (the origin) toward point 1.
+        EXPECT_EQ(legend[0].to.x > legend[0].from.x, part.from.x > part.to.x);
+        EXPECT_EQ(legend[3].from.y > legend[3].to.y, part.to.y < part.from.y);
         EXPECT_STREQ(legend[6].text, view == HitBoxView::Top ? "+x" : "+z");
         EXPECT_STREQ(legend[7].text, "+y");
         // Inside the client area.

@@ -40,32 +40,27 @@ std::vector<dm::DrawOp> stack() {
     table[0] = box(2, -7, -12, 3);
     table[3] = box(-3, -3, -7, 1);
     table[15] = box(-5, -2, -9, 0);
-    for (int slot = 0; slot < dm::kSlotCount; ++slot)
-        if (slot != 0 && slot != 3 && slot != 15)
-            table[slot] = box(20, 20, 20, 20); // far outside
     return dm::buildHitBoxScene({400, 300, 1, 10, HitBoxView::Top, false}, table);
 }
 
-struct PickRow {
-    const char* name;
-    PixelPoint at;
-    int current;
-    int slot;
-    GripKind kind;
-};
-
 TEST(HitBoxStack, APressTakesTheCurrentBoxThenAnEdgeThenTheTopmost) {
-    const std::vector<PickRow> rows = {
+    const struct {
+        const char* name;
+        PixelPoint at;
+        int current, slot;
+        GripKind kind;
+    } rows[] = {
         {"topmost without a current row", {260, 110}, -1, 15, GripKind::Move},
         {"the current row's box under another", {260, 110}, 3, 3, GripKind::Move},
         {"the current row's box where it is not", {200, 150}, 3, 0, GripKind::Move},
-        {"an edge below beats the middle on top", {252, 110}, -1, 15, GripKind::Edges},
+        {"the topmost box's edge", {252, 110}, -1, 15, GripKind::Edges},
+        {"an edge below beats the middle on top", {268, 110}, -1, 3, GripKind::Edges},
         {"an edge 4 px outside its box", {234, 126}, -1, 3, GripKind::Edges},
         {"slot 3's left edge under slot 0's middle", {228, 110}, -1, 3, GripKind::Edges},
         {"5 px outside reaches nothing of slot 3", {225, 110}, -1, 0, GripKind::Move},
     };
     const std::vector<dm::DrawOp> ops = stack();
-    for (const PickRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::optional<DragGrip> grip = dm::gripAt(ops, row.at, row.current);
         ASSERT_TRUE(grip);

@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -163,47 +164,42 @@ TEST_F(X11ViewsTest, ClicksWalkTheStackADragMovesTheCurrentRowsBoxAndTabStepsOn)
 TEST_F(X11ViewsTest, TheWheelZoomsAroundThePointerAndAMiddleDragPans) {
     TPaintBox& box = *Form5->pb1;
     const QPoint corner = topPixel(2.1, 8.5);
-    const auto leftEdge = [](const QImage& screen, QPoint near) {
-        return firstOlive(screen, near + QPoint(-10, 12), {1, 0}).x();
+    // The corner's left and top edges as the screen shows them near `near`, and the width there.
+    const auto shown = [](QPoint near) {
+        const QImage screen = screenOfTopView();
+        const int left = firstOlive(screen, near + QPoint(-10, 12), {1, 0}).x();
+        return std::tuple(QPoint(left, firstOlive(screen, near + QPoint(6, -10), {0, 1}).y()),
+                          firstOlive(screen, near + QPoint(80, 12), {-1, 0}).x() - left);
     };
-    const auto topEdge = [](const QImage& screen, QPoint near) {
-        return firstOlive(screen, near + QPoint(6, -10), {0, 1}).y();
+    const auto expectCornerAt = [&shown](QPoint at) {
+        const QPoint seen = std::get<0>(shown(at));
+        EXPECT_NEAR(seen.x(), at.x(), 1);
+        EXPECT_NEAR(seen.y(), at.y(), 1);
     };
-    const auto rightEdge = [](const QImage& screen, QPoint near) {
-        return firstOlive(screen, near + QPoint(80, 12), {-1, 0}).x();
-    };
-    QImage screen = screenOfTopView();
-    ASSERT_NEAR(leftEdge(screen, corner), corner.x(), 1);
-    ASSERT_NEAR(topEdge(screen, corner), corner.y(), 1);
-    const int widthBefore = rightEdge(screen, corner) - leftEdge(screen, corner);
+    expectCornerAt(corner);
+    ASSERT_FALSE(HasFailure()) << "the corner is not where this test looks for it";
+    const int widthBefore = std::get<1>(shown(corner));
 
     wheel(box, corner, 2); // 10 -> 13 -> 16 px per foot
-    screen = screenOfTopView();
     EXPECT_EQ(Form5->viewSettings().values().ZoomFactor, 16);
     EXPECT_TRUE(Form5->windowTitle().endsWith(QStringLiteral("Zoom @ 160%  ")));
-    EXPECT_NEAR(leftEdge(screen, corner), corner.x(), 1);
-    EXPECT_NEAR(topEdge(screen, corner), corner.y(), 1);
-    EXPECT_NEAR(rightEdge(screen, corner) - leftEdge(screen, corner), widthBefore * 1.6, 2);
+    expectCornerAt(corner);
+    EXPECT_NEAR(std::get<1>(shown(corner)), widthBefore * 1.6, 2);
 
     const QPoint by(40, 25);
     dragWith(box, Qt::MiddleButton, QPoint(300, 300), by);
-    screen = screenOfTopView();
-    EXPECT_NEAR(leftEdge(screen, corner + by), corner.x() + by.x(), 1);
-    EXPECT_NEAR(topEdge(screen, corner + by), corner.y() + by.y(), 1);
+    expectCornerAt(corner + by);
     // With Space held the left button pans back, over the fuselage, and edits nothing.
     QTest::keyPress(Form5, Qt::Key_Space);
     dragWith(box, Qt::LeftButton, corner + by + QPoint(10, 20), -by);
     QTest::keyRelease(Form5, Qt::Key_Space);
-    screen = screenOfTopView();
-    EXPECT_NEAR(leftEdge(screen, corner), corner.x(), 1);
-    EXPECT_NEAR(topEdge(screen, corner), corner.y(), 1);
+    expectCornerAt(corner);
     EXPECT_EQ(grid_->history().index(), 0) << "panning edits nothing";
 
     // Home: the first centre and the zoom of the menu.
     QTest::keyClick(Form5, Qt::Key_Home);
-    screen = screenOfTopView();
     EXPECT_EQ(Form5->viewSettings().values().ZoomFactor, 10);
-    EXPECT_NEAR(leftEdge(screen, corner), corner.x(), 1);
+    expectCornerAt(corner);
     EXPECT_TRUE(Form5->N1001->isChecked());
 }
 

@@ -1,6 +1,7 @@
 #include "../support/recording_file_calls.h"
 #include "damage_file_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 
 using namespace dm;
@@ -20,11 +21,10 @@ bool runsUnderWine() {
 #endif
 }
 
-std::size_t temporariesIn(const fs::path& folder) {
-    std::size_t count = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        count += platform::isReplacementTemporaryName(entry.path().filename().string());
-    return count;
+std::ptrdiff_t temporariesIn(const fs::path& folder) {
+    return std::ranges::count_if(fs::directory_iterator(folder), [](const fs::directory_entry& e) {
+        return platform::isReplacementTemporaryName(e.path().filename().string());
+    });
 }
 
 // The seam where a skipped sync shows: the new bytes are on the disk before the rename makes them
@@ -36,36 +36,25 @@ TEST_F(DamageFileTest, AReplacementIsWrittenSyncedRenamedAndItsFolderSynced) {
     const IoError refused(5, "File access denied");
     struct Case {
         const char* name;
-        bool exists;
         const char* failingCall; // raises "File access denied" when it comes
         std::vector<std::string> calls;
     };
     const Case cases[] = {
-        {"a new file",
-         false,
-         nullptr,
-         {"create TEMP", "write TEMP", "sync TEMP", "name TEMP", "close TEMP",
-          "rename TEMP -> x.dat", "sync folder " + folderName}},
         {"an existing file",
-         true,
          nullptr,
          {"create TEMP", "write TEMP", "keep attributes TEMP", "sync TEMP", "name TEMP",
           "close TEMP", "rename TEMP -> x.dat", "sync folder " + folderName}},
         {"a folder that takes no new file: in place, then synced",
-         true,
          "create TEMP",
          {"open x.dat", "write x.dat", "resize x.dat", "sync x.dat", "close x.dat"}},
         {"a sync that fails renames nothing",
-         true,
          "sync TEMP",
          {"create TEMP", "write TEMP", "keep attributes TEMP", "close quietly TEMP",
           "remove TEMP"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove(folder / "x.dat");
-        if (c.exists)
-            write("x.dat", old);
+        write("x.dat", old);
         RecordingFileCalls calls;
         const bool fails = c.failingCall && std::string(c.failingCall) != "create TEMP";
         calls.beforeCall = [&c, &refused](const std::string& call) {
@@ -81,7 +70,7 @@ TEST_F(DamageFileTest, AReplacementIsWrittenSyncedRenamedAndItsFolderSynced) {
             replace();
         EXPECT_EQ(calls.log, c.calls);
         EXPECT_EQ(contents(pathOf("x.dat")), fails ? old : fresh);
-        EXPECT_EQ(temporariesIn(folder), 0u);
+        EXPECT_EQ(temporariesIn(folder), 0);
     }
 }
 
@@ -96,13 +85,10 @@ TEST_F(DamageFileTest, AReplacementRemovesStaleTemporariesOfItsOwnNamingOnly) {
     const Entry entries[] = {
         {".du2damage-0123456789abcdef.tmp", false, 11, true},
         {".du2damage-fedcba9876543210.tmp", false, 9, false}, // a writer may be at work on it
-        {".du2damage-ABCDEF0123456789.tmp", false, 60, false},
         {".du2damage-0123456789abcde.tmp", false, 60, false},
-        {".du2damage-0123456789abcdef.tmp7", false, 60, false},
         {".du2damage-aaaaaaaaaaaaaaaa.tmp", true, 60, false},
         {"du2daminfo.INI.tmp1", false, 60, false},
         {"notes.tmp7", false, 60, false},
-        {"x.dat.tmp123456", false, 60, false},
     };
     const auto now = fs::file_time_type::clock::now();
     for (const Entry& entry : entries) {
@@ -121,30 +107,21 @@ TEST_F(DamageFileTest, AReplacementRemovesStaleTemporariesOfItsOwnNamingOnly) {
     EXPECT_EQ(contents(pathOf("x.dat")), fresh);
 }
 
-// Another program empties, rewrites or deletes the open file: Save puts back the whole file, the
-// header and the bytes after the records as they were read around the table's records.
+// Another program empties or deletes the open file: Save puts back the whole file, the header and
+// the bytes after the records as they were read around the table's records.
 TEST_F(DamageFileTest, SaveWritesTheWholeFileWhateverIsOnDisk) {
     const Bytes original = randomBytes(kRecordsEnd + 35, 4);
-    struct Case {
-        const char* name;
-        std::function<void(const std::string&)> byOthers;
-    };
-    const Case cases[] = {
-        {"emptied", [](const std::string& path) { std::ofstream(nativePath(path)).close(); }},
-        {"rewritten shorter",
-         [](const std::string& path) {
-             std::ofstream(nativePath(path), std::ios::binary) << std::string(kRecordsEnd, 'x');
-         }},
-        {"deleted", [](const std::string& path) { fs::remove(nativePath(path)); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.name == std::string("deleted") && runsUnderWine())
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "deleted" : "emptied");
+        if (deleted && runsUnderWine())
             continue; // Wine keeps a deleted file's name until its last handle is closed
         const std::string path = write("00damage.dat", original);
         DamageFile file;
         file.open(path, header_, table_);
-        c.byOthers(path);
+        if (deleted)
+            fs::remove(nativePath(path));
+        else
+            std::ofstream(nativePath(path)).close();
         EXPECT_TRUE(file.changedOnDisk());
         table_[29].Float5 = 2.5f;
         file.save(table_);
@@ -153,7 +130,7 @@ TEST_F(DamageFileTest, SaveWritesTheWholeFileWhateverIsOnDisk) {
         std::copy(record.begin(), record.end(), expected.begin() + recordOffset(29));
         EXPECT_EQ(contents(path), expected);
         EXPECT_FALSE(file.changedOnDisk()) << "what Save wrote is what it knows";
-        EXPECT_EQ(temporariesIn(folder), 0u);
+        EXPECT_EQ(temporariesIn(folder), 0);
     }
 }
 

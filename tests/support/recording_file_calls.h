@@ -10,98 +10,78 @@
 
 namespace testsupport {
 
-// The system's file calls, done for real and written down: every call that changes something, as
-// "<call> <file name>", so that a test sees their order. `beforeCall` runs first and may raise.
+// The system's file calls, done for real and written down as "<call> <file name>" (every
+// temporary as "TEMP"), so that a test sees their order. `beforeCall` runs first and may raise.
 class RecordingFileCalls : public dm::platform::FileCalls {
 public:
+    using Bytes = std::span<const std::byte>;
+    using Path = std::string;
     std::vector<std::string> log;
     std::function<void(const std::string& entry)> beforeCall = [](const std::string&) {};
 
-    dm::platform::EntryStatus status(const std::string& path) const override {
-        return system().status(path);
+    dm::platform::EntryStatus status(const Path& path) const override { return sys().status(path); }
+    Path linkTarget(const Path& path) const override { return sys().linkTarget(path); }
+    bool mayWrite(const Path& path) const override { return sys().mayWrite(path); }
+    std::vector<Path> entryNames(const Path& folder) const override {
+        return sys().entryNames(folder);
     }
-    std::string linkTarget(const std::string& path) const override {
-        return system().linkTarget(path);
-    }
-    bool mayWrite(const std::string& path) const override { return system().mayWrite(path); }
-    std::vector<std::string> entryNames(const std::string& folder) const override {
-        return system().entryNames(folder);
-    }
-    std::optional<Handle> createTemporary(const std::string& folder,
-                                          const std::string& path) override {
-        note("create", path);
-        const std::optional<Handle> made = system().createTemporary(folder, path);
+    std::optional<Handle> createTemporary(const Path& folder, const Path& path) override {
+        const std::optional<Handle> made = sys().createTemporary(folder, noted("create", path));
         if (made)
             names_[*made] = path;
         return made;
     }
-    bool nameTemporary(Handle file, const std::string& path) override {
-        note("name", path);
-        names_[file] = path;
-        return system().nameTemporary(file, path);
+    bool nameTemporary(Handle file, const Path& path) override {
+        return sys().nameTemporary(file, names_[file] = noted("name", path));
     }
-    Handle openForWriting(const std::string& path) override {
-        note("open", path);
-        const Handle file = system().openForWriting(path);
+    Handle openForWriting(const Path& path) override {
+        const Handle file = sys().openForWriting(noted("open", path));
         names_[file] = path;
         return file;
     }
-    void write(Handle file, std::span<const std::byte> bytes) override {
-        note("write", names_[file]);
-        system().write(file, bytes);
-    }
+    void write(Handle file, Bytes bytes) override { sys().write(noted("write", file), bytes); }
     void resize(Handle file, std::uint64_t size) override {
-        note("resize", names_[file]);
-        system().resize(file, size);
+        sys().resize(noted("resize", file), size);
     }
-    void keepAttributesOf(Handle file, const std::string& old) override {
-        note("keep attributes", names_[file]);
-        system().keepAttributesOf(file, old);
+    void keepAttributesOf(Handle file, const Path& old) override {
+        sys().keepAttributesOf(noted("keep attributes", file), old);
     }
-    void sync(Handle file) override {
-        note("sync", names_[file]);
-        system().sync(file);
-    }
-    void close(Handle file) override {
-        note("close", names_[file]);
-        system().close(file);
-    }
+    void sync(Handle file) override { sys().sync(noted("sync", file)); }
+    void close(Handle file) override { sys().close(noted("close", file)); }
     void closeQuietly(Handle file) noexcept override {
         log.push_back("close quietly " + nameOf(names_[file]));
-        system().closeQuietly(file);
+        sys().closeQuietly(file);
     }
-    void rename(const std::string& from, const std::string& to) override {
-        note("rename", from + " -> " + nameOf(to));
-        system().rename(from, to);
+    void rename(const Path& from, const Path& to) override {
+        note("rename " + nameOf(from) + " -> " + nameOf(to));
+        sys().rename(from, to);
     }
-    void syncFolder(const std::string& folder) override {
-        note("sync folder", folder);
-        system().syncFolder(folder);
-    }
-    void remove(const std::string& path) noexcept override {
+    void syncFolder(const Path& folder) override { sys().syncFolder(noted("sync folder", folder)); }
+    void remove(const Path& path) noexcept override {
         log.push_back("remove " + nameOf(path));
-        system().remove(path);
-    }
-
-    // The last part of a path; every temporary reads as "TEMP".
-    static std::string nameOf(const std::string& path) {
-        const std::string name = std::filesystem::path(path).filename().string();
-        const std::size_t arrow = path.find(" -> ");
-        if (arrow != std::string::npos)
-            return nameOf(path.substr(0, arrow)) + path.substr(arrow);
-        return dm::platform::isReplacementTemporaryName(name) ? "TEMP" : name;
+        sys().remove(path);
     }
 
 private:
-    static dm::platform::FileCalls& system() { return dm::platform::systemFileCalls(); }
-
-    void note(const std::string& call, const std::string& path) {
-        const std::string entry = call + " " + nameOf(path);
+    static dm::platform::FileCalls& sys() { return dm::platform::systemFileCalls(); }
+    static std::string nameOf(const Path& path) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        return dm::platform::isReplacementTemporaryName(name) ? "TEMP" : name;
+    }
+    void note(const std::string& entry) {
         beforeCall(entry);
         log.push_back(entry);
     }
+    const Path& noted(const std::string& call, const Path& path) {
+        note(call + " " + nameOf(path));
+        return path;
+    }
+    Handle noted(const std::string& call, Handle file) {
+        note(call + " " + nameOf(names_[file]));
+        return file;
+    }
 
-    std::map<Handle, std::string> names_;
+    std::map<Handle, Path> names_;
 };
 
 } // namespace testsupport

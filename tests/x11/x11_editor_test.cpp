@@ -1,14 +1,12 @@
-// The Recent menu and the reload question driven in real windows on an X server of the test's
-// own: the menu bar clicked and keys typed into the menu, the editor activated by the server.
+// The Recent menu driven in a real window on an X server of the test's own: the menu bar clicked
+// and keys typed into the menu.
 #include "../app/commands_fixture.h"
 #include "../support/test_support.h"
-#include "aircraft_list_window.h"
 #include "x_server.h"
 
 #include <QMenu>
 #include <QMenuBar>
 
-#include <chrono>
 #include <functional>
 
 namespace {
@@ -99,36 +97,6 @@ TEST_F(X11EditorTest, RecentMenuOpensByItsNumberAndDropsAFileThatIsGone) {
     EXPECT_EQ(dropRecentMenu(), QStringList({"&1 " + a, "&2 " + b}));
     QTest::keyClick(Form3->Recent1, Qt::Key_Escape);
     EXPECT_EQ(Form3->windowTitle(), QStringLiteral("Editing DM File: 00damage.dat"));
-}
-
-TEST_F(X11EditorTest, EditorBroughtBackAsksToReloadAChangedFile) {
-    const QString path = copySample("27damage.dat");
-    ASSERT_NO_FATAL_FAILURE(startEditor({}));
-    Form3->openFile(path);
-    const QString before = Form3->StringGrid1->cellText(3, 2);
-
-    Form3->AircraftList1->trigger();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form4));
-    QByteArray bytes;
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        bytes = file.readAll();
-        bytes[int(dm::recordOffset(1)) + 2] = char(201); // Byte3 of the second row
-        file.seek(0);
-        file.write(bytes);
-    }
-    EXPECT_TRUE(questions_.asked.isEmpty()) << "asked only when the editor comes back";
-
-    questions_.yesNoAnswers.push_back(true);
-    Form3->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
-    ASSERT_TRUE(waitUntil([this] { return !questions_.asked.isEmpty(); }));
-    EXPECT_EQ(questions_.asked,
-              QStringList{"The file has been changed by another program. Reload it?"});
-    EXPECT_NE(before, QStringLiteral("201"));
-    EXPECT_EQ(Form3->StringGrid1->cellText(3, 2), QStringLiteral("201"));
-    EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
 } // namespace

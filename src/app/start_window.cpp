@@ -90,8 +90,9 @@ void TForm1::fitWarningText() {
         Memo1->cursorWidth() + 1;
     // Room for the scroll bar too, which lines typed below the warning call.
     const int scrollBar = Memo1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Memo1);
-    const QSize text(widest + margins + scrollBar,
-                     int(kWarningLines.size()) * metrics.lineSpacing() + margins);
+    // A spare line: some systems' fonts lay lines out a pixel taller than their line spacing.
+    const int lines = int(kWarningLines.size()) + 1;
+    const QSize text(widest + margins + scrollBar, lines * metrics.lineSpacing() + margins);
     const QSize memo = text.expandedTo(kMemoDesign.size());
     const QSize grown = memo - kMemoDesign.size();
     Memo1->resize(memo);

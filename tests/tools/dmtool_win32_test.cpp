@@ -60,7 +60,11 @@ TEST_F(DmtoolProcessTest, ExitStatusMessagesAndFileNamesAsOnLinux) {
     fs::copy_file(file, readOnly);
     ASSERT_TRUE(::SetFileAttributesW(nativeText(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
     const std::string cells = runTool({"cells", file}).out;
-    writeBytes(path("cells.txt"), Bytes(cells.begin(), cells.end()));
+    // A first value changed, so that apply has something to write into the read-only file.
+    std::string changed = cells;
+    const std::size_t firstTab = changed.find('\t');
+    changed.replace(0, firstTab, changed.substr(0, firstTab) == "7" ? "8" : "7");
+    writeBytes(path("cells.txt"), Bytes(changed.begin(), changed.end()));
     struct Case {
         std::vector<std::string> args;
         int status;

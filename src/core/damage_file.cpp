@@ -55,14 +55,6 @@ void readExactly(const SystemFile& file, std::int64_t offset, std::uint8_t* byte
     });
 }
 
-void writeExactly(const SystemFile& file, std::int64_t offset, const std::uint8_t* bytes,
-                  std::size_t count) {
-    const auto* source = reinterpret_cast<const std::byte*>(bytes);
-    transferAll(count, 101, [&](std::size_t done) {
-        return file.writeAt(offset + std::int64_t(done), source + done, count - done);
-    });
-}
-
 // The whole file as it is now.
 std::vector<std::uint8_t> readWhole(const SystemFile& file) {
     std::vector<std::uint8_t> bytes(file.size());
@@ -189,17 +181,14 @@ void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable
     readInto(openNamed(path, OpenMode::Read), header, table);
 }
 
-void writeRecordsInPlace(const std::string& path, const PartTable& table) {
-    SystemFile file = openNamed(path, OpenMode::ReadWrite);
-    const auto bytes = encodeRecords(table);
-    writeExactly(file, kHeaderSize, bytes.data(), bytes.size());
-    file.close();
-}
-
-void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header) {
-    SystemFile file = openNamed(path, OpenMode::ReadWrite);
-    writeExactly(file, 0, header.data(), header.size());
-    file.close();
+void updateDamageFile(const std::string& path, const DamageFileHeader& header,
+                      const PartTable& table) {
+    std::vector<std::uint8_t> onDisk = readWhole(openNamed(path, OpenMode::Read));
+    if (onDisk.size() < std::size_t{kRecordsEnd})
+        raiseIoError(100);
+    const std::vector<std::uint8_t> bytes = wholeFileBytes(header, table, tailOf(onDisk));
+    if (bytes != onDisk)
+        platform::replaceFile(path, std::as_bytes(std::span(bytes)));
 }
 
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,

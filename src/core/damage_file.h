@@ -70,11 +70,11 @@ PartRecord decodeRecord(const std::uint8_t* bytes);
 // A damage file read whole. The read is all or nothing: on failure nothing given is changed.
 void readDamageFile(const std::string& path, DamageFileHeader& header, PartTable& table);
 
-// Writes the 30 records at their offsets into an existing file; every other byte stays.
-void writeRecordsInPlace(const std::string& path, const PartTable& table);
-
-// Writes the 100 header bytes at the start of an existing file; every other byte stays.
-void writeHeaderInPlace(const std::string& path, const DamageFileHeader& header);
+// Replaces an existing damage file whole, as Save does: `header`, `table`'s records and the bytes
+// that follow the records on disk. A file whose bytes would not change is not written, so that it
+// keeps its modification time.
+void updateDamageFile(const std::string& path, const DamageFileHeader& header,
+                      const PartTable& table);
 
 // Replaces the file whole by header and records: 2110 bytes.
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,

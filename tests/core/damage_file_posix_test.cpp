@@ -37,7 +37,7 @@ std::vector<FailureCase> platformFailureCases(DamageFileTest& test) {
          "Read beyond end of file"},
         {"read a named pipe", [&test, pipe] { test.readInto(pipe); }, 100,
          "Read beyond end of file"},
-        {"save in place into a named pipe", [pipe] { writeRecordsInPlace(pipe, {}); }, 100,
+        {"update a named pipe", [pipe] { updateDamageFile(pipe, {}, {}); }, 100,
          "Read beyond end of file"},
         {"open a socket", [&test, socket] { test.openAsCurrent(socket); }, 100,
          "Read beyond end of file"},
@@ -124,7 +124,9 @@ TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
              return path;
          },
          nullptr,
-         [](const std::string& path) { EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640)); }},
+         [](const std::string& path) {
+             EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+         }},
         {"a link stays a link",
          [&] {
              const std::string target = write("target.dat", old);
@@ -139,8 +141,8 @@ TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
         {"a full file system",
          [&] {
              const std::string path = (small.path() / "full.dat").string();
-             std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(old.data()),
-                                                         std::streamsize(old.size()));
+             std::ofstream(path, std::ios::binary)
+                 .write(reinterpret_cast<const char*>(old.data()), std::streamsize(old.size()));
              small.fill();
              return path;
          },
@@ -156,8 +158,7 @@ TEST_F(DamageFileTest, AFileIsReplacedWholeOrNotAtAll) {
              EXPECT_TRUE(small.makeReadOnly());
              return path;
          },
-         "File access denied",
-         [&](const std::string& path) { EXPECT_EQ(contents(path), old); }},
+         "File access denied", [&](const std::string& path) { EXPECT_EQ(contents(path), old); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,8 +187,8 @@ TEST_F(DamageFileTest, AFileOnReadOnlyMediaOpensReadOnly) {
         GTEST_SKIP() << testsupport::kMountNeedsRoot;
     const Bytes bytes = randomBytes(kRecordsEnd, 4);
     const std::string path = (media.path() / "00damage.dat").string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ASSERT_TRUE(media.makeReadOnly());
     DamageFile file;
     file.open(path, header_, table_);

@@ -24,14 +24,22 @@ TEST_F(DamageFileTest, RandomFilesRoundTripThroughBothWriters) {
         PartTable table{};
         readDamageFile(path, header, table);
 
-        writeRecordsInPlace(path, table);
-        EXPECT_EQ(contents(path), original) << "in place, " << extra << " trailing bytes";
+        updateDamageFile(path, header, table);
+        EXPECT_EQ(contents(path), original) << "unchanged, " << extra << " trailing bytes";
+
+        header[0] ^= 0xFF;
+        table[kSlotCount - 1].Float5 = -table[kSlotCount - 1].Float5;
+        updateDamageFile(path, header, table);
+        Bytes updated = original;
+        updated[0] ^= 0xFF;
+        updated[kRecordsEnd - 1] ^= 0x80; // the sign bit of the last float
+        EXPECT_EQ(contents(path), updated) << "updated, " << extra << " trailing bytes";
 
         const std::string copy = pathOf("copy " + name);
         writeWholeFile(copy, header, table);
         const Bytes written = contents(copy);
         ASSERT_EQ(written.size(), std::size_t{kRecordsEnd});
-        EXPECT_TRUE(std::equal(written.begin(), written.end(), original.begin()))
+        EXPECT_TRUE(std::equal(written.begin(), written.end(), updated.begin()))
             << "whole file, " << extra << " trailing bytes";
     }
 }
@@ -137,7 +145,7 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
          "Is a folder, not a file"},
         {"read a folder without writing", [&] { readInto(aFolder); }, dm::kFolderCode,
          "Is a folder, not a file"},
-        {"save in place into a missing file", [&] { writeRecordsInPlace(missing, table); }, 2,
+        {"update a missing file", [&] { updateDamageFile(missing, {}, table); }, 2,
          "File not found"},
         {"save as into a missing folder", [&] { writeWholeFile(noFolder, {}, table); }, 3,
          "Invalid filename"},

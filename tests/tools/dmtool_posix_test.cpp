@@ -2,10 +2,13 @@
 #include "json_document.h"
 #include "render_module.h"
 
+#include "core/cell_text.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -164,3 +167,44 @@ TEST_F(DmtoolProcessTest, ApplyOrLoadThatChangesNothingLeavesTheFileAndItsTime) 
 }
 
 } // namespace
+
+// apply and load go through Save's replacing: a new file renamed over the old one, so that a kill
+// never leaves a half-written file; the link, the mode and the bytes after the records stay.
+TEST_F(DmtoolProcessTest, ApplyAndLoadReplaceTheFileWholeThroughItsLink) {
+    const std::string file = writeCraftedFile();
+    const std::string link = path("link.dat");
+    ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    dm::CellTexts texts = dm::fillCells(table_, ".");
+    texts[0][3] = "12345";
+    std::string cells;
+    for (const auto& row : texts) {
+        for (int column = 0; column < dm::kFieldCount; ++column)
+            cells += (column > 0 ? "\t" : "") + row[column];
+        cells += "\n";
+    }
+    writeBytes(path("cells.txt"), Bytes(cells.begin(), cells.end()));
+    const std::string document = R"({"records": [{"slot": 1, "fields": {"Damage": 7654}}]})";
+    writeBytes(path("doc.json"), Bytes(document.begin(), document.end()));
+    for (const std::string& arguments :
+         {"apply " + link + " " + path("cells.txt"), "load " + link + " " + path("doc.json")}) {
+        SCOPED_TRACE(arguments);
+        struct stat before {};
+        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+        const ToolResult result = runProcess(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        struct stat after {};
+        struct stat linkAfter {};
+        ASSERT_EQ(::stat(file.c_str(), &after), 0);
+        ASSERT_EQ(::lstat(link.c_str(), &linkAfter), 0);
+        EXPECT_TRUE(S_ISLNK(linkAfter.st_mode));
+        EXPECT_NE(after.st_ino, before.st_ino) << "written in place";
+        EXPECT_EQ(after.st_mode & 07777, 0640u);
+        const Bytes bytes = readBytes(file);
+        ASSERT_EQ(bytes.size(), image_.size());
+        EXPECT_TRUE(std::equal(bytes.begin() + dm::kRecordsEnd, bytes.end(),
+                               image_.begin() + dm::kRecordsEnd));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 6)
+        << "a temporary was left";
+}

@@ -33,7 +33,6 @@ public:
 
     // Bytes moved, which may be fewer than asked; 0 from a read means the end of the file.
     std::size_t readAt(std::int64_t offset, std::byte* bytes, std::size_t count) const;
-    std::size_t writeAt(std::int64_t offset, const std::byte* bytes, std::size_t count) const;
     // At the current position, so that pipes and devices work too.
     std::size_t readNext(std::byte* bytes, std::size_t count) const;
     std::size_t writeNext(const std::byte* bytes, std::size_t count) const;

@@ -130,11 +130,6 @@ std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_
     return retried(path_, [&] { return ::pread(int(handle_), bytes, count, offset); });
 }
 
-std::size_t SystemFile::writeAt(std::int64_t offset, const std::byte* bytes,
-                                std::size_t count) const {
-    return retried(path_, [&] { return ::pwrite(int(handle_), bytes, count, offset); });
-}
-
 std::size_t SystemFile::readNext(std::byte* bytes, std::size_t count) const {
     return retried(path_, [&] { return ::read(int(handle_), bytes, count); });
 }

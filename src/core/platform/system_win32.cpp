@@ -160,9 +160,9 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
                                                               : GENERIC_READ;
     const DWORD creation = mode == OpenMode::CreateOrTruncate ? CREATE_ALWAYS : OPEN_EXISTING;
     // Shared for deleting too, so that a file held open can still be replaced as a whole.
-    const HANDLE file = ::CreateFileW(wide.c_str(), access,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // Windows refuses a folder as access denied.
@@ -180,12 +180,6 @@ SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), ha
 std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_t count) const {
     OVERLAPPED position = at(offset);
     return readFile(native(handle_), bytes, count, &position);
-}
-
-std::size_t SystemFile::writeAt(std::int64_t offset, const std::byte* bytes,
-                                std::size_t count) const {
-    OVERLAPPED position = at(offset);
-    return writeFile(native(handle_), bytes, count, &position);
 }
 
 std::size_t SystemFile::readNext(std::byte* bytes, std::size_t count) const {

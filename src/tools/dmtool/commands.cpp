@@ -78,14 +78,6 @@ dm::PartTable applyCellTexts(const dm::CellTexts& texts, const dm::PartTable& cu
     }
 }
 
-// Byte for byte, as the file would hold them: a NaN equals itself, 0 and -0 differ.
-bool sameRecords(const dm::PartTable& a, const dm::PartTable& b) {
-    for (int slot = 0; slot < dm::kSlotCount; ++slot)
-        if (dm::encodeRecord(a[slot]) != dm::encodeRecord(b[slot]))
-            return false;
-    return true;
-}
-
 // Two files take part in a load: its file errors say which one failed.
 template <typename Work> void namingFileErrors(const std::string& path, Work work) {
     try {
@@ -120,9 +112,7 @@ void applyCommand(const std::string& path, std::string_view cellLines,
     dm::readDamageFile(path, header, current);
     const dm::PartTable edited =
         applyCellTexts(splitCellLines(cellLines), current, decimalSeparator);
-    // A file whose bytes stay keeps its modification time too.
-    if (!sameRecords(edited, current))
-        dm::writeRecordsInPlace(path, edited);
+    dm::updateDamageFile(path, header, edited);
 }
 
 Json dumpCommand(const std::string& path) {
@@ -135,16 +125,8 @@ void loadCommand(const std::string& path, std::string_view jsonText, bool withHe
     dm::DamageFileHeader header{};
     dm::PartTable table{};
     namingFileErrors(path, [&] { dm::readDamageFile(path, header, table); });
-    const dm::DamageFileHeader oldHeader = header;
-    const dm::PartTable oldTable = table;
     loadDumpDocument(document, withHeader, header, table);
-    // A file whose bytes stay keeps its modification time too.
-    namingFileErrors(path, [&] {
-        if (!sameRecords(table, oldTable))
-            dm::writeRecordsInPlace(path, table);
-        if (withHeader && header != oldHeader)
-            dm::writeHeaderInPlace(path, header);
-    });
+    namingFileErrors(path, [&] { dm::updateDamageFile(path, header, table); });
 }
 
 } // namespace dmtool

@@ -57,7 +57,10 @@ void readExactly(const SystemFile& file, std::int64_t offset, std::uint8_t* byte
 
 // The whole file as it is now.
 std::vector<std::uint8_t> readWhole(const SystemFile& file) {
-    std::vector<std::uint8_t> bytes(file.size());
+    const std::uint64_t size = file.size();
+    if (size > kMostDamageFileBytes)
+        raiseIoError(kTooLargeCode);
+    std::vector<std::uint8_t> bytes(size);
     readExactly(file, 0, bytes.data(), bytes.size());
     return bytes;
 }
@@ -277,8 +280,9 @@ std::optional<std::vector<std::uint8_t>> DamageFile::changedBytesOnDisk() const 
             return std::nullopt;
         return onDisk;
     } catch (const IoError& error) {
-        // A file deleted by another program counts as changed: it holds none of our bytes.
-        if (error.code() == kFileNotFound)
+        // A file deleted by another program, or grown past any damage file, counts as changed:
+        // it holds none of our bytes.
+        if (error.code() == kFileNotFound || error.code() == kTooLargeCode)
             return std::vector<std::uint8_t>{};
         return std::nullopt;
     }

@@ -16,6 +16,9 @@ constexpr int kSlotCount = 30;
 constexpr int kHeaderSize = 100;
 constexpr int kRecordSize = 67;
 constexpr int kRecordsEnd = kHeaderSize + kSlotCount * kRecordSize; // 2110
+// The editor holds a file whole, the bytes after the records too; no damage file comes near this,
+// and a larger file (picked by mistake) is refused before it can take the memory.
+constexpr std::uint64_t kMostDamageFileBytes = std::uint64_t{64} << 20;
 constexpr int kFieldCount = 22;
 constexpr int kGridColumnCount = 23; // column 0 holds the part names
 constexpr int kShownColumnCount = 19;

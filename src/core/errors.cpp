@@ -18,6 +18,8 @@ namespace dm {
         throw IoError(code, "Disk full");
     case kFolderCode:
         throw IoError(code, "Is a folder, not a file");
+    case kTooLargeCode:
+        throw IoError(code, "File too large to be a damage file");
     default:
         throw IoError(code, "I/O error " + std::to_string(code));
     }

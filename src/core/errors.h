@@ -29,6 +29,8 @@ public:
 
 // A folder named where a file is expected; Windows' code for what a folder does not support.
 constexpr int kFolderCode = 336;
+// A file larger than any damage file; Windows' code for a file over a size limit.
+constexpr int kTooLargeCode = 223;
 
 // Raises the I/O error of the given code with its message text. The platform layer maps the
 // system's own error codes onto these.

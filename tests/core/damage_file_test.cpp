@@ -137,6 +137,8 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
     const std::string missing = pathOf("missing.dat");
     const std::string noFolder = pathOf("nowhere/x.dat");
     const std::string aFolder = pathOf("a-folder");
+    const std::string oversized = write("oversized.dat", Bytes(kRecordsEnd, 0));
+    fs::resize_file(oversized, kMostDamageFileBytes + 1);
     const PartTable table{};
     std::vector<FailureCase> cases = {
         {"read missing file", [&] { readInto(missing); }, 2, "File not found"},
@@ -152,6 +154,10 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
         {"save as onto a folder", [&] { writeWholeFile(aFolder, {}, table); }, dm::kFolderCode,
          "Is a folder, not a file"},
         {"size of a missing file", [&] { damageFileSize(missing); }, 2, "File not found"},
+        {"open a file over the limit", [&] { openAsCurrent(oversized); }, kTooLargeCode,
+         "File too large to be a damage file"},
+        {"update a file over the limit", [&] { updateDamageFile(oversized, {}, table); },
+         kTooLargeCode, "File too large to be a damage file"},
         {"save with no file named",
          [&] {
              DamageFile f;
@@ -201,6 +207,19 @@ TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
     file.save(table);
     EXPECT_EQ(contents(firstPath)[recordOffset(2) + 1], 10);
     EXPECT_EQ(contents(shortPath), Bytes(2109, 1));
+}
+
+// The largest file is held whole; one that another program grows past the limit holds none of our
+// bytes, so Save asks before replacing it.
+TEST_F(DamageFileTest, TheLargestFileOpensAndOneGrownPastItCountsAsChanged) {
+    const std::string path = write("largest.dat", Bytes(kRecordsEnd, 3));
+    fs::resize_file(path, kMostDamageFileBytes);
+    DamageFile file;
+    file.open(path, header_, table_);
+    EXPECT_EQ(table_[kSlotCount - 1].Byte7, 3);
+    EXPECT_FALSE(file.changedOnDisk());
+    fs::resize_file(path, kMostDamageFileBytes + 1);
+    EXPECT_TRUE(file.changedOnDisk());
 }
 
 // Save As carries the bytes after the records along and moves the current file; what another

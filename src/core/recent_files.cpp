@@ -46,8 +46,8 @@ std::vector<SettingsEntry> recentFileEntries(const RecentFiles& files) {
     std::vector<SettingsEntry> entries;
     for (int index = 0; index < kMostRecentFiles; ++index) {
         const bool kept = std::size_t(index) < files.size() && keepable(files[index]);
-        entries.push_back({recentFileKey(index),
-                           kept ? std::optional(files[index]) : std::nullopt});
+        entries.push_back(
+            {recentFileKey(index), kept ? std::optional(files[index]) : std::nullopt});
     }
     return entries;
 }

@@ -197,8 +197,8 @@ public:
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             all += lines_[i].text + lines_[i].end;
             // A CR before an empty LF line would read as one CR LF: the lines stay apart.
-            const bool nextIsLineFeed = i + 1 < lines_.size() && lines_[i + 1].text.empty() &&
-                                        lines_[i + 1].end == "\n";
+            const bool nextIsLineFeed =
+                i + 1 < lines_.size() && lines_[i + 1].text.empty() && lines_[i + 1].end == "\n";
             if (lines_[i].end == "\r" && nextIsLineFeed)
                 all += '\n';
         }

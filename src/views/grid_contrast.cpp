@@ -49,8 +49,7 @@ bool isGridLine(const dm::DrawOp& op) {
            op.penWidth == 1 && (op.from.x == op.to.x || op.from.y == op.to.y);
 }
 
-void drawGridWithContrast(QImage& image, const QRect& area,
-                          const std::vector<dm::DrawOp>& scene) {
+void drawGridWithContrast(QImage& image, const QRect& area, const std::vector<dm::DrawOp>& scene) {
     for (const dm::DrawOp& op : scene) {
         if (!isGridLine(op))
             continue;

@@ -270,9 +270,8 @@ TEST(AboutBox, ShowsTheTextsAndLayout) {
 #else
     const QString systemName = QStringLiteral("Linux, ");
 #endif
-    EXPECT_TRUE(dialog->findChild<QLabel*>(QStringLiteral("platformValue"))
-                    ->text()
-                    .startsWith(systemName));
+    EXPECT_TRUE(
+        dialog->findChild<QLabel*>(QStringLiteral("platformValue"))->text().startsWith(systemName));
 }
 
 TEST(AboutBox, EnterEscapeAndOkCloseItAndTheDialogIsGone) {

@@ -2,8 +2,8 @@
 
 #include "../support/test_support.h"
 #include "core/settings_store.h"
-#include "shell/application.h"
 #include "program.h"
+#include "shell/application.h"
 
 #include <QDir>
 #include <QFile>

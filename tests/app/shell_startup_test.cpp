@@ -3,8 +3,8 @@
 #include "aircraft_list_window.h"
 #include "axis_window.h"
 #include "editor_window.h"
-#include "shell/file_dialog.h"
 #include "settings/form_placement.h"
+#include "shell/file_dialog.h"
 #include "side_view.h"
 #include "start_window.h"
 #include "string_grid.h"
@@ -31,9 +31,7 @@ using StartUpTest = ShellTest;
 
 class CancellingDialogs : public shell::FileDialogRunner {
 public:
-    std::optional<QString> run(const shell::FileDialog&, QWidget*) override {
-        return std::nullopt;
-    }
+    std::optional<QString> run(const shell::FileDialog&, QWidget*) override { return std::nullopt; }
 };
 
 TEST_F(StartUpTest, CreatesSixWindowsAndShowsOnlyTheStartWindow) {

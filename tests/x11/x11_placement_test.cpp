@@ -199,7 +199,8 @@ TEST_F(X11FramedTest, AnEditorEndingMaximisedStoresItsNormalRectangleRunAfterRun
             Form3->showNormal();
             const QRect stored(50, 60, 800, 400);
             // The window manager takes its time; a busy machine more.
-            for (int wait = 0; wait < 50 && Form3->windowHandle()->frameGeometry() != stored; ++wait)
+            for (int wait = 0; wait < 50 && Form3->windowHandle()->frameGeometry() != stored;
+                 ++wait)
                 QTest::qWait(100);
             QTest::qWait(300);
             EXPECT_EQ(Form3->windowHandle()->frameGeometry(), stored) << run;

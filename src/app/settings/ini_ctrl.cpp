@@ -1,7 +1,7 @@
 #include "settings/ini_ctrl.h"
 
-#include "core/install_layout.h"
 #include "core/errors.h"
+#include "core/install_layout.h"
 #include "core/settings_store.h"
 #include "file_names.h"
 #include "shell/application.h"

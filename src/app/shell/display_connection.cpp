@@ -41,10 +41,10 @@ bool canConnectToWayland(const std::string& display) {
 
 std::string unreachableDisplay(const startup::DisplayEnvironment& environment) {
     const std::string& platform = environment.qpaPlatform;
-    const bool x11 = platform.starts_with("xcb") ||
-                     (platform.empty() && !environment.display.empty());
-    const bool wayland = platform.starts_with("wayland") ||
-                         (platform.empty() && environment.display.empty());
+    const bool x11 =
+        platform.starts_with("xcb") || (platform.empty() && !environment.display.empty());
+    const bool wayland =
+        platform.starts_with("wayland") || (platform.empty() && environment.display.empty());
     if (x11 && !canConnectToX11(environment.display))
         return environment.display;
     if (wayland && !environment.waylandDisplay.empty() &&

@@ -20,8 +20,9 @@ QString platformAndCpu() {
     const QSettings processor(
         QStringLiteral("HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0"),
         QSettings::NativeFormat);
-    return systemCpuText(QStringLiteral("Windows"), QThread::idealThreadCount(),
-                         processor.value(QStringLiteral("ProcessorNameString")).toString().trimmed());
+    return systemCpuText(
+        QStringLiteral("Windows"), QThread::idealThreadCount(),
+        processor.value(QStringLiteral("ProcessorNameString")).toString().trimmed());
 }
 
 } // namespace shell

@@ -1,5 +1,7 @@
 #include "core/recent_files.h"
 
+#include "core/platform/system.h"
+
 #include <algorithm>
 
 namespace dm {
@@ -8,6 +10,11 @@ namespace {
 
 bool keepable(const std::string& name) {
     return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
+}
+
+bool listed(const RecentFiles& files, const std::string& name) {
+    return std::any_of(files.begin(), files.end(),
+                       [&](const std::string& file) { return platform::sameFileName(file, name); });
 }
 
 } // namespace
@@ -21,7 +28,7 @@ readRecentFiles(const std::function<std::optional<std::string>(const std::string
     RecentFiles files;
     for (int index = 0; index < kMostRecentFiles; ++index) {
         const std::optional<std::string> name = read(recentFileKey(index));
-        if (name && keepable(*name) && std::find(files.begin(), files.end(), *name) == files.end())
+        if (name && keepable(*name) && !listed(files, *name))
             files.push_back(*name);
     }
     return files;
@@ -38,7 +45,8 @@ RecentFiles withRecentFile(RecentFiles files, const std::string& name) {
 }
 
 RecentFiles withoutRecentFile(RecentFiles files, const std::string& name) {
-    files.erase(std::remove(files.begin(), files.end(), name), files.end());
+    std::erase_if(files,
+                  [&](const std::string& file) { return platform::sameFileName(file, name); });
     return files;
 }
 

@@ -12,7 +12,8 @@ namespace dm {
 constexpr int kMostRecentFiles = 8;
 constexpr const char* kRecentFilesSection = "Recent Files";
 
-// The files opened last, newest first: full UTF-8 paths, each at most once.
+// The files opened last, newest first: full UTF-8 paths, each at most once as the system compares
+// file names (on Windows two spellings that differ only in case or slashes are one file).
 using RecentFiles = std::vector<std::string>;
 
 // "File1" for the newest, up to "File8".

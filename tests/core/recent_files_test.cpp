@@ -8,6 +8,12 @@
 
 namespace {
 
+#ifdef _WIN32
+constexpr bool kNamesIgnoreCase = true;
+#else
+constexpr bool kNamesIgnoreCase = false;
+#endif
+
 class RecentFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,9 +60,15 @@ TEST_F(RecentFilesTest, NewestFirstEachOnceAtMostEight) {
     };
     const dm::RecentFiles start{"/a", "/b", "/c"};
     const Case cases[] = {
-        {"already first", "/a", {"/a", "/b", "/c"}},    {"last moves up", "/c", {"/c", "/a", "/b"}},
-        {"new", "/d", {"/d", "/a", "/b", "/c"}},        {"line feed is not kept", "/x\n/y", start},
-        {"carriage return is not kept", "/x\r", start}, {"empty is not kept", "", start},
+        {"already first", "/a", {"/a", "/b", "/c"}},
+        {"last moves up", "/c", {"/c", "/a", "/b"}},
+        {"new", "/d", {"/d", "/a", "/b", "/c"}},
+        {"line feed is not kept", "/x\n/y", start},
+        {"carriage return is not kept", "/x\r", start},
+        {"empty is not kept", "", start},
+        {"another spelling of a listed name", "\\B",
+         kNamesIgnoreCase ? dm::RecentFiles{"\\B", "/a", "/c"}
+                          : dm::RecentFiles{"\\B", "/a", "/b", "/c"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(dm::withRecentFile(start, c.added), c.expected) << c.name;
@@ -72,8 +84,11 @@ TEST_F(RecentFilesTest, AShorterListLeavesNoStaleKeysAndGapsAreSkipped) {
     EXPECT_EQ(store().readString(dm::kRecentFilesSection, "File2", "<none>"), "<none>");
 
     std::ofstream(path_, std::ios::binary)
-        << "[recent files]\r\nFile3=/c\r\nfile1=/a\r\nFile5=\r\nFile6=/a\r\nFile9=/z\r\n";
-    EXPECT_EQ(readBack(), (dm::RecentFiles{"/a", "/c"}));
+        << "[recent files]\r\nFile3=/c\r\nfile1=/a\r\nFile5=\r\nFile6=/a\r\nFile7=/C\r\n"
+           "File9=/z\r\n";
+    const dm::RecentFiles expected =
+        kNamesIgnoreCase ? dm::RecentFiles{"/a", "/c"} : dm::RecentFiles{"/a", "/c", "/C"};
+    EXPECT_EQ(readBack(), expected);
 }
 
 } // namespace

@@ -54,6 +54,10 @@ private:
 // code page.
 std::filesystem::path pathOf(const std::string& utf8Path);
 
+// Whether two UTF-8 paths name the same file as this system compares names: on Windows letter case
+// and the kind of slash do not count.
+bool sameFileName(const std::string& a, const std::string& b);
+
 // The line end this system's text files use.
 std::string_view nativeLineEnd();
 

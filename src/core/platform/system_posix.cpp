@@ -289,6 +289,10 @@ FileCalls& systemFileCalls() {
     return calls;
 }
 
+bool sameFileName(const std::string& a, const std::string& b) {
+    return a == b;
+}
+
 std::string_view nativeLineEnd() {
     return "\n";
 }

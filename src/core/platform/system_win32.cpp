@@ -391,6 +391,22 @@ FileCalls& systemFileCalls() {
     return calls;
 }
 
+bool sameFileName(const std::string& a, const std::string& b) {
+    if (a == b)
+        return true;
+    try {
+        std::wstring wideA = toWide(a);
+        std::wstring wideB = toWide(b);
+        std::replace(wideA.begin(), wideA.end(), L'/', L'\\');
+        std::replace(wideB.begin(), wideB.end(), L'/', L'\\');
+        // Ordinal, as the file system compares names, not by the user's language.
+        return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                      static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
+    } catch (const IoError&) {
+        return false; // not UTF-8: no file has that name
+    }
+}
+
 std::string_view nativeLineEnd() {
     return "\r\n";
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 using namespace dm;
 
@@ -189,24 +190,41 @@ TEST_F(DamageFileTest, FailuresCarryTheirCodeAndMessage) {
     }
 }
 
-TEST_F(DamageFileTest, FailedOpenKeepsThePreviousFileCurrent) {
+// A failed Open or Save As leaves the file that was current open, and Save writes to it.
+TEST_F(DamageFileTest, AFailedOpenOrSaveAsKeepsThePreviousFileCurrent) {
     Bytes first(kRecordsEnd, 0);
     first[recordOffset(2) + 1] = 9;
-    const std::string firstPath = write("first.dat", first);
     const std::string shortPath = write("short.dat", Bytes(2109, 1));
-    DamageFile file;
-    DamageFileHeader header{};
-    PartTable table{};
-    file.open(firstPath, header, table);
-    EXPECT_THROW(file.open(shortPath, header, table), IoError);
-    EXPECT_EQ(file.path(), firstPath);
-    EXPECT_TRUE(file.isOpen());
-    EXPECT_EQ(table[2].Byte2, 9);
+    fs::create_directories(folder / "a-folder");
+    struct Case {
+        const char* name;
+        std::function<void(DamageFile&, DamageFileHeader&, PartTable&)> fail;
+    };
+    const Case cases[] = {
+        {"open a short file",
+         [&](auto& file, auto& header, auto& table) { file.open(shortPath, header, table); }},
+        {"save as onto a folder",
+         [&](auto& file, auto& header, auto& table) {
+             file.saveAs(pathOf("a-folder"), header, table);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string firstPath = write("first.dat", first);
+        DamageFile file;
+        DamageFileHeader header{};
+        PartTable table{};
+        file.open(firstPath, header, table);
+        EXPECT_THROW(c.fail(file, header, table), IoError);
+        EXPECT_EQ(file.path(), firstPath);
+        EXPECT_TRUE(file.isOpen());
+        EXPECT_EQ(table[2].Byte2, 9);
 
-    table[2].Byte2 = 10;
-    file.save(table);
-    EXPECT_EQ(contents(firstPath)[recordOffset(2) + 1], 10);
-    EXPECT_EQ(contents(shortPath), Bytes(2109, 1));
+        table[2].Byte2 = 10;
+        file.save(table);
+        EXPECT_EQ(contents(firstPath)[recordOffset(2) + 1], 10);
+        EXPECT_EQ(contents(shortPath), Bytes(2109, 1));
+    }
 }
 
 // The largest file is held whole; one that another program grows past the limit holds none of our

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 
 using namespace dm;
 using testsupport::RecordingFileCalls;
@@ -74,23 +75,40 @@ TEST_F(DamageFileTest, AReplacementIsWrittenSyncedRenamedAndItsFolderSynced) {
     }
 }
 
+// The system's calls, with each named file's age to the second as the test gives it: a file's time
+// cannot be set that exactly against a clock that runs on.
+class AgedFileCalls : public RecordingFileCalls {
+public:
+    std::map<std::string, std::int64_t> ageSeconds; // by file name
+    platform::EntryStatus status(const std::string& path) const override {
+        platform::EntryStatus status = RecordingFileCalls::status(path);
+        const auto aged = ageSeconds.find(fs::path(path).filename().string());
+        if (aged != ageSeconds.end()) {
+            EXPECT_NEAR(double(status.ageSeconds), double(aged->second), 5) << "the system's age";
+            status.ageSeconds = aged->second;
+        }
+        return status;
+    }
+};
+
 // Only temporaries of our own naming that no writer can still be at work on are removed.
 TEST_F(DamageFileTest, AReplacementRemovesStaleTemporariesOfItsOwnNamingOnly) {
     struct Entry {
         const char* name;
         bool folder;
-        int minutesOld;
+        int secondsOld;
         bool removed;
     };
     const Entry entries[] = {
-        {".du2damage-0123456789abcdef.tmp", false, 11, true},
-        {".du2damage-fedcba9876543210.tmp", false, 9, false}, // a writer may be at work on it
-        {".du2damage-0123456789abcde.tmp", false, 60, false},
-        {".du2damage-aaaaaaaaaaaaaaaa.tmp", true, 60, false},
-        {"du2daminfo.INI.tmp1", false, 60, false},
-        {"notes.tmp7", false, 60, false},
+        {".du2damage-0123456789abcdef.tmp", false, 601, true},
+        {".du2damage-fedcba9876543210.tmp", false, 600, false}, // a writer may be at work on it
+        {".du2damage-0123456789abcde.tmp", false, 3600, false},
+        {".du2damage-aaaaaaaaaaaaaaaa.tmp", true, 3600, false},
+        {"du2daminfo.INI.tmp1", false, 3600, false},
+        {"notes.tmp7", false, 3600, false},
     };
     const auto now = fs::file_time_type::clock::now();
+    AgedFileCalls calls;
     for (const Entry& entry : entries) {
         const fs::path path = folder / entry.name;
         std::error_code folderTimeRefused; // by Windows, where a folder's time needs other rights
@@ -98,10 +116,12 @@ TEST_F(DamageFileTest, AReplacementRemovesStaleTemporariesOfItsOwnNamingOnly) {
             fs::create_directory(path);
         else
             write(entry.name, Bytes(3, 7));
-        fs::last_write_time(path, now - std::chrono::minutes(entry.minutesOld), folderTimeRefused);
+        fs::last_write_time(path, now - std::chrono::seconds(entry.secondsOld), folderTimeRefused);
+        if (!entry.folder)
+            calls.ageSeconds[entry.name] = entry.secondsOld;
     }
     const Bytes fresh = randomBytes(kRecordsEnd, 3);
-    platform::replaceFile(pathOf("x.dat"), std::as_bytes(std::span(fresh)));
+    platform::replaceFile(pathOf("x.dat"), std::as_bytes(std::span(fresh)), calls);
     for (const Entry& entry : entries)
         EXPECT_EQ(fs::exists(folder / entry.name), !entry.removed) << entry.name;
     EXPECT_EQ(contents(pathOf("x.dat")), fresh);

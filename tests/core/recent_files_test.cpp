@@ -75,10 +75,13 @@ TEST_F(RecentFilesTest, NewestFirstEachOnceAtMostEight) {
     EXPECT_EQ(dm::withoutRecentFile(start, "/b"), (dm::RecentFiles{"/a", "/c"}));
 }
 
-// A shorter list removes the keys it no longer needs, so that a stale ninth-oldest cannot come
-// back; a hand-edited section with gaps and repeats reads as the names it holds, once each.
+// A full list reads back whole; a shorter list removes the keys it no longer needs, so that a stale
+// ninth-oldest cannot come back; a hand-edited section with gaps and repeats reads as the names it
+// holds, once each.
 TEST_F(RecentFilesTest, AShorterListLeavesNoStaleKeysAndGapsAreSkipped) {
-    keep({"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"});
+    const dm::RecentFiles eight{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"};
+    keep(eight);
+    EXPECT_EQ(readBack(), eight);
     keep({"/2"});
     EXPECT_EQ(readBack(), dm::RecentFiles{"/2"});
     EXPECT_EQ(store().readString(dm::kRecentFilesSection, "File2", "<none>"), "<none>");

@@ -61,6 +61,11 @@ TEST_F(DmtoolTest, DiffNamesEveryDifferenceAndHidesNone) {
          "Header: 3 bytes differ at offset 4\nHeader: 1 byte differs at offset 99\n"
          "Right Lower Outer Wing (0) OffOn: 1 -> 0\nAfter the records: 1 byte differs at offset "
          "2113\nB has 35 more bytes after the records\n"},
+        {{"a run to the end of the tail",
+          [](auto&, auto&, Bytes& trailer) { trailer[15] = trailer[16] = 0; }},
+         "",
+         1,
+         "After the records: 2 bytes differ at offset 2125\n"},
         {{"shorter tail", [](auto&, auto&, Bytes& trailer) { trailer.resize(16); }},
          "",
          1,

@@ -84,7 +84,7 @@ TEST_F(ReloadTest, AChangedFileIsOfferedAgainAsAfterOpen) {
 }
 
 // Unchanged, nothing is asked; a file saved by the editor itself is no outside change; a file
-// deleted outside is said once and the grid keeps its values.
+// deleted outside is said once per deletion and the grid keeps its values.
 TEST_F(ReloadTest, OwnSavesAskNothingAndADeletedFileIsSaidOnce) {
     const QString path = copySample("27damage.dat");
     open(path);
@@ -93,16 +93,25 @@ TEST_F(ReloadTest, OwnSavesAskNothingAndADeletedFileIsSaidOnce) {
     save();
     ASSERT_NO_FATAL_FAILURE(reactivate());
     EXPECT_TRUE(questions_.asked.isEmpty());
+    const QByteArray saved = bytesOf(path);
 
     typeInto(3, 2, QStringLiteral("43"));
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_NO_FATAL_FAILURE(reactivate());
     ASSERT_NO_FATAL_FAILURE(reactivate());
-    EXPECT_EQ(errors_.texts(),
-              QStringList{QDir::toNativeSeparators(path) +
-                          QStringLiteral(" has been deleted by another program. The grid keeps "
-                                         "its values; Save writes them to it again.")});
+    const QString deleted = QDir::toNativeSeparators(path) +
+                            QStringLiteral(" has been deleted by another program. The grid keeps "
+                                           "its values; Save writes them to it again.");
+    EXPECT_EQ(errors_.texts(), QStringList{deleted});
     EXPECT_EQ(grid_->cellText(3, 2), QStringLiteral("43"));
+    EXPECT_TRUE(questions_.asked.isEmpty());
+
+    // Put back as it was saved, then deleted once more: a new deletion, said again.
+    writeBytes(path, saved);
+    ASSERT_NO_FATAL_FAILURE(reactivate());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_NO_FATAL_FAILURE(reactivate());
+    EXPECT_EQ(errors_.texts(), (QStringList{deleted, deleted}));
     EXPECT_TRUE(questions_.asked.isEmpty());
 
     // Back again with other bytes: a change like any other.

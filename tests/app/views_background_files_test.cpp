@@ -1,12 +1,15 @@
 // Plan pictures as the program keeps them per damage file: carried along by Save As, and several
-// that cannot be shown said in one box.
+// that cannot be shown said in one box; a picture file's size limits, and its reduction to a frame.
+#include "../support/png_header.h"
 #include "commands_fixture.h"
 
 #include "paint_box.h"
 #include "side_view.h"
 #include "top_view.h"
+#include "views/background_painter.h"
 
 #include <QImage>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -80,6 +83,61 @@ TEST_F(PicturesPerFile, PicturesThatCannotBeShownAreSaidInOneBox) {
     Form6->pb2Paint();
     QCoreApplication::processEvents();
     EXPECT_EQ(errors_.shown.size(), 1u);
+}
+
+// The size is read from the picture's header and refused past the limits before a pixel is
+// decoded. These files hold no pixels, so one within the limits fails only when it is read.
+TEST(PictureFiles, PicturesPastTheSizeLimitsAreRefusedBeforeTheyAreRead) {
+    struct Case {
+        const char* name;
+        std::uint32_t width, height;
+        bool tooLarge;
+    };
+    const Case cases[] = {
+        {"the widest", 16384, 1, false},
+        {"one wider", 16385, 1, true},
+        {"one taller", 1, 16385, true},
+        {"the most pixels", 16384, 4096, false},
+        {"more pixels, neither side too long", 8193, 8193, true},
+    };
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("plan.png"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(testsupport::pngWithoutPixels(c.width, c.height)));
+        out.close();
+        try {
+            readBackgroundPicture(file);
+            ADD_FAILURE() << "read without pixels";
+        } catch (const dm::DamageError& error) {
+            const std::string text = error.what();
+            EXPECT_EQ(text.find("more than 16384 a side") != std::string::npos, c.tooLarge) << text;
+        }
+    }
+}
+
+// Reduced to whole pixels about its frame's size, but never to nothing.
+TEST(PictureFiles, APictureIsReducedToItsFrameButNeverBelowAPixel) {
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    struct Case {
+        const char* name;
+        double width, height;
+        QSize reduced;
+    };
+    const Case cases[] = {
+        {"a larger frame", 80, 40, {40, 20}},     {"as wide and lower", 40, 10, {40, 20}},
+        {"a smaller frame", 10.4, 5.6, {10, 6}},  {"narrower than a pixel", 0.3, 5, {1, 5}},
+        {"lower than a pixel", 10, 0.2, {10, 1}},
+    };
+    for (const Case& c : cases) {
+        dm::PictureFrame frame;
+        frame.width = c.width;
+        frame.height = c.height;
+        EXPECT_EQ(reducedForFrame(picture, frame).size(), c.reduced) << c.name;
+    }
 }
 
 } // namespace

@@ -335,7 +335,7 @@ TEST_F(ViewBackgrounds, UnreadablePictureSaysSoOnceAndTheViewDrawsWithout) {
         settings_.WriteString(kSection, QStringLiteral("top 27damage.dat"), line);
         createBackgrounds();
         EXPECT_EQ(picture(Form5->pb1), plain);
-        EXPECT_EQ(picture(Form5->pb1), plain);
+        EXPECT_EQ(picture(Form5->pb1), plain); // drawn twice, said once
         QCoreApplication::processEvents();
         EXPECT_EQ(errors_.texts(),
                   QStringList{"The picture " + c.file + " cannot be shown: " + c.reason});

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <stdexcept>
 
 using namespace dm;
 using testsupport::RecordingFileCalls;
@@ -73,6 +74,31 @@ TEST_F(DamageFileTest, AReplacementIsWrittenSyncedRenamedAndItsFolderSynced) {
         EXPECT_EQ(contents(pathOf("x.dat")), fails ? old : fresh);
         EXPECT_EQ(temporariesIn(folder), 0);
     }
+}
+
+// Every name the routine picks for its temporary is taken by the time it is given: it gives up
+// with "File access denied" instead of trying for ever, and the file keeps its bytes.
+TEST_F(DamageFileTest, AReplacementGivesUpWhenEveryNameIsTaken) {
+    class NamesTaken : public RecordingFileCalls {
+    public:
+        int tries = 0;
+        bool nameTemporary(Handle, const std::string&) override {
+            if (++tries > 1000)
+                throw std::runtime_error("never gives up");
+            return false;
+        }
+    };
+    const Bytes old = randomBytes(kRecordsEnd, 5);
+    const Bytes fresh = randomBytes(kRecordsEnd, 6);
+    write("x.dat", old);
+    NamesTaken calls;
+    try {
+        platform::replaceFile(pathOf("x.dat"), std::as_bytes(std::span(fresh)), calls);
+        ADD_FAILURE() << "replaced";
+    } catch (const IoError& error) {
+        EXPECT_EQ(error.code(), 5);
+    }
+    EXPECT_EQ(contents(pathOf("x.dat")), old);
 }
 
 // The system's calls, with each named file's age to the second as the test gives it: a file's time

@@ -95,6 +95,17 @@ TEST_F(DmtoolTest, DiffNamesEveryDifferenceAndHidesNone) {
     }
 }
 
+// Long tails are compared piece by piece: a run of differing bytes longer than any piece is one.
+TEST_F(DmtoolTest, DiffNamesALongRunOfTrailingBytesOnce) {
+    Bytes trailer(200000, 0xAB);
+    writeBytes(path("a.dat"), fileImage(patternHeader(), table_, trailer));
+    std::fill(trailer.begin() + 1000, trailer.begin() + 150000, 0);
+    writeBytes(path("b.dat"), fileImage(patternHeader(), table_, trailer));
+    const ToolResult text = runCommand("diff " + path("a.dat") + " " + path("b.dat"));
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, "After the records: 149000 bytes differ at offset 3110\n");
+}
+
 TEST_F(DmtoolTest, DiffOfSeveralFilesGoesOnPastUnreadableOnes) {
     const std::string a = writeCraftedFile();
     fs::copy_file(a, path("same.dat"));

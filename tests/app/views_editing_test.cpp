@@ -10,9 +10,12 @@
 #include "view_settings.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -179,6 +182,62 @@ TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     EXPECT_EQ(changedCells(), QStringList());
 }
 
+// Collects where what it watches is painted.
+class PaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+// Each gesture draws the view it changes again at once: a drag step where row 1's outer edge
+// (PX2, 13 ft) was and is, a middle drag the whole view it pans.
+TEST_F(ViewEditingTest, DragsAndPansRedrawTheViewTheyChange) {
+    setEditing(true);
+    grid_->setCurrentCell(10, 1);
+    Form5->show();
+    Form6->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5) && QTest::qWaitForWindowExposed(Form6));
+    TPaintBox& top = *Form5->pb1;
+    const QPoint edge = pixelOf(top, 10, 13, -1);
+    const auto pan = [](TPaintBox& box) {
+        QTest::mousePress(&box, Qt::MiddleButton, {}, {100, 100});
+        QTest::mouseRelease(&box, Qt::MiddleButton, {}, {130, 80});
+    };
+    const struct {
+        const char* name;
+        TPaintBox* box;
+        std::function<void()> gesture;
+        std::vector<QPoint> redrawn;
+    } rows[] = {
+        {"a drag step",
+         &top,
+         [&] {
+             drag(top, edge, {-25, 0});
+         },
+         {edge, edge + QPoint(-25, 0)}},
+        {"a pan of the top view", &top, [&] { pan(top); }, {{0, 0}, {400, 400}}},
+        {"a pan of the side view", Form6->pb2, [this, &pan] { pan(*Form6->pb2); }, {{0, 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QCoreApplication::processEvents();
+        PaintRecorder recorder;
+        row.box->installEventFilter(&recorder);
+        row.gesture();
+        QCoreApplication::processEvents();
+        row.box->removeEventFilter(&recorder);
+        for (const QPoint& at : row.redrawn)
+            EXPECT_TRUE(recorder.painted.contains(at)) << at.x() << ',' << at.y();
+    }
+    EXPECT_EQ(changedCells(), QStringList{"1 13 15.50"});
+    for (dm::HitBoxView view : {kTop, kSide})
+        EXPECT_EQ(Form5->viewSettings().pan(view), (dm::PixelPoint{30, -20}));
+}
+
 // 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views, each
 // view centred on them.
 TEST_F(ViewEditingTest, FitChoosesTheLargestZoomThatShowsEveryBox) {
@@ -257,6 +316,14 @@ TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwin
     drag(box, pixelOf(box, 10, 10, 0.5f), {-20, 0}, {}, true); // the middle: a move
     EXPECT_EQ(changedCells(), QStringList());
     EXPECT_EQ(grid_->history().index(), steps) << "Escape leaves no step";
+
+    // From the side z is not mirrored: row 1's box (z -1.90 to -1.50) and row 4's, drawn on
+    // it, both move 1 ft towards +z, as one step.
+    TPaintBox& side = *Form6->pb2;
+    drag(side, pixelOf(side, 10, -1.7f, 0), {-10, 0});
+    EXPECT_EQ(changedCells(), (QStringList{"1 12 -0.90", "1 15 -0.50", "1 18 -0.70", "4 12 -0.90",
+                                           "4 15 -0.50", "4 18 -0.70"}));
+    EXPECT_EQ(grid_->history().index(), steps + 1);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 

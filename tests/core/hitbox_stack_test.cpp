@@ -55,8 +55,9 @@ TEST(HitBoxStack, APressTakesTheCurrentBoxThenAnEdgeThenTheTopmost) {
         {"the current row's box where it is not", {200, 150}, 3, 0, GripKind::Move},
         {"the topmost box's edge", {252, 110}, -1, 15, GripKind::Edges},
         {"an edge below beats the middle on top", {268, 110}, -1, 3, GripKind::Edges},
-        {"an edge 4 px outside its box", {234, 126}, -1, 3, GripKind::Edges},
+        {"a corner 4 px inside its box", {234, 126}, -1, 3, GripKind::Edges},
         {"slot 3's left edge under slot 0's middle", {228, 110}, -1, 3, GripKind::Edges},
+        {"4 px outside still reaches slot 3's edge", {226, 110}, -1, 3, GripKind::Edges},
         {"5 px outside reaches nothing of slot 3", {225, 110}, -1, 0, GripKind::Move},
     };
     const std::vector<dm::DrawOp> ops = stack();
@@ -90,7 +91,9 @@ TEST(HitBoxStack, TheWheelZoomsByAQuarterPerNotchInWholePixelsWithinTheLimits) {
         {"in from 100%", 10, 1, 13},
         {"out to 50%", 8, -2, 5},
         {"one pixel up from the least", 1, 1, 2},
+        {"down to the least", 2, -1, 1},
         {"not below the least", 1, -3, 1},
+        {"up to the most", 199, 1, 200},
         {"not above the most", 190, 2, 200},
         {"three notches at once", 10, 3, 20},
     };
@@ -262,17 +265,29 @@ TEST(HitBoxStack, TwinsPairRightWithLeftAndMirroringNegatesOnlyX) {
             << "a right part pairs with a left one: " << slot;
     }
     EXPECT_EQ(paired, 16);
-    PartRecord part = box(18, -4.5f, 37.5f, 4);
-    part.PZ1 = 2;
-    part.PX3 = 0;
+    // Nine different point values: each lands in its own field, x negated; a zero x stays +0.
+    PartRecord part;
+    const struct {
+        float PartRecord::*field;
+        float value, mirrored;
+    } fields[] = {
+        {&PartRecord::PX1, 18, -18}, {&PartRecord::PY1, -4.5f, -4.5f},
+        {&PartRecord::PZ1, 2, 2},    {&PartRecord::PX2, 37.5f, -37.5f},
+        {&PartRecord::PY2, 4, 4},    {&PartRecord::PZ2, 3, 3},
+        {&PartRecord::PX3, 0, 0},    {&PartRecord::PY3, 5, 5},
+        {&PartRecord::PZ3, -6, -6},
+    };
+    for (const auto& field : fields)
+        part.*field.field = field.value;
     part.Damage = 7;
     PartRecord twin;
     twin.Damage = 99;
     twin.OffOn = 1;
     const PartRecord mirrored = dm::mirroredOnto(part, twin);
-    EXPECT_EQ(std::tuple(mirrored.PX1, mirrored.PX2, mirrored.PY1, mirrored.PZ1),
-              std::tuple(-18.0f, -37.5f, -4.5f, 2.0f));
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(mirrored.PX3), 0u) << "no negative zero";
+    for (const auto& field : fields)
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(mirrored.*field.field),
+                  std::bit_cast<std::uint32_t>(field.mirrored))
+            << "the field holding " << field.value;
     EXPECT_EQ(std::tuple(mirrored.Damage, mirrored.OffOn), std::tuple(99, 1));
 }
 

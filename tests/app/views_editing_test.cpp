@@ -182,6 +182,30 @@ TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     EXPECT_EQ(changedCells(), QStringList());
 }
 
+// Tab and Shift+Tab make the next or previous row with a box current, round the table: in
+// 00damage.dat rows 5 to 8 and 21, 22 and 27 to 30 have none.
+TEST_F(ViewEditingTest, TabStepsToTheNextRowWithABoxRoundTheTable) {
+    setEditing(true);
+    const struct {
+        const char* name;
+        int from;
+        Qt::Key key;
+        int to;
+    } rows[] = {
+        {"over the middle wings", 4, Qt::Key_Tab, 9},
+        {"back over them", 9, Qt::Key_Backtab, 4},
+        {"from the last box round to the first", 26, Qt::Key_Tab, 1},
+        {"from the first back round to the last box", 1, Qt::Key_Backtab, 26},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        grid_->setCurrentCell(10, row.from);
+        QTest::keyClick(Form5->pb1, row.key,
+                        row.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(grid_->currentCell().row, row.to);
+    }
+}
+
 // Collects where what it watches is painted.
 class PaintRecorder : public QObject {
 public:

@@ -217,9 +217,10 @@ public:
     QRegion painted;
 };
 
-// Each gesture draws the view it changes again at once: a drag step where row 1's outer edge
-// (PX2, 13 ft) was and is, a middle drag the whole view it pans.
-TEST_F(ViewEditingTest, DragsAndPansRedrawTheViewTheyChange) {
+// Each change draws the view again at once: a drag step where row 1's outer edge (PX2, 13 ft)
+// was and is, a new current row in the grid where the highlight was and is (the engine, row 23),
+// a middle drag the whole view it pans.
+TEST_F(ViewEditingTest, DragsPansAndTheGridsCurrentRowRedrawTheViews) {
     setEditing(true);
     grid_->setCurrentCell(10, 1);
     Form5->show();
@@ -243,6 +244,10 @@ TEST_F(ViewEditingTest, DragsAndPansRedrawTheViewTheyChange) {
              drag(top, edge, {-25, 0});
          },
          {edge, edge + QPoint(-25, 0)}},
+        {"a new current row in the grid",
+         &top,
+         [this] { grid_->setCurrentCell(10, 23); },
+         {edge + QPoint(-25, 0), pixelOf(top, 10, 0, 4.6f)}},
         {"a pan of the top view", &top, [&] { pan(top); }, {{0, 0}, {400, 400}}},
         {"a pan of the side view", Form6->pb2, [this, &pan] { pan(*Form6->pb2); }, {{0, 0}}},
     };

@@ -219,7 +219,7 @@ public:
 
 // Each change draws the view again at once: a drag step where row 1's outer edge (PX2, 13 ft)
 // was and is, a new current row in the grid where the highlight was and is (the engine, row 23),
-// a middle drag the whole view it pans.
+// a middle drag the whole view it pans. Home takes back the pan of its view alone.
 TEST_F(ViewEditingTest, DragsPansAndTheGridsCurrentRowRedrawTheViews) {
     setEditing(true);
     grid_->setCurrentCell(10, 1);
@@ -265,6 +265,9 @@ TEST_F(ViewEditingTest, DragsPansAndTheGridsCurrentRowRedrawTheViews) {
     EXPECT_EQ(changedCells(), QStringList{"1 13 15.50"});
     for (dm::HitBoxView view : {kTop, kSide})
         EXPECT_EQ(Form5->viewSettings().pan(view), (dm::PixelPoint{30, -20}));
+    QTest::keyClick(Form5, Qt::Key_Home);
+    EXPECT_EQ(Form5->viewSettings().pan(kTop), (dm::PixelPoint{0, 0}));
+    EXPECT_EQ(Form5->viewSettings().pan(kSide), (dm::PixelPoint{30, -20})) << "Home is per view";
 }
 
 // 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views, each

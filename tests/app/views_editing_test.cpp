@@ -377,24 +377,31 @@ TEST_F(ViewEditingTest, TheTooltipNamesTheWholeStackCurrentRowFirstAndSaysHowToD
     EXPECT_EQ(partsIn(box.OnHint(stack)), "Right Lower Outer Wing,Right Upper Outer Wing");
 }
 
-// Ctrl+M: a row without a twin (the rudder) changes nothing; a point cell that does not parse is
-// said, and nothing changes.
+// Ctrl+M: a row without a twin (the rudder) changes nothing; the left wheel's typed PX1 and PY2
+// land on the right wheel as one step; a point cell that does not parse is said, and nothing
+// changes.
 TEST_F(ViewEditingTest, MirroringNeedsATwinAndValuesThatParse) {
     const struct {
         const char* name;
         int row;
-        const char* px1;
+        const char* px1; // typed before mirroring, with PY2; none: nothing typed
+        const char* py2;
         QStringList changed;
     } rows[] = {
-        {"rudder", 15, nullptr, {}},
-        {"left wheel onto the right", 18, "-3.00", {"17 10 3.00", "18 10 -3.00"}},
-        {"a cell that does not parse", 1, "6,5x", {"1 10 6,5x"}},
+        {"rudder", 15, nullptr, nullptr, {}},
+        {"left wheel onto the right",
+         18,
+         "-3.00",
+         "4.90",
+         {"17 10 3.00", "17 14 4.90", "18 10 -3.00", "18 14 4.90"}},
+        {"a cell that does not parse", 1, "6,5x", "2.30", {"1 10 6,5x"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         grid_->setCurrentCell(10, row.row);
         if (row.px1 != nullptr)
-            grid_->commitTexts({{{10, row.row}, QString::fromUtf8(row.px1)}});
+            grid_->commitTexts({{{10, row.row}, QString::fromUtf8(row.px1)},
+                                {{14, row.row}, QString::fromUtf8(row.py2)}});
         const int steps = grid_->history().index();
         Form5->Mirror1->trigger(); // what Ctrl+M does
         EXPECT_EQ(changedCells(), row.changed);

@@ -81,6 +81,30 @@ TEST(HitBoxDrag, ThePointerGripsWhatLiesUnderIt) {
     }
 }
 
+// At 2 px per foot a box from x 0 to -6 ft is 12 px wide: its two edges' reaches would leave too
+// little middle, so it is only moved. At 13 px its edges are gripped.
+TEST(HitBoxDrag, ABoxTooNarrowToKeepAMiddleIsMovedWhole) {
+    const struct {
+        const char* name;
+        float px2;
+        GripKind kind;
+    } rows[] = {
+        {"12 px wide", -6, GripKind::Move},
+        {"13 px wide", -6.5f, GripKind::Edges},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        dm::PartTable table{};
+        table[0].PX2 = row.px2;
+        table[0].PY1 = -10;
+        table[0].PY2 = 10;
+        const auto ops = dm::buildHitBoxScene({400, 300, 1, 2, kTop, false}, table);
+        const std::optional<DragGrip> grip = dm::gripAt(ops, {201, 110});
+        ASSERT_TRUE(grip);
+        EXPECT_EQ(grip->kind, row.kind);
+    }
+}
+
 using R = PartRecord;
 
 struct DragRow {

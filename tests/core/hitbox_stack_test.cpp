@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -192,18 +193,26 @@ TEST(HitBoxStack, APlanPictureFollowsThePanAndItsGesturesReckonWithIt) {
     EXPECT_DOUBLE_EQ(scaledMoved.centre[1], scaledStill.centre[1]);
 }
 
-TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
+// "Fit": the largest zoom that keeps every box and the origin inside, centred on them both.
+TEST(HitBoxStack, FitIsTheLargestZoomThatCentresEveryBoxAndTheOrigin) {
     constexpr float inf = std::numeric_limits<float>::infinity();
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* name;
         PartRecord part;
         int width, height, zoom;
     } rows[] = {
         {"wide box", box(30, 1, -10, -2), 401, 301, 10},
+        {"a pixel too narrow for it", box(30, 1, -10, -2), 400, 301, 9},
         {"tall box", box(1, 50, -1, 0), 401, 301, 6},
+        {"a pixel too low for it", box(1, 50, -1, 0), 401, 300, 5},
+        {"the origin counts", box(-2, -5, -1, -3), 400, 300, 59},
+        {"only the origin", box(0, 0, 0, 0), 400, 300, dm::kMostZoom},
+        {"too big for one pixel per foot", box(500, 0, 0, 0), 400, 300, dm::kLeastZoom},
         {"a view 20 px high, a tiny value", box(1e-30f, 1e-30f, 0, 0), 401, 20, dm::kMostZoom},
         {"a view 1 px high, a huge span", box(3e38f, -3e38f, -3e38f, 3e38f), 1, 1, dm::kLeastZoom},
         {"infinite values have no place", box(inf, 4, -inf, 0), 401, 301, 75},
+        {"a NaN has no place", box(nan, 2, 0, 0), 400, 300, 149},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -216,9 +225,13 @@ TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
         const auto ops = dm::buildHitBoxScene(request, table);
         const dm::DrawOp& drawn = ops[ops.size() - dm::kSlotCount + 5];
         if (std::isfinite(row.part.PX1) && row.width > 100) {
-            // The box's middle lies on the client centre.
-            EXPECT_NEAR((drawn.from.x + drawn.to.x) / 2.0, (row.width - 1) / 2.0, 1.0);
-            EXPECT_NEAR((drawn.from.y + drawn.to.y) / 2.0, (row.height - 1) / 2.0, 1.0);
+            // The middle of the box and the origin lies on the client centre.
+            const PixelPoint origin = dm::sceneOrigin(request);
+            const auto middle = [](int a, int b, int c) {
+                return (std::min({a, b, c}) + std::max({a, b, c})) / 2.0;
+            };
+            EXPECT_NEAR(middle(drawn.from.x, drawn.to.x, origin.x), (row.width - 1) / 2.0, 1.0);
+            EXPECT_NEAR(middle(drawn.from.y, drawn.to.y, origin.y), (row.height - 1) / 2.0, 1.0);
         }
     }
 }

@@ -316,8 +316,8 @@ TEST_F(ViewEditingTest, TheViewsFollowTheGridOnlyInTheMode) {
 }
 
 // Arrow presses on one box are one step; another box's presses start a step of their own. With
-// symmetric editing the twin (row 4 for row 1) moves mirrored in the same step, and Escape takes
-// back a symmetric drag whole.
+// symmetric editing the twin (row 4 for row 1) moves mirrored in the same step, Escape takes
+// back a symmetric drag whole, and from the side, where nothing is mirrored, the twin moves alike.
 TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwinToo) {
     setEditing(true);
     TPaintBox& box = *Form5->pb1;

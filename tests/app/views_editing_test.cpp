@@ -10,9 +10,12 @@
 #include "view_settings.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -179,6 +182,94 @@ TEST_F(ViewEditingTest, AClickPicksTheRowAndArrowsNudgeItsBoxAsOneStep) {
     EXPECT_EQ(changedCells(), QStringList());
 }
 
+// Tab and Shift+Tab make the next or previous row with a box current, round the table: in
+// 00damage.dat rows 5 to 8 and 21, 22 and 27 to 30 have none.
+TEST_F(ViewEditingTest, TabStepsToTheNextRowWithABoxRoundTheTable) {
+    setEditing(true);
+    const struct {
+        const char* name;
+        int from;
+        Qt::Key key;
+        int to;
+    } rows[] = {
+        {"over the middle wings", 4, Qt::Key_Tab, 9},
+        {"back over them", 9, Qt::Key_Backtab, 4},
+        {"from the last box round to the first", 26, Qt::Key_Tab, 1},
+        {"from the first back round to the last box", 1, Qt::Key_Backtab, 26},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        grid_->setCurrentCell(10, row.from);
+        QTest::keyClick(Form5->pb1, row.key,
+                        row.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(grid_->currentCell().row, row.to);
+    }
+}
+
+// Collects where what it watches is painted.
+class PaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+// Each change draws the view again at once: a drag step where row 1's outer edge (PX2, 13 ft)
+// was and is, a new current row in the grid where the highlight was and is (the engine, row 23),
+// a middle drag the whole view it pans. Home takes back the pan of its view alone.
+TEST_F(ViewEditingTest, DragsPansAndTheGridsCurrentRowRedrawTheViews) {
+    setEditing(true);
+    grid_->setCurrentCell(10, 1);
+    Form5->show();
+    Form6->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5) && QTest::qWaitForWindowExposed(Form6));
+    TPaintBox& top = *Form5->pb1;
+    const QPoint edge = pixelOf(top, 10, 13, -1);
+    const auto pan = [](TPaintBox& box) {
+        QTest::mousePress(&box, Qt::MiddleButton, {}, {100, 100});
+        QTest::mouseRelease(&box, Qt::MiddleButton, {}, {130, 80});
+    };
+    const struct {
+        const char* name;
+        TPaintBox* box;
+        std::function<void()> gesture;
+        std::vector<QPoint> redrawn;
+    } rows[] = {
+        {"a drag step",
+         &top,
+         [&] {
+             drag(top, edge, {-25, 0});
+         },
+         {edge, edge + QPoint(-25, 0)}},
+        {"a new current row in the grid",
+         &top,
+         [this] { grid_->setCurrentCell(10, 23); },
+         {edge + QPoint(-25, 0), pixelOf(top, 10, 0, 4.6f)}},
+        {"a pan of the top view", &top, [&] { pan(top); }, {{0, 0}, {400, 400}}},
+        {"a pan of the side view", Form6->pb2, [this, &pan] { pan(*Form6->pb2); }, {{0, 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QCoreApplication::processEvents();
+        PaintRecorder recorder;
+        row.box->installEventFilter(&recorder);
+        row.gesture();
+        QCoreApplication::processEvents();
+        row.box->removeEventFilter(&recorder);
+        for (const QPoint& at : row.redrawn)
+            EXPECT_TRUE(recorder.painted.contains(at)) << at.x() << ',' << at.y();
+    }
+    EXPECT_EQ(changedCells(), QStringList{"1 13 15.50"});
+    for (dm::HitBoxView view : {kTop, kSide})
+        EXPECT_EQ(Form5->viewSettings().pan(view), (dm::PixelPoint{30, -20}));
+    QTest::keyClick(Form5, Qt::Key_Home);
+    EXPECT_EQ(Form5->viewSettings().pan(kTop), (dm::PixelPoint{0, 0}));
+    EXPECT_EQ(Form5->viewSettings().pan(kSide), (dm::PixelPoint{30, -20})) << "Home is per view";
+}
+
 // 00damage.dat is 28 ft wide and 21 ft long: "Fit" keeps every box inside both views, each
 // view centred on them.
 TEST_F(ViewEditingTest, FitChoosesTheLargestZoomThatShowsEveryBox) {
@@ -225,8 +316,8 @@ TEST_F(ViewEditingTest, TheViewsFollowTheGridOnlyInTheMode) {
 }
 
 // Arrow presses on one box are one step; another box's presses start a step of their own. With
-// symmetric editing the twin (row 4 for row 1) moves mirrored in the same step, and Escape takes
-// back a symmetric drag whole.
+// symmetric editing the twin (row 4 for row 1) moves mirrored in the same step, Escape takes
+// back a symmetric drag whole, and from the side, where nothing is mirrored, the twin moves alike.
 TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwinToo) {
     setEditing(true);
     TPaintBox& box = *Form5->pb1;
@@ -257,6 +348,14 @@ TEST_F(ViewEditingTest, ArrowRunsAreOneStepPerBoxAndSymmetricEditingMovesTheTwin
     drag(box, pixelOf(box, 10, 10, 0.5f), {-20, 0}, {}, true); // the middle: a move
     EXPECT_EQ(changedCells(), QStringList());
     EXPECT_EQ(grid_->history().index(), steps) << "Escape leaves no step";
+
+    // From the side z is not mirrored: row 1's box (z -1.90 to -1.50) and row 4's, drawn on
+    // it, both move 1 ft towards +z, as one step.
+    TPaintBox& side = *Form6->pb2;
+    drag(side, pixelOf(side, 10, -1.7f, 0), {-10, 0});
+    EXPECT_EQ(changedCells(), (QStringList{"1 12 -0.90", "1 15 -0.50", "1 18 -0.70", "4 12 -0.90",
+                                           "4 15 -0.50", "4 18 -0.70"}));
+    EXPECT_EQ(grid_->history().index(), steps + 1);
     EXPECT_TRUE(errors_.shown.empty()) << errors_.texts().join('\n').toStdString();
 }
 
@@ -278,24 +377,31 @@ TEST_F(ViewEditingTest, TheTooltipNamesTheWholeStackCurrentRowFirstAndSaysHowToD
     EXPECT_EQ(partsIn(box.OnHint(stack)), "Right Lower Outer Wing,Right Upper Outer Wing");
 }
 
-// Ctrl+M: a row without a twin (the rudder) changes nothing; a point cell that does not parse is
-// said, and nothing changes.
+// Ctrl+M: a row without a twin (the rudder) changes nothing; the left wheel's typed PX1 and PY2
+// land on the right wheel as one step; a point cell that does not parse is said, and nothing
+// changes.
 TEST_F(ViewEditingTest, MirroringNeedsATwinAndValuesThatParse) {
     const struct {
         const char* name;
         int row;
-        const char* px1;
+        const char* px1; // typed before mirroring, with PY2; none: nothing typed
+        const char* py2;
         QStringList changed;
     } rows[] = {
-        {"rudder", 15, nullptr, {}},
-        {"left wheel onto the right", 18, "-3.00", {"17 10 3.00", "18 10 -3.00"}},
-        {"a cell that does not parse", 1, "6,5x", {"1 10 6,5x"}},
+        {"rudder", 15, nullptr, nullptr, {}},
+        {"left wheel onto the right",
+         18,
+         "-3.00",
+         "4.90",
+         {"17 10 3.00", "17 14 4.90", "18 10 -3.00", "18 14 4.90"}},
+        {"a cell that does not parse", 1, "6,5x", "2.30", {"1 10 6,5x"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         grid_->setCurrentCell(10, row.row);
         if (row.px1 != nullptr)
-            grid_->commitTexts({{{10, row.row}, QString::fromUtf8(row.px1)}});
+            grid_->commitTexts({{{10, row.row}, QString::fromUtf8(row.px1)},
+                                {{14, row.row}, QString::fromUtf8(row.py2)}});
         const int steps = grid_->history().index();
         Form5->Mirror1->trigger(); // what Ctrl+M does
         EXPECT_EQ(changedCells(), row.changed);

@@ -7,7 +7,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -78,6 +77,30 @@ TEST(HitBoxDrag, ThePointerGripsWhatLiesUnderIt) {
     for (const GripRow& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(dm::gripAt(ops, row.at), row.grip);
+    }
+}
+
+// At 2 px per foot a box from x 0 to -6 ft is 12 px wide: its two edges' reaches would leave too
+// little middle, so it is only moved. At 13 px its edges are gripped.
+TEST(HitBoxDrag, ABoxTooNarrowToKeepAMiddleIsMovedWhole) {
+    const struct {
+        const char* name;
+        float px2;
+        GripKind kind;
+    } rows[] = {
+        {"12 px wide", -6, GripKind::Move},
+        {"13 px wide", -6.5f, GripKind::Edges},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        dm::PartTable table{};
+        table[0].PX2 = row.px2;
+        table[0].PY1 = -10;
+        table[0].PY2 = 10;
+        const auto ops = dm::buildHitBoxScene({400, 300, 1, 2, kTop, false}, table);
+        const std::optional<DragGrip> grip = dm::gripAt(ops, {201, 110});
+        ASSERT_TRUE(grip);
+        EXPECT_EQ(grip->kind, row.kind);
     }
 }
 
@@ -158,34 +181,6 @@ TEST(HitBoxDrag, MarksDashABoxAndHighlightTheCurrentOneWithoutHidingItFromThePoi
     EXPECT_EQ(std::pair(highlight.from, highlight.to), std::pair(box->from, box->to));
     EXPECT_EQ(highlight.pen, dm::colours::yellow);
     EXPECT_EQ(dm::slotAt(ops, {181, 90}), 0);
-}
-
-struct FitRow {
-    const char* name;
-    std::vector<std::pair<float, float>> corners; // x and y of slot 0's two points
-    int zoom;
-};
-
-// 400 x 300 pixels, centred on what is fitted: 399 pixels across and 299 up.
-TEST(HitBoxDrag, FitIsTheLargestZoomThatKeepsEveryBoxAndTheOriginInside) {
-    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<FitRow> rows = {
-        {"width decides", {{10, 1}, {-5, -2}}, 26},
-        {"height decides", {{1, 4}, {-1, 0}}, 74},
-        {"the origin counts", {{-2, -5}, {-1, -3}}, 59},
-        {"only the origin", {{0, 0}, {0, 0}}, dm::kMostZoom},
-        {"too big for one pixel per foot", {{500, 0}, {0, 0}}, 1},
-        {"a NaN has no place", {{nan, 2}, {0, 0}}, 149},
-    };
-    for (const FitRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        dm::PartTable table{};
-        table[0].PX1 = row.corners[0].first;
-        table[0].PY1 = row.corners[0].second;
-        table[0].PX2 = row.corners[1].first;
-        table[0].PY2 = row.corners[1].second;
-        EXPECT_EQ(dm::fittingZoom(table, HitBoxView::Top, 400, 300), row.zoom);
-    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -55,8 +56,9 @@ TEST(HitBoxStack, APressTakesTheCurrentBoxThenAnEdgeThenTheTopmost) {
         {"the current row's box where it is not", {200, 150}, 3, 0, GripKind::Move},
         {"the topmost box's edge", {252, 110}, -1, 15, GripKind::Edges},
         {"an edge below beats the middle on top", {268, 110}, -1, 3, GripKind::Edges},
-        {"an edge 4 px outside its box", {234, 126}, -1, 3, GripKind::Edges},
+        {"a corner 4 px inside its box", {234, 126}, -1, 3, GripKind::Edges},
         {"slot 3's left edge under slot 0's middle", {228, 110}, -1, 3, GripKind::Edges},
+        {"4 px outside still reaches slot 3's edge", {226, 110}, -1, 3, GripKind::Edges},
         {"5 px outside reaches nothing of slot 3", {225, 110}, -1, 0, GripKind::Move},
     };
     const std::vector<dm::DrawOp> ops = stack();
@@ -90,7 +92,9 @@ TEST(HitBoxStack, TheWheelZoomsByAQuarterPerNotchInWholePixelsWithinTheLimits) {
         {"in from 100%", 10, 1, 13},
         {"out to 50%", 8, -2, 5},
         {"one pixel up from the least", 1, 1, 2},
+        {"down to the least", 2, -1, 1},
         {"not below the least", 1, -3, 1},
+        {"up to the most", 199, 1, 200},
         {"not above the most", 190, 2, 200},
         {"three notches at once", 10, 3, 20},
     };
@@ -189,18 +193,26 @@ TEST(HitBoxStack, APlanPictureFollowsThePanAndItsGesturesReckonWithIt) {
     EXPECT_DOUBLE_EQ(scaledMoved.centre[1], scaledStill.centre[1]);
 }
 
-TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
+// "Fit": the largest zoom that keeps every box and the origin inside, centred on them both.
+TEST(HitBoxStack, FitIsTheLargestZoomThatCentresEveryBoxAndTheOrigin) {
     constexpr float inf = std::numeric_limits<float>::infinity();
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* name;
         PartRecord part;
         int width, height, zoom;
     } rows[] = {
         {"wide box", box(30, 1, -10, -2), 401, 301, 10},
+        {"a pixel too narrow for it", box(30, 1, -10, -2), 400, 301, 9},
         {"tall box", box(1, 50, -1, 0), 401, 301, 6},
+        {"a pixel too low for it", box(1, 50, -1, 0), 401, 300, 5},
+        {"the origin counts", box(-2, -5, -1, -3), 400, 300, 59},
+        {"only the origin", box(0, 0, 0, 0), 400, 300, dm::kMostZoom},
+        {"too big for one pixel per foot", box(500, 0, 0, 0), 400, 300, dm::kLeastZoom},
         {"a view 20 px high, a tiny value", box(1e-30f, 1e-30f, 0, 0), 401, 20, dm::kMostZoom},
         {"a view 1 px high, a huge span", box(3e38f, -3e38f, -3e38f, 3e38f), 1, 1, dm::kLeastZoom},
         {"infinite values have no place", box(inf, 4, -inf, 0), 401, 301, 75},
+        {"a NaN has no place", box(nan, 2, 0, 0), 400, 300, 149},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -213,9 +225,13 @@ TEST(HitBoxStack, FitCentresEveryBoxAndNeverLeavesTheZoomRange) {
         const auto ops = dm::buildHitBoxScene(request, table);
         const dm::DrawOp& drawn = ops[ops.size() - dm::kSlotCount + 5];
         if (std::isfinite(row.part.PX1) && row.width > 100) {
-            // The box's middle lies on the client centre.
-            EXPECT_NEAR((drawn.from.x + drawn.to.x) / 2.0, (row.width - 1) / 2.0, 1.0);
-            EXPECT_NEAR((drawn.from.y + drawn.to.y) / 2.0, (row.height - 1) / 2.0, 1.0);
+            // The middle of the box and the origin lies on the client centre.
+            const PixelPoint origin = dm::sceneOrigin(request);
+            const auto middle = [](int a, int b, int c) {
+                return (std::min({a, b, c}) + std::max({a, b, c})) / 2.0;
+            };
+            EXPECT_NEAR(middle(drawn.from.x, drawn.to.x, origin.x), (row.width - 1) / 2.0, 1.0);
+            EXPECT_NEAR(middle(drawn.from.y, drawn.to.y, origin.y), (row.height - 1) / 2.0, 1.0);
         }
     }
 }
@@ -262,17 +278,29 @@ TEST(HitBoxStack, TwinsPairRightWithLeftAndMirroringNegatesOnlyX) {
             << "a right part pairs with a left one: " << slot;
     }
     EXPECT_EQ(paired, 16);
-    PartRecord part = box(18, -4.5f, 37.5f, 4);
-    part.PZ1 = 2;
-    part.PX3 = 0;
+    // Nine different point values: each lands in its own field, x negated; a zero x stays +0.
+    PartRecord part;
+    const struct {
+        float PartRecord::*field;
+        float value, mirrored;
+    } fields[] = {
+        {&PartRecord::PX1, 18, -18}, {&PartRecord::PY1, -4.5f, -4.5f},
+        {&PartRecord::PZ1, 2, 2},    {&PartRecord::PX2, 37.5f, -37.5f},
+        {&PartRecord::PY2, 4, 4},    {&PartRecord::PZ2, 3, 3},
+        {&PartRecord::PX3, 0, 0},    {&PartRecord::PY3, 5, 5},
+        {&PartRecord::PZ3, -6, -6},
+    };
+    for (const auto& field : fields)
+        part.*field.field = field.value;
     part.Damage = 7;
     PartRecord twin;
     twin.Damage = 99;
     twin.OffOn = 1;
     const PartRecord mirrored = dm::mirroredOnto(part, twin);
-    EXPECT_EQ(std::tuple(mirrored.PX1, mirrored.PX2, mirrored.PY1, mirrored.PZ1),
-              std::tuple(-18.0f, -37.5f, -4.5f, 2.0f));
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(mirrored.PX3), 0u) << "no negative zero";
+    for (const auto& field : fields)
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(mirrored.*field.field),
+                  std::bit_cast<std::uint32_t>(field.mirrored))
+            << "the field holding " << field.value;
     EXPECT_EQ(std::tuple(mirrored.Damage, mirrored.OffOn), std::tuple(99, 1));
 }
 

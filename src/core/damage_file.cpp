@@ -200,15 +200,6 @@ void writeWholeFile(const std::string& path, const DamageFileHeader& header,
     platform::replaceFile(path, std::as_bytes(std::span(bytes)));
 }
 
-void writeNewFile(const std::string& path, std::span<const std::byte> bytes) {
-    SystemFile file = openNamed(path, OpenMode::CreateOrTruncate);
-    // Written from the current position, so that a pipe or a device takes the bytes as well.
-    transferAll(bytes.size(), 101, [&](std::size_t done) {
-        return file.writeNext(bytes.data() + done, bytes.size() - done);
-    });
-    file.close();
-}
-
 std::uint64_t damageFileSize(const std::string& path) {
     return openNamed(path, OpenMode::Read).size();
 }

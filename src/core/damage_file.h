@@ -83,9 +83,6 @@ void updateDamageFile(const std::string& path, const DamageFileHeader& header,
 void writeWholeFile(const std::string& path, const DamageFileHeader& header,
                     const PartTable& table);
 
-// Creates or truncates the file and writes `bytes` from its start; a pipe or device does too.
-void writeNewFile(const std::string& path, std::span<const std::byte> bytes);
-
 // Size in bytes of an existing damage file; a pipe, socket or device is refused as the reader does.
 std::uint64_t damageFileSize(const std::string& path);
 

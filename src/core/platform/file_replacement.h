@@ -1,8 +1,8 @@
 #pragma once
 
-// Replacing a file whole or not at all: the one routine behind Save, Save As and the settings
-// file, on every system. The system calls it is made of sit behind FileCalls, so that a test can
-// watch their order.
+// Replacing a file whole or not at all: the one routine behind Save, Save As, the settings file
+// and every file dmtool writes, on every system. The system calls it is made of sit behind
+// FileCalls, so that a test can watch their order.
 
 #include <cstddef>
 #include <cstdint>
@@ -75,8 +75,9 @@ constexpr int kMostLinksFollowed = 40;
 // file in that file's folder, synced, renamed over it, and the folder is synced; the old file's
 // permission bits (and owner, where allowed) are kept. Where the folder takes no new file, or
 // refuses the rename, but the file may be written, it is written in place and synced. A pipe or
-// a device takes the bytes as they come. Refused as "File access denied": a folder, a file the
-// user may not write. Stale temporaries of this naming in that folder are removed first.
+// a device takes the bytes as they come. A folder is refused as "Is a folder, not a file", a file
+// the user may not write as "File access denied". Stale temporaries of this naming in that folder
+// are removed first.
 void replaceFile(const std::string& path, std::span<const std::byte> bytes,
                  FileCalls& calls = systemFileCalls());
 

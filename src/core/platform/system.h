@@ -13,10 +13,9 @@
 namespace dm::platform {
 
 enum class OpenMode {
-    Read,             // an existing regular file, for reading
-    ReadWrite,        // an existing regular file, for reading and writing, never truncated
-    ReadStream,       // an existing file, pipe or device, read from its start to its end
-    CreateOrTruncate, // a new or emptied file; a pipe or device takes the bytes as well
+    Read,       // an existing regular file, for reading
+    ReadWrite,  // an existing regular file, for reading and writing, never truncated
+    ReadStream, // an existing file, pipe or device, read from its start to its end
 };
 
 // An open file, shared for reading and writing with other processes. Every failure raises the
@@ -35,7 +34,6 @@ public:
     std::size_t readAt(std::int64_t offset, std::byte* bytes, std::size_t count) const;
     // At the current position, so that pipes and devices work too.
     std::size_t readNext(std::byte* bytes, std::size_t count) const;
-    std::size_t writeNext(const std::byte* bytes, std::size_t count) const;
     std::uint64_t size() const;
     // Reports a failed close (a full disk on a network file system, say).
     void close();

@@ -67,8 +67,6 @@ int openFlags(OpenMode mode) {
         return O_RDWR | O_NONBLOCK | O_NOCTTY;
     case OpenMode::ReadStream:
         return O_RDONLY | O_NOCTTY;
-    case OpenMode::CreateOrTruncate:
-        return O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY;
     }
     return O_RDONLY;
 }
@@ -132,10 +130,6 @@ std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_
 
 std::size_t SystemFile::readNext(std::byte* bytes, std::size_t count) const {
     return retried(path_, [&] { return ::read(int(handle_), bytes, count); });
-}
-
-std::size_t SystemFile::writeNext(const std::byte* bytes, std::size_t count) const {
-    return retried(path_, [&] { return ::write(int(handle_), bytes, count); });
 }
 
 std::uint64_t SystemFile::size() const {

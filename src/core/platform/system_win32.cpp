@@ -98,10 +98,6 @@ std::string systemMessage(DWORD error) {
     return message.empty() ? "error " + std::to_string(error) : toUtf8(message);
 }
 
-bool writes(OpenMode mode) {
-    return mode == OpenMode::ReadWrite || mode == OpenMode::CreateOrTruncate;
-}
-
 bool takesOnlyRegularFiles(OpenMode mode) {
     return mode == OpenMode::Read || mode == OpenMode::ReadWrite;
 }
@@ -117,6 +113,13 @@ bool isReadOnlyFile(const std::wstring& path) {
 bool isFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Shared for deleting too, so that a file held open can still be replaced as a whole.
+HANDLE openExisting(const std::wstring& path, DWORD access) {
+    return ::CreateFileW(path.c_str(), access,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 OVERLAPPED at(std::int64_t offset) {
@@ -153,16 +156,10 @@ std::size_t writeFile(HANDLE file, const std::byte* bytes, std::size_t count,
 
 SystemFile::SystemFile(const std::string& path, OpenMode mode) : path_(path), handle_(kClosed) {
     const std::wstring wide = toWide(path);
-    if (writes(mode) && isReadOnlyFile(wide))
+    if (mode == OpenMode::ReadWrite && isReadOnlyFile(wide))
         raiseIoError(5);
-    const DWORD access = mode == OpenMode::ReadWrite          ? GENERIC_READ | GENERIC_WRITE
-                         : mode == OpenMode::CreateOrTruncate ? GENERIC_WRITE
-                                                              : GENERIC_READ;
-    const DWORD creation = mode == OpenMode::CreateOrTruncate ? CREATE_ALWAYS : OPEN_EXISTING;
-    // Shared for deleting too, so that a file held open can still be replaced as a whole.
-    const HANDLE file =
-        ::CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = mode == OpenMode::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    const HANDLE file = openExisting(wide, access);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // Windows refuses a folder as access denied.
@@ -184,10 +181,6 @@ std::size_t SystemFile::readAt(std::int64_t offset, std::byte* bytes, std::size_
 
 std::size_t SystemFile::readNext(std::byte* bytes, std::size_t count) const {
     return readFile(native(handle_), bytes, count, nullptr);
-}
-
-std::size_t SystemFile::writeNext(const std::byte* bytes, std::size_t count) const {
-    return writeFile(native(handle_), bytes, count, nullptr);
 }
 
 std::uint64_t SystemFile::size() const {
@@ -295,9 +288,7 @@ public:
         const std::wstring wide = toWide(path);
         if (isReadOnlyFile(wide))
             return false;
-        const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = openExisting(wide, GENERIC_WRITE);
         if (file == INVALID_HANDLE_VALUE)
             return ::GetLastError() != ERROR_ACCESS_DENIED;
         ::CloseHandle(file);
@@ -331,9 +322,7 @@ public:
     bool nameTemporary(Handle, const std::string&) override { return true; }
 
     Handle openForWriting(const std::string& path) override {
-        const HANDLE file = ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = openExisting(toWide(path), GENERIC_WRITE);
         if (file == INVALID_HANDLE_VALUE)
             raiseLastError();
         return reinterpret_cast<Handle>(file);

@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/hitbox_scene.h"
 #include "core/hitbox_scene_3d.h"
+#include "core/platform/file_replacement.h"
 #include "dmtool_render_export.h"
 #include "options.h"
 #include "usage.h"
@@ -335,7 +336,7 @@ int render(const std::vector<std::string>& args) {
         dm::PartTable table{};
         dm::readDamageFile(options.damageFile, header, table);
         const QByteArray png = encodePng(renderView(options, table));
-        dm::writeNewFile(
+        dm::platform::replaceFile(
             options.output,
             std::as_bytes(std::span(png.constData(), static_cast<std::size_t>(png.size()))));
     } catch (const UsageError& error) {

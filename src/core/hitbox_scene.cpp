@@ -169,8 +169,7 @@ class SceneWriter {
 public:
     SceneWriter(const SceneRequest& request, const BoxMarks& marks, std::vector<DrawOp>& ops)
         : request_(request), marks_(marks), ops_(ops), cx_(request.width / 2),
-          cy_(request.height / 2), originX_(cx_ + request.pan.x),
-          originY_(cy_ - kOriginAboveCentre + request.pan.y) {}
+          cy_(request.height / 2), origin_(sceneOrigin(request)) {}
 
     // The grid moves with the picture: it is laid out around the client centre moved by the pan.
     void grid() {
@@ -184,9 +183,9 @@ public:
     }
 
     void axes() {
-        line(SceneLayer::Axis, black, {2 * cx_, originY_}, {-cx_, originY_});
+        line(SceneLayer::Axis, black, {2 * cx_, origin_.y}, {-cx_, origin_.y});
         line(SceneLayer::Axis, black, {2 * cx_, 2 * cy_}, {-cx_, 2 * cy_});
-        line(SceneLayer::Axis, black, {originX_, 2 * cy_}, {originX_, -cy_});
+        line(SceneLayer::Axis, black, {origin_.x, 2 * cy_}, {origin_.x, -cy_});
         line(SceneLayer::Axis, black, {2 * cx_, 2 * cy_}, {2 * cx_, -cy_});
     }
 
@@ -275,7 +274,7 @@ private:
         const auto v = scaledPixels(request_.zoomFactor, vertical);
         if (!h || !v)
             return std::nullopt;
-        return PixelPoint{originX_ - *h, originY_ - *v};
+        return PixelPoint{origin_.x - *h, origin_.y - *v};
     }
 
     void line(SceneLayer layer, Rgb colour, PixelPoint from, PixelPoint to) {
@@ -310,8 +309,7 @@ private:
     std::vector<DrawOp>& ops_;
     int cx_;
     int cy_;
-    int originX_;
-    int originY_;
+    PixelPoint origin_;
 };
 
 } // namespace

@@ -132,9 +132,10 @@ void HitBoxEditing::readRows(int firstSlot, int lastSlot) {
 
 // A drag step redraws only where the changed boxes were and are, not the whole of each view.
 void HitBoxEditing::updateParts(const dm::PartTable& before, int firstSlot, int lastSlot) {
+    const bool markers = source().markersShown(); // asks the file system: once per step
     for (const Watched& view : watched_) {
         dm::SceneRequest request = links_.settings->request(view.box->size(), view.view);
-        request.markers = source().markersShown();
+        request.markers = markers;
         for (int slot = firstSlot; slot <= lastSlot; ++slot)
             for (const dm::PartRecord* part : {&before[slot], &std::as_const(table_)[slot]})
                 if (const auto pixels = dm::partPixels(request, *part, slot))

@@ -38,21 +38,17 @@ QString entryText(int index, const QString& path) {
 
 RecentFilesMenu::RecentFilesMenu(QMenu& menu, Links links)
     : QObject(&menu), menu_(menu), links_(std::move(links)) {
-    connect(&menu, &QMenu::aboutToShow, this, [this] { shell::guarded([this] { fill(); }); });
-    fill();
+    // Filled as it opens, from one read of the settings file; until then it holds the placeholder,
+    // so that it opens at all.
+    connect(&menu, &QMenu::aboutToShow, this,
+            [this] { shell::guarded([this] { fill(files()); }); });
+    fill({});
 }
 
 QStringList RecentFilesMenu::files() const {
     if (links_.settings == nullptr)
         return {};
-    return qtList(dm::readRecentFiles([this](const std::string& key) -> std::optional<std::string> {
-        const QString missing = QStringLiteral("\n"); // no stored value holds a line break
-        const QString value =
-            links_.settings->ReadString(kSection, QString::fromStdString(key), missing);
-        if (value == missing)
-            return std::nullopt;
-        return localPath(value);
-    }));
+    return qtList(dm::readRecentFiles(links_.settings->ReadValues(kSection, dm::recentFileKeys())));
 }
 
 void RecentFilesMenu::add(const QString& path) {
@@ -75,16 +71,14 @@ void RecentFilesMenu::choose(const QString& path) {
 void RecentFilesMenu::store(const QStringList& files) {
     if (links_.settings != nullptr)
         links_.settings->WriteEntries(kSection, dm::recentFileEntries(coreList(files)));
-    fill();
 }
 
 // The entry being chosen may be the one that refills the menu: old entries go after it is done.
-void RecentFilesMenu::fill() {
+void RecentFilesMenu::fill(const QStringList& list) {
     for (QAction* old : menu_.actions()) {
         menu_.removeAction(old);
         old->deleteLater();
     }
-    const QStringList list = files();
     for (qsizetype index = 0; index < list.size(); ++index) {
         auto* entry = new QAction(entryText(int(index), list[index]), this);
         menu_.addAction(entry);

@@ -31,7 +31,8 @@ public:
     void choose(const QString& path);
 
 private:
-    void fill();
+    // The menu's entries for `list`, or the placeholder when it is empty.
+    void fill(const QStringList& list);
     void store(const QStringList& files);
 
     QMenu& menu_;

@@ -1,7 +1,6 @@
 #include "reload_watch.h"
 
 #include "damage_document.h"
-#include "file_names.h"
 #include "shell/error_display.h"
 #include "shell/question.h"
 

@@ -62,7 +62,6 @@ TForm1::TForm1(DamageDocument& document, QWidget* parent)
     Memo1->setGeometry(kMemoDesign);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setPlainText(kWarningLines.join('\n'));
-    shell::centreOnScreen(this);
 
     setTabOrder(Button5, Memo1);
     Button5->setFocus();

@@ -24,7 +24,6 @@ const QString kSection = QString::fromLatin1(dm::kBackgroundSection);
 
 // One wheel notch scales the picture by a tenth.
 constexpr double kScalePerNotch = 1.1;
-constexpr int kWheelNotch = 120;
 
 bool withControl(const QInputEvent* event) {
     return event->modifiers().testFlag(Qt::ControlModifier);
@@ -215,7 +214,8 @@ void ViewBackground::drag(QPoint at) {
 }
 
 void ViewBackground::scaleAround(QPoint at, int wheelAngle) {
-    const double factor = std::pow(kScalePerNotch, double(wheelAngle) / kWheelNotch);
+    const double factor =
+        std::pow(kScalePerNotch, double(wheelAngle) / QWheelEvent::DefaultDeltasPerStep);
     place(dm::scaledAround(*picture_, factor, {at.x(), at.y()}, viewAt(box_.size())));
     wheelRest_.start(); // each notch puts the store off again
 }

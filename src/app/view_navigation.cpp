@@ -8,9 +8,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-namespace {
-constexpr int kWheelNotch = 120;
-} // namespace
+namespace {} // namespace
 
 ViewNavigation::ViewNavigation(dm::HitBoxView view, TPaintBox& box, ViewSettings& settings)
     : QObject(&box), view_(view), box_(box), settings_(settings) {
@@ -88,8 +86,8 @@ bool ViewNavigation::key(QEvent& event) {
 // Whole notches zoom; the feet under the pointer stay under it.
 void ViewNavigation::wheel(QPoint at, int angle) {
     wheelAngle_ += angle;
-    const int notches = wheelAngle_ / kWheelNotch;
-    wheelAngle_ -= notches * kWheelNotch;
+    const int notches = wheelAngle_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelAngle_ -= notches * QWheelEvent::DefaultDeltasPerStep;
     const dm::SceneRequest now = settings_.request(box_.size(), view_);
     const int zoom = dm::zoomAfterNotches(now.zoomFactor, notches);
     if (zoom == now.zoomFactor)

@@ -7,7 +7,6 @@
 
 #include <optional>
 
-class QWidget;
 class TPaintBox;
 class ViewSettings;
 

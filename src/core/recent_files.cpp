@@ -19,18 +19,18 @@ bool listed(const RecentFiles& files, const std::string& name) {
 
 } // namespace
 
-std::string recentFileKey(int index) {
-    return "File" + std::to_string(index + 1);
+std::vector<std::string> recentFileKeys() {
+    std::vector<std::string> keys;
+    for (int index = 0; index < kMostRecentFiles; ++index)
+        keys.push_back("File" + std::to_string(index + 1));
+    return keys;
 }
 
-RecentFiles
-readRecentFiles(const std::function<std::optional<std::string>(const std::string&)>& read) {
+RecentFiles readRecentFiles(const std::vector<std::optional<std::string>>& values) {
     RecentFiles files;
-    for (int index = 0; index < kMostRecentFiles; ++index) {
-        const std::optional<std::string> name = read(recentFileKey(index));
+    for (const std::optional<std::string>& name : values)
         if (name && keepable(*name) && !listed(files, *name))
             files.push_back(*name);
-    }
     return files;
 }
 
@@ -52,10 +52,10 @@ RecentFiles withoutRecentFile(RecentFiles files, const std::string& name) {
 
 std::vector<SettingsEntry> recentFileEntries(const RecentFiles& files) {
     std::vector<SettingsEntry> entries;
-    for (int index = 0; index < kMostRecentFiles; ++index) {
-        const bool kept = std::size_t(index) < files.size() && keepable(files[index]);
-        entries.push_back(
-            {recentFileKey(index), kept ? std::optional(files[index]) : std::nullopt});
+    const std::vector<std::string> keys = recentFileKeys();
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        const bool kept = index < files.size() && keepable(files[index]);
+        entries.push_back({keys[index], kept ? std::optional(files[index]) : std::nullopt});
     }
     return entries;
 }

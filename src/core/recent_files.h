@@ -2,7 +2,6 @@
 
 #include "core/settings_store.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,12 +16,11 @@ constexpr const char* kRecentFilesSection = "Recent Files";
 using RecentFiles = std::vector<std::string>;
 
 // "File1" for the newest, up to "File8".
-std::string recentFileKey(int index);
+std::vector<std::string> recentFileKeys();
 
-// The list as the settings file keeps it, `read` giving a key's value or nothing; missing keys,
-// empty values and repeats are left out.
-RecentFiles
-readRecentFiles(const std::function<std::optional<std::string>(const std::string&)>& read);
+// The list from the values of those keys as the settings file keeps them, nothing where a key is
+// missing; missing keys, empty values and repeats are left out.
+RecentFiles readRecentFiles(const std::vector<std::optional<std::string>>& values);
 
 // `name` first, its older entry gone, the oldest dropped past eight. A name the settings file
 // cannot keep (empty, or holding a line break) leaves the list as it was.

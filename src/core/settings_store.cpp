@@ -274,10 +274,16 @@ bool SettingsStore::replaceFile(const std::string& text) const {
 
 std::string SettingsStore::readString(const std::string& section, const std::string& key,
                                       const std::string& fallback) const {
+    return readValues(section, {key}).front().value_or(fallback);
+}
+
+std::vector<std::optional<std::string>>
+SettingsStore::readValues(const std::string& section, const std::vector<std::string>& keys) const {
     const std::optional<std::string> text = readText(path_);
-    if (!text)
-        return fallback;
-    return ini::valueIn(*text, section, key).value_or(fallback);
+    std::vector<std::optional<std::string>> values;
+    for (const std::string& key : keys)
+        values.push_back(text ? ini::valueIn(*text, section, key) : std::nullopt);
+    return values;
 }
 
 void SettingsStore::writeString(const std::string& section, const std::string& key,

@@ -50,6 +50,10 @@ public:
     // dropped.
     std::string readString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;
+    // Several keys of one section from one read of the file, in their order; nothing for a key or
+    // a file that is missing.
+    std::vector<std::optional<std::string>> readValues(const std::string& section,
+                                                       const std::vector<std::string>& keys) const;
 
     // Creates the file, the section and the key as needed. The file is replaced as a whole or not
     // at all, and left alone when it already holds that value. A key or value with blanks at its

@@ -24,10 +24,8 @@ protected:
 
     dm::SettingsStore store() const { return dm::SettingsStore(path_); }
     dm::RecentFiles readBack() const {
-        return dm::readRecentFiles([this](const std::string& key) -> std::optional<std::string> {
-            const std::string value = store().readString(dm::kRecentFilesSection, key, "\n");
-            return value == "\n" ? std::nullopt : std::optional(value);
-        });
+        return dm::readRecentFiles(
+            store().readValues(dm::kRecentFilesSection, dm::recentFileKeys()));
     }
     void keep(const dm::RecentFiles& files) const {
         store().writeEntries(dm::kRecentFilesSection, dm::recentFileEntries(files));

@@ -30,6 +30,11 @@ QString TLMDIniCtrl::ReadString(const QString& section, const QString& key,
             .readString(section.toStdString(), key.toStdString(), fallback.toStdString()));
 }
 
+std::vector<std::optional<std::string>>
+TLMDIniCtrl::ReadValues(const QString& section, const std::vector<std::string>& keys) const {
+    return storeAt(fileName()).readValues(section.toStdString(), keys);
+}
+
 void TLMDIniCtrl::WriteString(const QString& section, const QString& key,
                               const QString& value) const {
     write([&](const dm::SettingsStore& store) {

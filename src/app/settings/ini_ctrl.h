@@ -4,9 +4,10 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 // The settings store: "du2daminfo.INI" where the program's layout puts it. Every operation opens
@@ -20,6 +21,9 @@ public:
     QString fileName() const;
 
     QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
+    // Several keys of one section from one read of the file; nothing for a missing one.
+    std::vector<std::optional<std::string>> ReadValues(const QString& section,
+                                                       const std::vector<std::string>& keys) const;
     // When the file cannot be written, "Unable to write to <path>" is shown, once in a run, and
     // the caller carries on; the file on disk stays as it was.
     void WriteString(const QString& section, const QString& key, const QString& value) const;

@@ -128,9 +128,10 @@ const QImage* ViewBackground::underlay(QSize size) {
     const UnderlayKey key{size, view.zoomFactor, view.gridFeet, view.pan, *picture_};
     if (underlayFor_ != key) {
         // The grid goes into the picture once, not at every paint.
-        underlay_ = underlayWithGrid(
-            backgroundUnderlay(size, reduced_, frame, picture_->opacityPercent),
-            QRect(QPoint(0, 0), size), dm::buildHitBoxScene(view, dm::PartTable{}));
+        underlay_ = QImage(size, QImage::Format_RGB32);
+        paintBackground(underlay_, reduced_, frame, picture_->opacityPercent);
+        drawGridWithContrast(underlay_, QRect(QPoint(0, 0), size),
+                             dm::buildHitBoxScene(view, dm::PartTable{}));
         underlayFor_ = key;
     }
     return &underlay_;

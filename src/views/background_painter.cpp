@@ -138,13 +138,6 @@ QImage reducedForFrame(const QImage& picture, const dm::PictureFrame& frame) {
     return picture.scaled(*reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage backgroundUnderlay(QSize size, const QImage& reduced, const dm::PictureFrame& frame,
-                          int opacityPercent) {
-    QImage underlay(size, QImage::Format_RGB32);
-    paintBackground(underlay, reduced, frame, opacityPercent);
-    return underlay;
-}
-
 void paintBackground(QImage& image, const QImage& reduced, const dm::PictureFrame& frame,
                      int opacityPercent) {
     image.fill(toQColor(dm::colours::gray));

@@ -23,10 +23,7 @@ QImage readBackgroundPictureFor(const dm::BackgroundPicture& picture, const dm::
 // survive the reduction; a picture drawn larger than it is comes back as it is.
 QImage reducedForFrame(const QImage& picture, const dm::PictureFrame& frame);
 
-// What a view's scene is painted over: the views' gray with the reduced picture drawn into its
-// frame at the picture's opacity.
-QImage backgroundUnderlay(QSize size, const QImage& reduced, const dm::PictureFrame& frame,
-                          int opacityPercent);
-// The same, painted straight onto `image`.
+// What a view's scene is painted over, painted onto `image`: the views' gray with the reduced
+// picture drawn into its frame at the picture's opacity.
 void paintBackground(QImage& image, const QImage& reduced, const dm::PictureFrame& frame,
                      int opacityPercent);

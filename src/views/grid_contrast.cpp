@@ -66,10 +66,3 @@ void drawGridWithContrast(QImage& image, const QRect& area, const std::vector<dm
         }
     }
 }
-
-QImage underlayWithGrid(const QImage& underlay, const QRect& area,
-                        const std::vector<dm::DrawOp>& scene) {
-    QImage image = underlay.convertToFormat(QImage::Format_RGB32);
-    drawGridWithContrast(image, area, scene);
-    return image;
-}

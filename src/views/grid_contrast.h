@@ -14,8 +14,3 @@ bool isGridLine(const dm::DrawOp& op);
 // that reads on what lies below, as on the views' gray; dark where the picture below is light. A
 // crossing takes the colour that reads on the line drawn first.
 void drawGridWithContrast(QImage& image, const QRect& area, const std::vector<dm::DrawOp>& scene);
-
-// `underlay`, drawn at `area`, with the scene's grid lines drawn into it: silver where that reads
-// on what lies below, as on the views' gray; dark where the picture below is light.
-QImage underlayWithGrid(const QImage& underlay, const QRect& area,
-                        const std::vector<dm::DrawOp>& scene);

@@ -185,8 +185,8 @@ TEST(HitBoxPainter, GridShowsOverLightAndDarkPictures) {
         underlay.fill(c.below);
         QImage image(size, QImage::Format_RGB32);
         QPainter painter(&image);
-        paintHitBoxSceneOver(painter, image.rect(), underlayWithGrid(underlay, image.rect(), scene),
-                             scene);
+        drawGridWithContrast(underlay, image.rect(), scene);
+        paintHitBoxSceneOver(painter, image.rect(), underlay, scene);
         painter.end();
         const QColor grid = image.pixelColor(onGrid);
         if (c.silver)

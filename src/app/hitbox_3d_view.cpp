@@ -1,6 +1,7 @@
 #include "hitbox_3d_view.h"
 
 #include "shell/error_display.h"
+#include "view_settings.h"
 #include "views/scene_painter_3d.h"
 #include "views/view_sizes.h"
 
@@ -53,7 +54,7 @@ dm::Scene3dRequest TForm7::request() const {
     const dm::BoxMarks* marks = sources_.views.marks;
     return {width(),
             height(),
-            sources_.gridFeet(),
+            sources_.views.viewSettings().values().GridFeet,
             camera_,
             sources_.views.markersShown(),
             marks != nullptr ? marks->current : -1};

@@ -11,11 +11,10 @@
 #include <functional>
 #include <vector>
 
-// What the 3-D view draws from, wired by whoever creates it: what the flat views draw, their grid
-// spacing, and the captions of the grid's rows.
+// What the 3-D view draws from, wired by whoever creates it: what the flat views draw and the
+// captions of the grid's rows.
 struct HitBox3dSources {
-    HitBoxSource views;
-    std::function<int()> gridFeet;
+    HitBoxSource views; // its view settings give the grid spacing
     std::function<QString(int slot)> rowCaption;
     // The grid's decimal separator for the coordinates hover shows; "." without one.
     std::function<QString()> decimalSeparator;

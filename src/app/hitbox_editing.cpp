@@ -134,7 +134,8 @@ void HitBoxEditing::readRows(int firstSlot, int lastSlot) {
 void HitBoxEditing::updateParts(const dm::PartTable& before, int firstSlot, int lastSlot) {
     const bool markers = source().markersShown(); // asks the file system: once per step
     for (const Watched& view : watched_) {
-        dm::SceneRequest request = links_.settings->request(view.box->size(), view.view);
+        dm::SceneRequest request =
+            links_.documentSource.viewSettings().request(view.box->size(), view.view);
         request.markers = markers;
         for (int slot = firstSlot; slot <= lastSlot; ++slot)
             for (const dm::PartRecord* part : {&before[slot], &std::as_const(table_)[slot]})
@@ -331,7 +332,7 @@ bool HitBoxEditing::press(const Watched& view, QPoint at) {
 void HitBoxEditing::dragTo(QPoint at, bool onGrid) {
     const QPoint delta = at - drag_->pressedAt;
     drag_->moved = drag_->moved || !delta.isNull();
-    const dm::HitBoxViewSettings& settings = links_.settings->values();
+    const dm::HitBoxViewSettings& settings = links_.documentSource.viewSettings().values();
     const dm::Snap snap =
         onGrid && settings.GridFeet > 0 ? dm::Snap{double(settings.GridFeet), true} : dm::Snap{};
     const int zoom = settings.ZoomFactor;
@@ -423,7 +424,7 @@ bool HitBoxEditing::historyKey(const QKeyEvent& event) {
 }
 
 double HitBoxEditing::nudgeStep(bool onGrid) const {
-    const int gridFeet = links_.settings->values().GridFeet;
+    const int gridFeet = links_.documentSource.viewSettings().values().GridFeet;
     return onGrid && gridFeet > 0 ? gridFeet : 0.01;
 }
 

@@ -17,7 +17,6 @@ class DamageDocument;
 class QAction;
 class QKeyEvent;
 class QMenu;
-class ViewSettings;
 class QMouseEvent;
 class StringGrid;
 class TPaintBox;
@@ -27,11 +26,10 @@ struct GridCell;
 struct HitBoxEditingLinks {
     std::function<StringGrid&()> grid;
     const DamageDocument* document = nullptr;
-    // Grid spacing and zoom, which drags and nudges go by.
-    const ViewSettings* settings = nullptr;
     // Every view draws from this source from now on.
     std::function<void(const HitBoxSource&)> drawFrom;
-    // What the views draw with the mode off.
+    // What the views draw with the mode off; its view settings (grid, zoom, pan) are what drags
+    // and nudges go by.
     HitBoxSource documentSource;
     // All three views redrawn soon.
     std::function<void()> updateViews;

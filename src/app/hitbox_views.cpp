@@ -16,6 +16,11 @@ const dm::PartTable& HitBoxSource::table() const {
     return partTable != nullptr ? *partTable : zeros;
 }
 
+const ViewSettings& HitBoxSource::viewSettings() const {
+    static const ViewSettings firstSettings;
+    return settings != nullptr ? *settings : firstSettings;
+}
+
 bool HitBoxSource::markersShown() const {
     if (!fileName)
         return false;
@@ -24,9 +29,7 @@ bool HitBoxSource::markersShown() const {
 }
 
 std::vector<dm::DrawOp> hitBoxScene(QSize size, dm::HitBoxView view, const HitBoxSource& source) {
-    static const ViewSettings firstSettings;
-    dm::SceneRequest request =
-        (source.settings ? *source.settings : firstSettings).request(size, view);
+    dm::SceneRequest request = source.viewSettings().request(size, view);
     request.markers = source.markersShown();
     request.legend = true;
     return dm::buildHitBoxScene(request, source.table(),

@@ -29,6 +29,7 @@ struct HitBoxSource {
     std::function<const QImage*(dm::HitBoxView view, QSize size)> underlay;
 
     const dm::PartTable& table() const;
+    const ViewSettings& viewSettings() const;
     bool markersShown() const;
 };
 

@@ -115,11 +115,8 @@ void show3dView() {
     if (Form7 == nullptr) {
         // It draws what the top view draws, with the views' grid spacing.
         const HitBoxSource views = Form5 != nullptr ? Form5->source() : HitBoxSource{};
-        const ViewSettings* settings = views.settings;
-        Form7 =
-            new TForm7({views, [settings] { return settings ? settings->values().GridFeet : 1; },
-                        rowCaptionOfTheViews(),
-                        Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
+        Form7 = new TForm7({views, rowCaptionOfTheViews(),
+                            Form5 != nullptr ? Form5->pointing().decimalSeparator : nullptr});
         Form7->setWindowIcon(shell::fullApplicationIcon());
         Form7->OnMenu = popUpViewMenu;
         if (theEditing != nullptr)
@@ -312,20 +309,20 @@ void linkNavigation() {
 
 // The mode as the settings file left it; the views draw the document until it is on.
 void linkEditingInTheViews(const DamageDocument& document) {
-    theEditing = new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); },
-                                    &document, &Form5->viewSettings(),
-                                    [](const HitBoxSource& source) {
-                                        Form5->drawFrom(source);
-                                        Form6->drawFrom(source);
-                                        if (Form7 != nullptr)
-                                            Form7->drawFrom(source);
-                                    },
-                                    Form5->source(), updateViews,
-                                    [] {
-                                        if (Form7 != nullptr)
-                                            Form7->update();
-                                    }},
-                                   Form5);
+    theEditing =
+        new HitBoxEditing({[]() -> StringGrid& { return *Form3->StringGrid1.get(); }, &document,
+                           [](const HitBoxSource& source) {
+                               Form5->drawFrom(source);
+                               Form6->drawFrom(source);
+                               if (Form7 != nullptr)
+                                   Form7->drawFrom(source);
+                           },
+                           Form5->source(), updateViews,
+                           [] {
+                               if (Form7 != nullptr)
+                                   Form7->update();
+                           }},
+                          Form5);
     theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
     theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);
     if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kEditingKey, QString()) ==

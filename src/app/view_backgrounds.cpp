@@ -108,8 +108,7 @@ void ViewBackground::prepare() {
 }
 
 dm::SceneRequest ViewBackground::viewAt(QSize size) const {
-    static const ViewSettings firstSettings;
-    return (links_.viewSettings ? *links_.viewSettings : firstSettings).request(size, view_);
+    return links_.viewSettings->request(size, view_);
 }
 
 const QImage* ViewBackground::underlay(QSize size) {

@@ -30,9 +30,10 @@ class ViewBackground : public QObject {
 public:
     struct Links {
         TLMDIniCtrl* settings = nullptr;
-        std::function<QString()> damageFile;        // empty while no file is open
-        std::function<void()> redraw;               // the view drawn at once
-        const ViewSettings* viewSettings = nullptr; // zoom and pan, which the picture follows
+        std::function<QString()> damageFile; // empty while no file is open
+        std::function<void()> redraw;        // the view drawn at once
+        const ViewSettings* viewSettings =
+            nullptr; // zoom and pan, which the picture follows (always given)
     };
 
     // Watches `box` for the gestures and lives as long as it does.

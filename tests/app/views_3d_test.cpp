@@ -114,7 +114,6 @@ protected:
         HitBox3dSources sources;
         sources.views.partTable = &table_;
         sources.views.fileName = [this] { return QString::fromStdString(file_); };
-        sources.gridFeet = [] { return 1; };
         sources.rowCaption = [](int slot) { return QStringLiteral("row %1").arg(slot + 1); };
         window_ = std::make_unique<TForm7>(sources);
         window_->resize(400, 300);

@@ -30,7 +30,7 @@ TEST_F(EditingAlone, ADragGoesByTheZoomAndPanOfTheSettingsItWasHanded) {
     source.partTable = &document.PartTable;
     auto* box = new TPaintBox(window.get());
     box->setGeometry(0, 0, 400, 300);
-    HitBoxEditing editing({[this]() -> StringGrid& { return *grid; }, &document, &settings,
+    HitBoxEditing editing({[this]() -> StringGrid& { return *grid; }, &document,
                            [](const HitBoxSource&) {}, source, [] {}, [] {}});
     editing.watch(*box, *window, dm::HitBoxView::Top);
     editing.setOn(true);

@@ -241,18 +241,27 @@ void fitViews() {
     settings.chooseFittedZoom(zoom);
 }
 
-void editHitBoxes(bool on) {
-    theEditing->setOn(on);
-    Form5->EditHitBoxes1->setChecked(on);
-    Form1->LMDIniCtrl1->WriteString(kEditingSection, kEditingKey,
+// The views' two modes, "Edit Hit Boxes" and "Symmetric Editing": applied and checked in the menu,
+// and kept in the settings file as "1" or "0" when the user switches them.
+using ModeSetter = void (HitBoxEditing::*)(bool);
+
+void showMode(QAction* entry, ModeSetter apply, bool on) {
+    (theEditing->*apply)(on);
+    entry->setChecked(on);
+}
+
+void switchMode(QAction* entry, ModeSetter apply, const QString& key, bool on) {
+    showMode(entry, apply, on);
+    Form1->LMDIniCtrl1->WriteString(kEditingSection, key,
                                     on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void editHitBoxes(bool on) {
+    switchMode(Form5->EditHitBoxes1, &HitBoxEditing::setOn, kEditingKey, on);
+}
+
 void symmetricEditing(bool on) {
-    theEditing->setSymmetric(on);
-    Form5->SymmetricEditing1->setChecked(on);
-    Form1->LMDIniCtrl1->WriteString(kEditingSection, kSymmetricKey,
-                                    on ? QStringLiteral("1") : QStringLiteral("0"));
+    switchMode(Form5->SymmetricEditing1, &HitBoxEditing::setSymmetric, kSymmetricKey, on);
 }
 
 // Runs `then` once, as `window` first shows.
@@ -325,16 +334,12 @@ void linkEditingInTheViews(const DamageDocument& document) {
                           Form5);
     theEditing->watch(*Form5->pb1, *Form5, dm::HitBoxView::Top);
     theEditing->watch(*Form6->pb2, *Form6, dm::HitBoxView::Side);
-    if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kEditingKey, QString()) ==
-        QStringLiteral("1")) {
-        theEditing->setOn(true);
-        Form5->EditHitBoxes1->setChecked(true);
-    }
-    if (Form1->LMDIniCtrl1->ReadString(kEditingSection, kSymmetricKey, QString()) ==
-        QStringLiteral("1")) {
-        theEditing->setSymmetric(true);
-        Form5->SymmetricEditing1->setChecked(true);
-    }
+    const auto stored = Form1->LMDIniCtrl1->ReadValues(
+        kEditingSection, {kEditingKey.toStdString(), kSymmetricKey.toStdString()});
+    if (stored[0] == "1")
+        showMode(Form5->EditHitBoxes1, &HitBoxEditing::setOn, true);
+    if (stored[1] == "1")
+        showMode(Form5->SymmetricEditing1, &HitBoxEditing::setSymmetric, true);
     linkMirroring();
 }
 

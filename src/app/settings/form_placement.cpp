@@ -37,9 +37,9 @@ void TLMDForm::restorePlacement() {
 void TLMDForm::savePlacement() {
     if (!store_)
         return;
-    // A window never shown in this run has only the place the window system gave it at its
-    // creation: the one the user left it at in an earlier run stays.
-    const QString stored = shown_ ? QString() : store_->ReadString(Section, IniKey, QString());
+    // A window never shown in this run (its first show restores it) has only the place the window
+    // system gave it at its creation: the one the user left it at in an earlier run stays.
+    const QString stored = restored_ ? QString() : store_->ReadString(Section, IniKey, QString());
     const QString value =
         !stored.isEmpty()
             ? stored
@@ -50,8 +50,6 @@ void TLMDForm::savePlacement() {
 }
 
 bool TLMDForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && event->type() == QEvent::Show)
-        shown_ = true;
     if (watched == window_ && event->type() == QEvent::Show && !event->spontaneous() &&
         !(restored_ && IniSaveOptions.testFlag(soRestoreOnce))) {
         restored_ = true;

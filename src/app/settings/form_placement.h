@@ -42,8 +42,7 @@ protected:
 
 private:
     QWidget* window_;
-    bool restored_ = false;
-    bool shown_ = false;
+    bool restored_ = false; // at the first show, which the program itself asks for
     TLMDIniCtrl* store_;
     QSize smallestSize_;
 };

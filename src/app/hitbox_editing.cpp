@@ -254,6 +254,22 @@ std::optional<int> HitBoxEditing::symmetricTwin(int slot) const {
     return symmetric_ ? dm::twinSlot(slot) : std::nullopt;
 }
 
+std::vector<HitBoxEditing::MovedPart> HitBoxEditing::movedParts(int slot,
+                                                                dm::HitBoxView view) const {
+    std::vector<MovedPart> parts{{table_[slot], texts(slot), 1}};
+    // The twin's across axis is mirrored from above; from the side z and y go alike.
+    if (const std::optional<int> twin = symmetricTwin(slot))
+        parts.push_back({table_[*twin], texts(*twin), view == dm::HitBoxView::Top ? -1 : 1});
+    return parts;
+}
+
+HitBoxEditing::CellTexts HitBoxEditing::Drag::startTexts() const {
+    CellTexts all;
+    for (const MovedPart& part : parts)
+        all.insert(all.end(), part.startTexts.begin(), part.startTexts.end());
+    return all;
+}
+
 bool HitBoxEditing::eventFilter(QObject* watched, QEvent* event) {
     if (!on_)
         return false;
@@ -308,21 +324,8 @@ bool HitBoxEditing::press(const Watched& view, QPoint at) {
     StringGrid& grid = links_.grid();
     grid.commitCheck(); // what was typed is one step of its own
     const int slot = grip->slot;
-    Drag drag{view.box,
-              view.view,
-              *grip,
-              at,
-              table_[slot],
-              texts(slot),
-              false,
-              slot == marks_.current,
-              symmetricTwin(slot),
-              {}};
-    if (drag.twin) {
-        drag.twinStart = table_[*drag.twin];
-        const CellTexts twinTexts = texts(*drag.twin);
-        drag.startTexts.insert(drag.startTexts.end(), twinTexts.begin(), twinTexts.end());
-    }
+    Drag drag{
+        view.box, view.view, *grip, at, movedParts(slot, view.view), false, slot == marks_.current};
     drag_ = drag;
     if (!drag.wasCurrent)
         makeCurrent(slot);
@@ -336,18 +339,13 @@ void HitBoxEditing::dragTo(QPoint at, bool onGrid) {
     const dm::Snap snap =
         onGrid && settings.GridFeet > 0 ? dm::Snap{double(settings.GridFeet), true} : dm::Snap{};
     const int zoom = settings.ZoomFactor;
-    const dm::PartRecord record = dm::draggedRecord(drag_->start, drag_->grip, drag_->view,
-                                                    {delta.x(), delta.y()}, zoom, snap);
-    const auto partTexts = drag_->startTexts.begin() + (kLastHitBoxColumn - kFirstHitBoxColumn + 1);
-    CellTexts texts = textsOf(record, drag_->start, {drag_->startTexts.begin(), partTexts});
-    if (drag_->twin) {
-        // The twin's across axis is mirrored from above; from the side z and y go alike.
-        const int acrossDelta = drag_->view == dm::HitBoxView::Top ? -delta.x() : delta.x();
-        const dm::PartRecord twin = dm::draggedRecord(drag_->twinStart, drag_->grip, drag_->view,
-                                                      {acrossDelta, delta.y()}, zoom, snap);
-        const CellTexts twinTexts =
-            textsOf(twin, drag_->twinStart, {partTexts, drag_->startTexts.end()});
-        texts.insert(texts.end(), twinTexts.begin(), twinTexts.end());
+    CellTexts texts;
+    for (const MovedPart& part : drag_->parts) {
+        const dm::PartRecord record =
+            dm::draggedRecord(part.start, drag_->grip, drag_->view,
+                              {part.acrossSign * delta.x(), delta.y()}, zoom, snap);
+        const CellTexts partTexts = textsOf(record, part.start, part.startTexts);
+        texts.insert(texts.end(), partTexts.begin(), partTexts.end());
     }
     links_.grid().previewTexts(texts);
 }
@@ -365,16 +363,17 @@ void HitBoxEditing::release(const Watched& view, QPoint at) {
             makeCurrent(*next);
         return;
     }
+    const CellTexts startTexts = drag.startTexts();
     CellTexts dragged;
-    for (const auto& [cell, text] : drag.startTexts)
+    for (const auto& [cell, text] : startTexts)
         dragged.push_back({cell, grid.cellText(cell.column, cell.row)});
-    grid.previewTexts(drag.startTexts);
+    grid.previewTexts(startTexts);
     grid.commitTexts(dragged);
 }
 
 void HitBoxEditing::cancelDrag() {
     const Drag drag = *std::exchange(drag_, std::nullopt);
-    links_.grid().previewTexts(drag.startTexts);
+    links_.grid().previewTexts(drag.startTexts());
 }
 
 bool HitBoxEditing::key(const Watched& view, const QKeyEvent& event) {
@@ -434,15 +433,12 @@ void HitBoxEditing::nudge(dm::HitBoxView view, int across, int up, bool onGrid) 
     if (slot < 0)
         return;
     const double step = nudgeStep(onGrid);
-    const dm::PartRecord& start = table_[slot];
-    const dm::PartRecord record = dm::shiftedRecord(start, view, across * step, up * step);
-    CellTexts changed = textsOf(record, start, texts(slot));
-    if (const std::optional<int> twin = symmetricTwin(slot)) {
-        const dm::PartRecord& twinStart = table_[*twin];
-        const double twinAcross = (view == dm::HitBoxView::Top ? -across : across) * step;
-        const CellTexts twinTexts = textsOf(
-            dm::shiftedRecord(twinStart, view, twinAcross, up * step), twinStart, texts(*twin));
-        changed.insert(changed.end(), twinTexts.begin(), twinTexts.end());
+    CellTexts changed;
+    for (const MovedPart& part : movedParts(slot, view)) {
+        const dm::PartRecord record =
+            dm::shiftedRecord(part.start, view, part.acrossSign * across * step, up * step);
+        const CellTexts partTexts = textsOf(record, part.start, part.startTexts);
+        changed.insert(changed.end(), partTexts.begin(), partTexts.end());
     }
     links_.grid().commitTexts(changed, kNudgeRun + slot);
 }

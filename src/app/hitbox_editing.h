@@ -66,17 +66,21 @@ protected:
 
 private:
     using CellTexts = std::vector<std::pair<GridCell, QString>>;
+    // A part a drag or nudge moves: the one pointed at and, with symmetric editing, its twin.
+    struct MovedPart {
+        dm::PartRecord start;
+        CellTexts startTexts;
+        int acrossSign; // -1 where the twin's across axis runs mirrored
+    };
     struct Drag {
         TPaintBox* box;
         dm::HitBoxView view;
         dm::DragGrip grip;
         QPoint pressedAt;
-        dm::PartRecord start;
-        CellTexts startTexts; // the part's and, with symmetric editing, its twin's
+        std::vector<MovedPart> parts;
         bool moved = false;
         bool wasCurrent = false; // a click on the current row's box walks down the stack
-        std::optional<int> twin;
-        dm::PartRecord twinStart;
+        CellTexts startTexts() const;
     };
     struct Watched {
         TPaintBox* box;
@@ -99,6 +103,7 @@ private:
     void makeCurrent(int slot);
     void stepCurrent(int by);
     std::optional<int> symmetricTwin(int slot) const;
+    std::vector<MovedPart> movedParts(int slot, dm::HitBoxView view) const;
     dm::PartRecord rowPoints(int slot) const;
     double nudgeStep(bool onGrid) const;
     bool mouse(const Watched& view, QMouseEvent& event);
